@@ -1,0 +1,66 @@
+#pragma once
+// Gregorian <-> Chinese lunar calendar on a constant year table
+// (lunar years 1900..2100), plus the small date arithmetic and the names
+// (sexagenary year, lunar day labels) that the rest of the program shows.
+
+#include "platform/Clock.h"
+#include "platform/DateTime.h"
+
+#include <cstdint>
+#include <string>
+
+// One date record for Gregorian and lunar dates alike.
+struct CalendarDate {
+    std::int32_t year = 0;
+    std::int32_t month = 0;   // 1..12; 0 when a conversion found no month
+    std::int32_t day = 0;     // 1..31; 0 when a conversion found no month
+    std::int32_t weekday = 0; // 0 = Sunday; for a lunar result the weekday of the Gregorian day
+    std::int32_t valid = 0;   // set per cell by the month sheet; conversions return 0
+    std::int32_t leap = 0;    // lunar dates: 1 in the leap month
+
+    bool operator==(const CalendarDate&) const = default;
+};
+
+// Calendar kind argument of BirthdayThisYear: this value means lunar,
+// any other value Gregorian.
+constexpr int kLunarCalendarKind = -1;
+
+// Stateless; every instance reads the same constant table, so create one
+// where needed.
+class CLunarCalendar {
+public:
+    static int FirstYear();
+    static int LastYear();
+    static bool HasYear(int year);
+
+    // Leap-year decisions come from the table's leap bit for table years and
+    // from the arithmetic rule elsewhere.
+    int IsGregorianLeapYear(int year) const;
+    int DaysInGregorianYear(int year) const;
+    int DaysInGregorianMonth(int year, int month) const;
+    int GregorianDayOfYear(int year, int month, int day) const;
+    int Weekday(int year, int month, int day) const;
+
+    // These read the table; a year outside it (or a month outside 1..12) gives 0.
+    int LunarMonthDays(int year, int month) const;
+    int LeapMonth(int year) const;
+    int LeapMonthDays(int year) const;
+    int NewYearOffset(int year) const;
+    int LunarDayOfYear(const CalendarDate& lunar) const;
+
+    // Outside the table both give month 0 and day 0.
+    CalendarDate GregorianToLunar(const CalendarDate& gregorian) const;
+    CalendarDate LunarToGregorian(const CalendarDate& lunar) const;
+
+    // This year's birthday for a stored birth date-time; `kind` is
+    // kLunarCalendarKind for a lunar birth date. Only month and day of the
+    // birth date count; the result keeps its time of day and is invalid when
+    // the day does not exist (29 February in a common year) or lies outside the table.
+    DateTime BirthdayThisYear(const DateTime& birth, int kind, const Clock& clock) const;
+    DateTime BirthdayInYear(const DateTime& birth, int kind, int year) const;
+
+    // "农历辛卯年[兔年]"; "农历" alone for years before 1924.
+    std::string GanZhiYearText(int year) const;
+    // "正月" on the first day of a month, "初二".."三十" on the others, "" otherwise.
+    std::string LunarDayLabel(int month, int day) const;
+};

@@ -1,0 +1,16 @@
+#include "platform/Clock.h"
+
+#include <ctime>
+
+DateTime SystemClock::Now() const {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                    local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec);
+}
+
+const Clock& DefaultClock() {
+    static const SystemClock clock;
+    return clock;
+}

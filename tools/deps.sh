@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Annivo needs to build, run and test.
+# The one list of packages; quiet when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+    # build and test tools
+    cmake ninja-build g++ pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # libraries
+    qt6-base-dev qt6-svg-dev libicu-dev
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
