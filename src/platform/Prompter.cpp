@@ -1,0 +1,11 @@
+#include "platform/Prompter.h"
+
+#include "app/AppInfo.h"
+
+void Prompter::Tell(const std::string& text) {
+    Ask(text, kAppTitle, PromptButtons::Ok, PromptIcon::Information);
+}
+
+void Prompter::Tell(const std::string& text, const std::string& caption, PromptIcon icon) {
+    Ask(text, caption, PromptButtons::Ok, icon);
+}
