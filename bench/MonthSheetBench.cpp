@@ -24,10 +24,12 @@ public:
                      PromptIcon) override {
         throw std::runtime_error(text);
     }
-    std::string ChooseOpenFile(const std::string&, const std::string&, const std::string&) override {
+    std::string ChooseOpenFile(const std::string&, const std::string&,
+                               const std::string&) override {
         return {};
     }
-    std::string ChooseSaveFile(const std::string&, const std::string&, const std::string&) override {
+    std::string ChooseSaveFile(const std::string&, const std::string&,
+                               const std::string&) override {
         return {};
     }
 };
@@ -76,7 +78,8 @@ std::string MakeDatabase() {
         "0,1,10,1,'国庆节'", "1,0,9,9,'重阳节'",  "2,1,12,25,'圣诞节'", "1,0,12,8,'腊八节'",
     };
     for (const char* values : festivals)
-        Exec(db, std::string("INSERT INTO Festival ([Class],GorN,[Month],[Day],FestivalName) VALUES (") +
+        Exec(db, std::string(
+                     "INSERT INTO Festival ([Class],GorN,[Month],[Day],FestivalName) VALUES (") +
                      values + ")");
     std::mt19937 random(20110115);
     const char* surnames[] = {"张", "王", "李", "赵", "陈", "刘", "杨", "黄", "周", "吴"};
@@ -85,18 +88,21 @@ std::string MakeDatabase() {
         const int month = 1 + random() % 12;
         const int day = 1 + random() % (lunar ? 30 : DateTime::DaysInMonth(2000, month));
         char date[32];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d 23:59:59", 1950 + static_cast<int>(random() % 60),
-                      month, lunar && day > 28 && month == 2 ? 28 : day);
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d 23:59:59",
+                      1950 + static_cast<int>(random() % 60), month,
+                      lunar && day > 28 && month == 2 ? 28 : day);
         const std::string name = std::string(surnames[i % 10]) + "友" + std::to_string(i);
-        Exec(db, "INSERT INTO TiXing (m_Name,m_DateStatus,m_Date,m_IsVailid,m_State,m_Ahead,"
-                 "m_SoundPath,m_Email,m_Title,m_Content,m_Mobile,m_QQ,m_Group,m_Company,"
-                 "m_Department,m_Position,m_CompTel,m_CompAddr,m_Fax,m_HomeTel,m_HomeAddr) VALUES ('" +
-                     name + "','" + (lunar ? "阴历" : "阳历") + "','" + date + "'," +
-                     std::to_string(i % 5 == 0 ? 0 : 1) +
-                     ",'生效',33,'HAPPYBIRTHDAY','friend" + std::to_string(i) +
-                     "@example.com','生日快乐','祝你生日快乐，身体健康，万事如意，天天开心！',"
-                     "'13800000000','12345678','同学','某某公司','研发部','工程师','010-12345678',"
-                     "'北京市海淀区某某路1号','010-87654321','010-11111111','北京市朝阳区某某小区2号')");
+        Exec(
+            db,
+            "INSERT INTO TiXing (m_Name,m_DateStatus,m_Date,m_IsVailid,m_State,m_Ahead,"
+            "m_SoundPath,m_Email,m_Title,m_Content,m_Mobile,m_QQ,m_Group,m_Company,"
+            "m_Department,m_Position,m_CompTel,m_CompAddr,m_Fax,m_HomeTel,m_HomeAddr) VALUES ('" +
+                name + "','" + (lunar ? "阴历" : "阳历") + "','" + date + "'," +
+                std::to_string(i % 5 == 0 ? 0 : 1) + ",'生效',33,'HAPPYBIRTHDAY','friend" +
+                std::to_string(i) +
+                "@example.com','生日快乐','祝你生日快乐，身体健康，万事如意，天天开心！',"
+                "'13800000000','12345678','同学','某某公司','研发部','工程师','010-12345678',"
+                "'北京市海淀区某某路1号','010-87654321','010-11111111','北京市朝阳区某某小区2号')");
     }
     Exec(db, "COMMIT");
     sqlite3_close(db);

@@ -72,7 +72,8 @@ void CMonthSheet::AddSolarTerms(int year, int month) {
     for (int day = 1; day <= days; ++day) {
         std::string name = SolarTermName(DateTime(year, month, day));
         if (!name.empty())
-            m_Festivals.push_back({kTraditionalClass, kFestivalGregorian, month, day, std::move(name)});
+            m_Festivals.push_back(
+                {kTraditionalClass, kFestivalGregorian, month, day, std::move(name)});
     }
 }
 
@@ -97,11 +98,13 @@ void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
                 date.day = birth.Day();
                 const CalendarDate day = m_Calendar.LunarToGregorian(date);
                 if (day.month != 0 && day.year == year)
-                    m_Festivals.push_back({kCustomClass, kFestivalGregorian, day.month, day.day, name});
+                    m_Festivals.push_back(
+                        {kCustomClass, kFestivalGregorian, day.month, day.day, name});
             }
         } else if (DateTime(year, birth.Month(), birth.Day()).IsValid()) {
             // 29 February has no birthday in a common year.
-            m_Festivals.push_back({kCustomClass, kFestivalGregorian, birth.Month(), birth.Day(), name});
+            m_Festivals.push_back(
+                {kCustomClass, kFestivalGregorian, birth.Month(), birth.Day(), name});
         }
     }
 }
@@ -139,8 +142,10 @@ void CMonthSheet::FillMonth(int year, int month) {
     const int days = known ? m_Calendar.DaysInGregorianMonth(year, month) : 0;
     const int rows = (days + firstColumn + 6) / 7;
     const int firstWeek =
-        known ? (m_Calendar.GregorianDayOfYear(year, month, 1) + m_Calendar.Weekday(year, 1, 1) - 1) / 7
-              : 0;
+        known
+            ? (m_Calendar.GregorianDayOfYear(year, month, 1) + m_Calendar.Weekday(year, 1, 1) - 1) /
+                  7
+            : 0;
     for (int row = 0; row < kRows; ++row)
         m_Weeks[row] = row < rows ? firstWeek + row + 1 : 0;
 
@@ -208,7 +213,9 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
                 break;
             case kTraditionalClass:
             case kForeignClass:
-            case kCustomClass: m_Colours[i] = festivalClass + 1; break;
+            case kCustomClass:
+                m_Colours[i] = festivalClass + 1;
+                break;
             default:
                 // A class the editor never stores: plain colour, and a
                 // weekend keeps its red mark.
