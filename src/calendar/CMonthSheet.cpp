@@ -4,6 +4,9 @@
 #include "platform/TextCodec.h"
 #include "reminders/CAdoDatabase.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // Longest festival text (GB18030 bytes) a cell shows whole: three Chinese characters.
@@ -11,13 +14,18 @@ constexpr std::size_t kShortTextLimit = 6;
 // A longer one shows its first two characters and "..".
 constexpr std::size_t kShortTextHead = 4;
 
-// Stands for "no festival" when the classes of a day are compared.
-constexpr int kNoClass = 10;
-
 std::string ShortText(const std::string& text) {
     if (Gb18030Length(text) <= kShortTextLimit)
         return text;
     return CutToGb18030Bytes(text, kShortTextHead) + "..";
+}
+
+// The class a day's festivals give its colour; a class the editor never
+// stores (one left unselected reads as -1) gives none, so it can neither
+// outrank a real festival nor turn a day red.
+int ColourClass(bool found, int festivalClass) {
+    const bool known = festivalClass >= kLegalHolidayClass && festivalClass <= kCustomClass;
+    return found && known ? festivalClass : std::numeric_limits<int>::max();
 }
 
 bool IsWeekendColumn(int cell) {
@@ -180,7 +188,7 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
             continue;
 
         const DayFestivals gregorian = Lookup(kFestivalGregorian, cell.month, cell.day);
-        int festivalClass = gregorian.found ? gregorian.festivalClass : kNoClass;
+        int festivalClass = ColourClass(gregorian.found, gregorian.festivalClass);
         std::string text = gregorian.names;
 
         CalendarDate lunar = m_Calendar.GregorianToLunar(cell);
@@ -189,14 +197,12 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
             // The leap flag takes no part: a lunar festival shows in the
             // ordinary month and again in a leap month of the same number.
             const DayFestivals lunarFestivals = Lookup(kFestivalLunar, lunar.month, lunar.day);
-            if (lunarFestivals.found) {
-                if (lunarFestivals.festivalClass <= festivalClass)
-                    festivalClass = lunarFestivals.festivalClass;
-                if (!lunarFestivals.names.empty()) {
-                    if (!text.empty())
-                        text += ' ';
-                    text += lunarFestivals.names;
-                }
+            festivalClass = std::min(
+                festivalClass, ColourClass(lunarFestivals.found, lunarFestivals.festivalClass));
+            if (!lunarFestivals.names.empty()) {
+                if (!text.empty())
+                    text += ' ';
+                text += lunarFestivals.names;
             }
         }
         m_Lunar[i] = lunar;
@@ -217,8 +223,6 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
                 m_Colours[i] = festivalClass + 1;
                 break;
             default:
-                // A class the editor never stores: plain colour, and a
-                // weekend keeps its red mark.
                 m_Colours[i] = kNoFestivalColour;
                 break;
             }

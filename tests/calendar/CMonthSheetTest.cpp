@@ -83,7 +83,7 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
 TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAndTheLowestFirstClassColoursTheDay) {
     AddFestivals("(3,1,10,3,'甲'),(1,1,10,3,'乙'),(0,1,10,3,'丙'),(3,1,10,4,'家'),(1,0,9,8,'传'),"
                  "(2,1,10,5,'洋'),(1,1,10,6,'传统'),(-1,1,10,7,'无类'),(7,1,10,8,'怪类'),"
-                 "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(2,1,2,3,'洋节'),(0,0,1,1,'春节')");
+                 "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(-1,1,2,3,'无类'),(2,1,2,3,'洋节'),(0,0,1,1,'春节')");
     Show(2011, 10, kTableOnly); // lunar 9-8 is 4 October; -1 and 7 are classes no editor offers
     EXPECT_EQ(sheet.FestivalText(1, 10, 3), "0丙 乙 甲");
     EXPECT_EQ(sheet.FestivalText(1, 10, 9), "");
@@ -102,8 +102,8 @@ TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAndTheLowestFirstClassColoursThe
     }
     Show(2011, 2, kTableOnly); // lunar new year on a Thursday
     const int newYear = Cell(2011, 2, 3);
-    EXPECT_EQ(sheet.FestivalTexts()[newYear], "洋节 春节");
-    EXPECT_EQ(sheet.Labels()[newYear], "洋节..");
+    EXPECT_EQ(sheet.FestivalTexts()[newYear], "无类 洋节 春节");
+    EXPECT_EQ(sheet.Labels()[newYear], "无类..");
     EXPECT_EQ(sheet.ColourCodes()[newYear], 1);
     EXPECT_EQ(sheet.RedMarks()[newYear], 1);
 }
