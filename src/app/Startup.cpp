@@ -79,11 +79,8 @@ FirstAppearance DecideFirstAppearance(int autoStart, int startedInProfileDir, in
 
 StartView StartViewFor(int activeView) {
     switch (activeView) {
-    case 1:
-        return StartView::Calendar;
-    case 2:
-        return StartView::AddressBook;
-    default:
-        return StartView::ReminderList;
+    case 1: return StartView::Calendar;
+    case 2: return StartView::AddressBook;
+    default: return StartView::ReminderList;
     }
 }

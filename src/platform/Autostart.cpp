@@ -42,21 +42,11 @@ std::string UnescapeString(std::string_view value) {
         }
         const char next = value[++i];
         switch (next) {
-        case 's':
-            out += ' ';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case '\\':
-            out += '\\';
-            break;
+        case 's': out += ' '; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case '\\': out += '\\'; break;
         default:
             out += '\\';
             out += next;
@@ -70,21 +60,11 @@ std::string EscapeString(std::string_view value) {
     std::string out;
     for (const char c : value) {
         switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-            break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c; break;
         }
     }
     return out;

@@ -1,7 +1,8 @@
 #include "app/CIniFile.h"
 #include "platform/TextCodec.h"
 
-#include "ScratchDirectory.h"
+#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,23 @@ using Strings = std::vector<std::string>;
 
 class CIniFileTest : public ::testing::Test {
 protected:
-    ScratchDirectory dir;
+    TempDir dir;
     ScopedEnv programDirectory{"ANNIVO_HOME", dir.Path().string()};
 };
 
 TEST_F(CIniFileTest, BothSpellingsOfTheNameAreOneFile) {
-    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir / "annivo.ini");
+    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir.Path() / "annivo.ini");
     ASSERT_TRUE(CIniFile("Annivo.ini").WriteString("Settings", "ActiveView", "2"));
     EXPECT_EQ(CIniFile("annivo.ini").GetInt("Settings", "ActiveView", 0), 2);
     // A file copied in with another spelling is still found.
-    std::filesystem::rename(dir / "annivo.ini", dir / "ANNIVO.INI");
-    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir / "ANNIVO.INI");
+    std::filesystem::rename(dir.Path() / "annivo.ini", dir.Path() / "ANNIVO.INI");
+    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir.Path() / "ANNIVO.INI");
     EXPECT_EQ(CIniFile("annivo.ini").GetInt("Settings", "ActiveView", 0), 2);
 }
 
 TEST_F(CIniFileTest, ReadSectionFillsParallelLists) {
     WriteBytes(
-        dir / "annivo.ini",
+        dir.Path() / "annivo.ini",
         Utf8ToGb18030("[Mail]\r\nSubject=生日\r\n; note\r\n\r\nbare entry\r\nContent=a=b==\r\n"));
     CIniFile ini("annivo.ini");
     ini.ReadSection("mail");
@@ -47,14 +48,14 @@ TEST_F(CIniFileTest, SectionValuesGoBeyondTheStringLimitUpTo1024Bytes) {
     EXPECT_EQ(ini.GetSectionValue("Mail", "Content"), body);
 
     // A takes 603 of the 1024 bytes, B is cut to what is left, C is past the cut.
-    WriteBytes(dir / "annivo.ini", "[S]\r\nA=" + std::string(600, 'a') +
-                                       "\r\nB=" + std::string(600, 'b') + "\r\nC=1\r\n");
+    WriteBytes(dir.Path() / "annivo.ini", "[S]\r\nA=" + std::string(600, 'a') +
+                                              "\r\nB=" + std::string(600, 'b') + "\r\nC=1\r\n");
     EXPECT_EQ(ini.GetSectionValue("S", "B"), std::string(1024 - 603 - 2 - 2, 'b'));
     EXPECT_EQ(ini.GetSectionValue("S", "C"), "");
     EXPECT_EQ(ini.SectionKeys(), (Strings{"A", "B"}));
     // "A=" + 1020 bytes and its zero leave just the final zero; one more byte is cut.
     for (const std::size_t size : {1020u, 1021u}) {
-        WriteBytes(dir / "annivo.ini", "[S]\r\nA=" + std::string(size, 'a'));
+        WriteBytes(dir.Path() / "annivo.ini", "[S]\r\nA=" + std::string(size, 'a'));
         EXPECT_EQ(ini.GetSectionValue("S", "A").size(), 1020u) << size;
     }
 }

@@ -3,8 +3,9 @@
 #include "app/Globals.h"
 #include "platform/Autostart.h"
 
-#include "ScratchDirectory.h"
 #include "ScriptedPrompter.h"
+#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,16 @@ namespace fs = std::filesystem;
 
 class StartupTest : public ::testing::Test {
 protected:
-    ScratchDirectory dir;
-    ScopedEnv programDirectory{"ANNIVO_HOME", (dir / "program").string()};
-    ScopedEnv home{"HOME", (dir / "home").string()};
+    TempDir dir;
+    ScopedEnv programDirectory{"ANNIVO_HOME", (dir.Path() / "program").string()};
+    ScopedEnv home{"HOME", (dir.Path() / "home").string()};
     ScopedEnv userProfile{"USERPROFILE", std::nullopt};
-    ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
+    ScopedEnv config{"XDG_CONFIG_HOME", (dir.Path() / "config").string()};
     ScriptedPrompter prompter;
 
     void SetUp() override {
-        fs::create_directories(dir / "program");
-        fs::create_directories(dir / "home");
+        fs::create_directories(dir.Path() / "program");
+        fs::create_directories(dir.Path() / "home");
         g_ExePath = "/opt/annivo/annivo";
         g_AutoStart = g_RunOnce = g_AutoUpdate = g_ActiveView = g_StartedInProfileDir = -1;
     }
@@ -33,10 +34,11 @@ TEST_F(StartupTest, SettingsDefaultWithoutAFileAndCreateNone) {
     ReadStartupSettings();
     EXPECT_EQ(std::tie(g_RunOnce, g_AutoUpdate, g_ActiveView), std::make_tuple(0, 0, 0));
     EXPECT_EQ(g_UrlPath, kDefaultUrlPath);
-    EXPECT_TRUE(fs::is_empty(dir / "program"));
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "program"));
 
-    WriteBytes(dir / "program/Annivo.ini", "[Settings]\r\nRunOnce=1\r\nAutoUpdate=1\r\nActiveView=2"
-                                           "\r\n[Version]\r\nUrlPath=http://mirror.example/\r\n");
+    WriteBytes(dir.Path() / "program/Annivo.ini",
+               "[Settings]\r\nRunOnce=1\r\nAutoUpdate=1\r\nActiveView=2"
+               "\r\n[Version]\r\nUrlPath=http://mirror.example/\r\n");
     ReadStartupSettings();
     EXPECT_EQ(std::tie(g_RunOnce, g_AutoUpdate, g_ActiveView), std::make_tuple(1, 1, 2));
     EXPECT_EQ(g_UrlPath, "http://mirror.example/");
@@ -62,12 +64,12 @@ TEST_F(StartupTest, ProfileDirectoryAndProgramDirectory) {
             << c.workingDirectory << " " << (c.userProfile ? c.userProfile : "-");
     }
 
-    fs::current_path(dir / "home");
+    fs::current_path(dir.Path() / "home");
     ScopedEnv realHome("HOME", fs::current_path().string());
     CheckStartedInProfileDir();
     EXPECT_EQ(g_StartedInProfileDir, 1);
     ASSERT_TRUE(EnterProgramDirectory());
-    EXPECT_EQ(fs::current_path(), fs::canonical(dir / "program"));
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir.Path() / "program"));
     EXPECT_EQ(fs::path(g_ExePath).filename(), "annivo_app_core_tests");
     CheckStartedInProfileDir();
     EXPECT_EQ(g_StartedInProfileDir, 0);
@@ -110,8 +112,8 @@ TEST_F(StartupTest, AutostartCheck) {
     }
 
     // A configuration directory below a plain file can be neither read nor made.
-    WriteBytes(dir / "blocker", "x");
-    ScopedEnv blocked("XDG_CONFIG_HOME", (dir / "blocker/config").string());
+    WriteBytes(dir.Path() / "blocker", "x");
+    ScopedEnv blocked("XDG_CONFIG_HOME", (dir.Path() / "blocker/config").string());
     CheckAutostart(prompter);
     EXPECT_EQ(g_AutoStart, 0);
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"错误，不能创建子键!"});

@@ -1,6 +1,7 @@
 #include "platform/Autostart.h"
 
-#include "ScratchDirectory.h"
+#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,8 @@ namespace {
 
 class AutostartTest : public ::testing::Test {
 protected:
-    ScratchDirectory dir;
-    ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
+    TempDir dir;
+    ScopedEnv config{"XDG_CONFIG_HOME", (dir.Path() / "config").string()};
 };
 
 TEST_F(AutostartTest, WrittenPathsReadBackExactly) {
@@ -23,7 +24,7 @@ TEST_F(AutostartTest, WrittenPathsReadBackExactly) {
         EXPECT_EQ(ReadAutostart(), path);
     }
     ASSERT_TRUE(WriteAutostart("/opt/my annivo/annivo"));
-    EXPECT_EQ(ReadBytes(dir / "config/autostart/annivo.desktop"),
+    EXPECT_EQ(ReadBytes(dir.Path() / "config/autostart/annivo.desktop"),
               "[Desktop Entry]\nType=Application\nName=Annivo\nExec=\"/opt/my annivo/annivo\"\n");
     EXPECT_TRUE(RemoveAutostart());
     EXPECT_FALSE(ReadAutostart().has_value());

@@ -1,16 +1,18 @@
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
 
-#include "ScratchDirectory.h"
+#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    ScratchDirectory dir;
-    std::filesystem::path path = dir / "annivo.ini";
+    TempDir dir;
+    std::filesystem::path path = dir.Path() / "annivo.ini";
     ProfileFile file{path};
 
     void Store(const std::string& utf8) { WriteBytes(path, Utf8ToGb18030(utf8)); }
@@ -89,7 +91,7 @@ TEST_F(ProfileFileTest, WriteChangesOnlyItsOwnLine) {
     EXPECT_FALSE(file.WriteString("Mail", "Sub=ject", "x"));
     EXPECT_FALSE(file.WriteString("Ma]il", "Subject", "x"));
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_FALSE(ProfileFile(dir / "no-such-dir" / "a.ini").WriteString("A", "k", "v"));
+    EXPECT_FALSE(ProfileFile(dir.Path() / "no-such-dir" / "a.ini").WriteString("A", "k", "v"));
 }
 
 TEST_F(ProfileFileTest, DamagedFilesGiveDefaultsAndStayWritable) {

@@ -1,34 +1,12 @@
 #pragma once
-// A fresh directory for one test (removed afterwards), an environment
-// variable set for the length of a test, and raw file access.
+// An environment variable set for the length of a test, and raw file access.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
-#include <unistd.h>
-
-class ScratchDirectory {
-public:
-    ScratchDirectory()
-        : m_Path(std::filesystem::temp_directory_path() /
-                 ("annivo-test-" + std::to_string(getpid()) + "-" +
-                  std::to_string(std::random_device()()))) {
-        std::filesystem::create_directories(m_Path);
-    }
-    ~ScratchDirectory() {
-        std::error_code error;
-        std::filesystem::remove_all(m_Path, error);
-    }
-    const std::filesystem::path& Path() const { return m_Path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_Path / name; }
-
-private:
-    std::filesystem::path m_Path;
-};
 
 class ScopedEnv {
 public:
