@@ -1,5 +1,6 @@
 #include "calendar/CMonthSheet.h"
 
+#include "app/CIniFile.h"
 #include "calendar/SolarTerms.h"
 #include "platform/TextCodec.h"
 #include "reminders/CAdoDatabase.h"
@@ -35,10 +36,22 @@ bool IsWeekendColumn(int cell) {
 
 } // namespace
 
+FestivalOptions ReadFestivalOptions() {
+    const CIniFile ini("annivo.ini");
+    FestivalOptions options;
+    options.solarTerms = ini.GetInt("Festival", "24Fest", 1) == 1;
+    options.birthdays = ini.GetInt("Festival", "Birthday", 1) == 1;
+    return options;
+}
+
 CMonthSheet::CMonthSheet(const Clock& clock, Prompter& prompter, std::string connectionString)
     : m_Clock(clock), m_Prompter(prompter), m_ConnectionString(std::move(connectionString)) {}
 
 // ---------------------------------------------------------------- festival list
+
+void CMonthSheet::LoadFestivals(int year, int month, bool skipBirthdays) {
+    LoadFestivals(year, month, skipBirthdays, ReadFestivalOptions());
+}
 
 void CMonthSheet::LoadFestivals(int year, int month, bool skipBirthdays,
                                 const FestivalOptions& options) {
@@ -180,6 +193,10 @@ void CMonthSheet::FillMonth(int year, int month) {
     }
 }
 
+void CMonthSheet::FillCellTexts(int year, int month) {
+    FillCellTexts(year, month, ReadFestivalOptions());
+}
+
 void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& options) {
     LoadFestivals(year, month, false, options);
     for (int i = 0; i < kCells; ++i) {
@@ -219,12 +236,8 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
                 break;
             case kTraditionalClass:
             case kForeignClass:
-            case kCustomClass:
-                m_Colours[i] = festivalClass + 1;
-                break;
-            default:
-                m_Colours[i] = kNoFestivalColour;
-                break;
+            case kCustomClass: m_Colours[i] = festivalClass + 1; break;
+            default: m_Colours[i] = kNoFestivalColour; break;
             }
         }
         m_FestivalTexts[i] = std::move(text);

@@ -47,6 +47,9 @@ struct FestivalOptions {
     bool birthdays = true;
 };
 
+// The switches as annivo.ini holds them now; only the value 1 turns one on.
+FestivalOptions ReadFestivalOptions();
+
 class CMonthSheet {
 public:
     static constexpr int kCells = 42;
@@ -60,7 +63,10 @@ public:
     // Rebuilds the festival list for a Gregorian month: every row of the
     // Festival table, then (as the options say) the month's solar terms and
     // the birthdays that fall in `year`. A database failure is told once and
-    // ends the load; what was read before it stays.
+    // ends the load; what was read before it stays. Without options, the
+    // switches are read from annivo.ini, so the festival editor's changes
+    // show at the next refresh.
+    void LoadFestivals(int year, int month, bool skipBirthdays);
     void LoadFestivals(int year, int month, bool skipBirthdays, const FestivalOptions& options);
 
     // The class of the first festival on that day followed by the names of
@@ -72,6 +78,7 @@ public:
     // Loads the festivals (birthdays included) and fills the lunar cells,
     // labels, festival texts, colour codes and holiday marks. Runs after
     // FillMonth for the same month.
+    void FillCellTexts(int year, int month);
     void FillCellTexts(int year, int month, const FestivalOptions& options);
 
     const std::list<FestivalEntry>& Festivals() const { return m_Festivals; }

@@ -4,6 +4,7 @@
 #include "Printers.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -81,9 +82,10 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
 }
 
 TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAndTheLowestFirstClassColoursTheDay) {
-    AddFestivals("(3,1,10,3,'甲'),(1,1,10,3,'乙'),(0,1,10,3,'丙'),(3,1,10,4,'家'),(1,0,9,8,'传'),"
-                 "(2,1,10,5,'洋'),(1,1,10,6,'传统'),(-1,1,10,7,'无类'),(7,1,10,8,'怪类'),"
-                 "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(-1,1,2,3,'无类'),(2,1,2,3,'洋节'),(0,0,1,1,'春节')");
+    AddFestivals(
+        "(3,1,10,3,'甲'),(1,1,10,3,'乙'),(0,1,10,3,'丙'),(3,1,10,4,'家'),(1,0,9,8,'传'),"
+        "(2,1,10,5,'洋'),(1,1,10,6,'传统'),(-1,1,10,7,'无类'),(7,1,10,8,'怪类'),"
+        "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(-1,1,2,3,'无类'),(2,1,2,3,'洋节'),(0,0,1,1,'春节')");
     Show(2011, 10, kTableOnly); // lunar 9-8 is 4 October; -1 and 7 are classes no editor offers
     EXPECT_EQ(sheet.FestivalText(1, 10, 3), "0丙 乙 甲");
     EXPECT_EQ(sheet.FestivalText(1, 10, 9), "");
@@ -128,17 +130,26 @@ TEST_F(MonthSheetTest, LongFestivalTextsAreCutAtFourBytesWithoutSplittingACharac
     EXPECT_EQ(sheet.FestivalTexts()[Cell(2011, 3, 2)], "四个字的");
 }
 
-TEST_F(MonthSheetTest, SolarTermsAndBirthdaysFollowTheOptions) {
-    Exec("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date) VALUES ('周','阳历','1985-02-19 "
-         "23:59:59')");
-    Show(2015, 2, {});
-    EXPECT_EQ(sheet.Labels()[Cell(2015, 2, 4)], "立春");
-    EXPECT_EQ(sheet.ColourCodes()[Cell(2015, 2, 4)], 2);
-    EXPECT_EQ(sheet.FestivalTexts()[Cell(2015, 2, 19)], "雨水 周生日");
-    Show(2015, 2, kTableOnly);
-    EXPECT_EQ(sheet.Labels()[Cell(2015, 2, 4)], "十六");
-    EXPECT_EQ(sheet.FestivalTexts()[Cell(2015, 2, 19)], "");
-    sheet.LoadFestivals(2015, 2, true, {});
+TEST_F(MonthSheetTest, SolarTermsAndBirthdaysFollowTheProfileFile) {
+    Exec("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date) VALUES ('周','阳历','1985-02-19')");
+    ScopedEnv home("ANNIVO_HOME", dir.Path().string());
+    const std::pair<std::string, std::string> profiles[] = {
+        {"", "雨水 周生日"}, // a missing file or key counts as on
+        {"[Festival]\r\n24Fest=1\r\nBirthday=0\r\n", "雨水"},
+        {"[festival]\r\n24Fest=0\r\nBirthday=1\r\n", "周生日"},
+        {"[Festival]\r\n24Fest=2\r\nBirthday=-1\r\n", ""}, // only 1 means on
+    };
+    for (const auto& [profile, rainWater] : profiles) {
+        WriteBytes(dir.Path() / "annivo.ini", profile);
+        sheet.FillMonth(2015, 2);
+        sheet.FillCellTexts(2015, 2);
+        EXPECT_EQ(sheet.FestivalTexts()[Cell(2015, 2, 19)], rainWater) << profile;
+        const bool terms = rainWater.starts_with("雨水");
+        EXPECT_EQ(sheet.Labels()[Cell(2015, 2, 4)], terms ? "立春" : "十六");
+        EXPECT_EQ(sheet.ColourCodes()[Cell(2015, 2, 4)], terms ? 2 : 0);
+    }
+    WriteBytes(dir.Path() / "annivo.ini", "");
+    sheet.LoadFestivals(2015, 2, true);
     EXPECT_EQ(sheet.Festivals().size(), 2u) << "birthdays skipped, the two terms kept";
 }
 
