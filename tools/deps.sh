@@ -9,6 +9,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries
     qt6-base-dev qt6-svg-dev libicu-dev
+    # sound: SDL2_mixer plays wave, MIDI (through FluidSynth) and MP3; MIDI needs a sound font
+    libsdl2-mixer-dev timgm6mb-soundfont
 )
 
 missing=()
