@@ -11,6 +11,8 @@ PACKAGES=(
     qt6-base-dev qt6-svg-dev libicu-dev
     # sound: SDL2_mixer plays wave, MIDI (through FluidSynth) and MP3; MIDI needs a sound font
     libsdl2-mixer-dev timgm6mb-soundfont
+    # a font, so that widget tests can measure and draw text without a desktop
+    fonts-dejavu-core
 )
 
 missing=()
