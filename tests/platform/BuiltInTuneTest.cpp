@@ -1,24 +1,18 @@
 #include "platform/BuiltInTune.h"
 
+#include "TempDir.h"
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::uint32_t BigEndian(const std::string& bytes, std::size_t at, int width) {
     std::uint32_t value = 0;
@@ -93,26 +87,24 @@ TEST(BuiltInTune, IsAStandardMidiFileOfFormatOneWithSeveralTracks) {
 }
 
 TEST(BuiltInTune, CommittedFileIsWhatTheGeneratorWrites) {
-    const std::string committed = ReadFile(fs::path(ANNIVO_SOURCE_DIR) / "res/happy.mid");
+    const std::string committed = ReadBytes(fs::path(ANNIVO_SOURCE_DIR) / "res/happy.mid");
     EXPECT_EQ(std::string(BuiltInTuneBytes()), committed);
-    const fs::path fresh = fs::temp_directory_path() / ("annivo-tune-" + std::to_string(getpid()));
-    const std::string command = std::string("'") + ANNIVO_MAKE_TUNE + "' '" + fresh.string() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(ReadFile(fresh), committed)
+    const TempDir dir;
+    const std::string fresh = dir.File("fresh.mid");
+    ASSERT_EQ(std::system(("'" + std::string(ANNIVO_MAKE_TUNE) + "' '" + fresh + "'").c_str()), 0);
+    EXPECT_EQ(ReadBytes(fresh), committed)
         << "res/happy.mid is stale: build the annivo_update_tune target";
-    fs::remove(fresh);
 }
 
 TEST(BuiltInTune, WriteReplacesTheFileAndDeleteRemovesIt) {
-    std::string pattern = (fs::temp_directory_path() / "annivo-tune-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern, tune = dir / "happy.mid";
-    std::ofstream(tune) << std::string(50000, 'x'); // longer than the tune: no tail may remain
+    const TempDir temp;
+    const fs::path dir = temp.Path(), tune = dir / "happy.mid";
+    WriteBytes(tune, std::string(50000, 'x')); // longer than the tune: no tail may remain
 
     ASSERT_TRUE(WriteBuiltInTune(dir.string()));
-    EXPECT_EQ(ReadFile(tune), std::string(BuiltInTuneBytes()));
+    EXPECT_EQ(ReadBytes(tune), std::string(BuiltInTuneBytes()));
     ASSERT_TRUE(WriteBuiltInTune(dir.string())); // a second reminder writes it again
-    EXPECT_EQ(ReadFile(tune), std::string(BuiltInTuneBytes()));
+    EXPECT_EQ(ReadBytes(tune), std::string(BuiltInTuneBytes()));
     EXPECT_FALSE(WriteBuiltInTune((dir / "missing").string()));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
         << "nothing but happy.mid is left behind";
@@ -120,7 +112,6 @@ TEST(BuiltInTune, WriteReplacesTheFileAndDeleteRemovesIt) {
     DeleteBuiltInTune(dir.string());
     EXPECT_FALSE(fs::exists(tune));
     DeleteBuiltInTune(dir.string()); // already gone: nothing happens
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "platform/MediaPlayer.h"
 #include "platform/BuiltInTune.h"
 
+#include "TempDir.h"
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -20,15 +23,11 @@ namespace {
 // (16-bit stereo at 44100 Hz) and reads it back once the players are closed.
 class MediaPlayerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "annivo-audio-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "5", 1); // faster than real time: a tune takes seconds
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    const TempDir temp;
+    const fs::path dir = temp.Path();
+    const ScopedEnv driver{"SDL_AUDIODRIVER", "disk"};
+    const ScopedEnv output{"SDL_DISKAUDIOFILE", temp.File("output.raw")};
+    const ScopedEnv delay{"SDL_DISKAUDIODELAY", "5"}; // faster than real time
 
     // Seconds of audible sound, and the loudest sample.
     std::pair<double, int> Heard() const {
@@ -63,8 +62,6 @@ protected:
         }
         return (dir / "tone.wav").string();
     }
-
-    fs::path dir;
 };
 
 TEST_F(MediaPlayerTest, PlaysAWaveFileOnceToItsEnd) {
