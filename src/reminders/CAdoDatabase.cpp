@@ -35,6 +35,21 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+bool IsPlainNumber(std::string_view text) {
+    std::size_t k = (!text.empty() && text[0] == '-') ? 1 : 0;
+    if (k == text.size())
+        return false;
+    for (; k < text.size(); ++k)
+        if (!std::isdigit(static_cast<unsigned char>(text[k])))
+            return false;
+    return true;
+}
+
+bool IsDateLiteral(std::string_view text) {
+    return text.size() > 2 && text.front() == '#' && text.back() == '#' &&
+           DateTime::Parse(text.substr(1, text.size() - 2)).IsValid();
+}
+
 // "Delete * From X" is Jet's spelling of "DELETE FROM X".
 std::string DropDeleteStar(std::string sql) {
     std::size_t i = 0;
@@ -303,7 +318,9 @@ void CAdoDatabase::Close() {
 std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& args) {
     std::string out;
     std::size_t next = 0;
-    bool inQuotes = false;
+    // The quote the format has open at this point: '\'', '"' (Jet's other
+    // string quote, used for the passwords) or none.
+    char openQuote = '\0';
     auto take = [&]() -> const SqlArg& {
         if (next >= args.size())
             throw DbError("SQL 格式缺少参数：" + std::string(format));
@@ -311,8 +328,11 @@ std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& ar
     };
     for (std::size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
-        if (c == '\'') {
-            inQuotes = !inQuotes;
+        if (c == '\'' || c == '"') {
+            if (openQuote == '\0')
+                openQuote = c;
+            else if (openQuote == c)
+                openQuote = '\0';
             out += c;
             continue;
         }
@@ -338,21 +358,19 @@ std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& ar
                 out += std::to_string(*number);
             } else {
                 const std::string& text = std::get<std::string>(arg);
-                if (inQuotes) {
+                if (openQuote != '\0') {
+                    // Inside a quoted value its own quote is doubled.
                     for (char v : text) {
-                        if (v == '\'')
-                            out += '\'';
+                        if (v == openQuote)
+                            out += v;
                         out += v;
                     }
                 } else {
-                    // Unquoted text must be a plain number, such as an ID kept as text.
+                    // Unquoted text must be a plain number (an ID or ahead code
+                    // kept as text) or a #...# date literal.
                     const std::string_view trimmed = Trim(text);
-                    std::size_t k = (!trimmed.empty() && trimmed[0] == '-') ? 1 : 0;
-                    bool digits = k < trimmed.size();
-                    for (; k < trimmed.size(); ++k)
-                        digits = digits && std::isdigit(static_cast<unsigned char>(trimmed[k]));
-                    if (!digits)
-                        throw DbError("不是有效的数字：" + text);
+                    if (!IsPlainNumber(trimmed) && !IsDateLiteral(trimmed))
+                        throw DbError("不是有效的数字或日期：" + text);
                     out += trimmed;
                 }
             }

@@ -87,9 +87,10 @@ private:
 };
 
 // Builds SQL text from a printf-style format ("%s", "%d", "%%" only). Text
-// values are the only way values get into SQL: their apostrophes are doubled
-// so a name like O'Brien is just a name. A "%s" outside quotes takes only a
-// plain number (an ID passed as text); anything else throws DbError.
+// values are the only way values get into SQL: a value between '...' has its
+// apostrophes doubled, one between "..." its double quotes, so a name like
+// O'Brien is just a name. A "%s" outside quotes takes only a plain number (an
+// ID passed as text) or a #...# date literal; anything else throws DbError.
 using SqlArg = std::variant<std::int64_t, std::string>;
 std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& args);
 
