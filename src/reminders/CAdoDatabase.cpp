@@ -12,12 +12,14 @@ namespace {
 // How long a statement waits for another copy of the program to finish writing.
 constexpr int kBusyTimeoutMs = 10000;
 
+// Column names and keywords compare without regard to ASCII case, as Jet
+// does; bytes of other characters compare as they are.
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (fold(a[i]) != fold(b[i]))
             return false;
     return true;
 }
@@ -151,8 +153,10 @@ void CAdoDatabase::Open() {
     if (m_Db)
         return;
     sqlite3* db = nullptr;
+    // A connection belongs to the one operation (and thread) that opened it,
+    // so SQLite's per-call locking would only cost time.
     const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string text =
             Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
@@ -228,7 +232,8 @@ std::string CAdoDatabase::TranslateJet(std::string_view sql) {
 void CAdoDatabase::Execute(std::string_view sql) {
     m_HasResult = false;
     m_Columns.clear();
-    m_Rows.clear();
+    m_Values.clear();
+    m_RowCount = 0;
     m_Row = 0;
     if (!m_Db)
         throw DbError("数据库没有打开。");
@@ -250,63 +255,79 @@ void CAdoDatabase::Execute(std::string_view sql) {
             throw DbError("一次只能执行一条 SQL 语句。");
 
     const int columns = sqlite3_column_count(statement);
+    std::vector<std::string> names;
     for (int c = 0; c < columns; ++c)
-        m_Columns.emplace_back(sqlite3_column_name(statement, c));
-    std::vector<std::vector<DbValue>> rows;
+        names.emplace_back(sqlite3_column_name(statement, c));
+    // The whole result is read at once (a client-side cursor): the count is
+    // known up front and the file is not held while the caller walks the rows.
+    std::vector<DbValue> values;
+    std::size_t rows = 0;
     for (;;) {
         const int rc = sqlite3_step(statement);
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
             throw DbError(Message(m_Db, ""));
-        std::vector<DbValue> row;
-        row.reserve(columns);
+        ++rows;
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(statement, c)) {
-            case SQLITE_INTEGER: row.push_back(DbValue::Integer(sqlite3_column_int64(statement, c))); break;
-            case SQLITE_FLOAT: row.push_back(DbValue::Real(sqlite3_column_double(statement, c))); break;
-            case SQLITE_NULL: row.push_back(DbValue::Null()); break;
+            case SQLITE_INTEGER:
+                values.push_back(DbValue::Integer(sqlite3_column_int64(statement, c)));
+                break;
+            case SQLITE_FLOAT:
+                values.push_back(DbValue::Real(sqlite3_column_double(statement, c)));
+                break;
+            case SQLITE_NULL: values.push_back(DbValue::Null()); break;
             default: {
                 const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
-                row.push_back(DbValue::Text(
+                values.push_back(DbValue::Text(
                     std::string(bytes ? bytes : "", sqlite3_column_bytes(statement, c))));
             }
             }
         }
-        rows.push_back(std::move(row));
     }
-    m_Rows = std::move(rows);
+    m_Columns = std::move(names);
+    m_Values = std::move(values);
+    m_RowCount = rows;
     m_HasResult = columns > 0;
 }
 
 long CAdoDatabase::GetRecordCount() const {
-    return m_HasResult ? static_cast<long>(m_Rows.size()) : -1;
+    return m_HasResult ? static_cast<long>(m_RowCount) : -1;
 }
 
-bool CAdoDatabase::IsEOF() const { return !m_HasResult || m_Row >= m_Rows.size(); }
+bool CAdoDatabase::IsEOF() const { return !m_HasResult || m_Row >= m_RowCount; }
 
-DbValue CAdoDatabase::GetCollect(std::string_view column) const {
+const DbValue& CAdoDatabase::GetCollect(std::string_view column) const {
+    static const DbValue empty;
     if (!m_HasResult)
-        return {};
-    for (std::size_t c = 0; c < m_Columns.size(); ++c) {
-        if (EqualsNoCase(m_Columns[c], column)) {
-            if (m_Row >= m_Rows.size())
-                throw DbError("当前没有记录可读。");
-            return m_Rows[m_Row][c];
-        }
+        return empty;
+    // Callers nearly always spell the name as the table does: look for that first.
+    std::size_t c = 0;
+    while (c < m_Columns.size() && m_Columns[c] != column)
+        ++c;
+    if (c == m_Columns.size()) {
+        c = 0;
+        while (c < m_Columns.size() && !EqualsNoCase(m_Columns[c], column))
+            ++c;
     }
-    throw DbError("数据表中没有列 " + std::string(column) + "。");
+    if (c == m_Columns.size())
+        throw DbError("数据表中没有列 " + std::string(column) + "。");
+    if (m_Row >= m_RowCount)
+        throw DbError("当前没有记录可读。");
+    return m_Values[m_Row * m_Columns.size() + c];
 }
 
 void CAdoDatabase::MoveNext() {
-    if (m_HasResult && m_Row < m_Rows.size())
+    if (m_HasResult && m_Row < m_RowCount)
         ++m_Row;
 }
 
 void CAdoDatabase::Close() {
     m_HasResult = false;
     m_Columns.clear();
-    m_Rows.clear();
+    m_Values.clear();
+    m_RowCount = 0;
     if (m_Db) {
         sqlite3_close_v2(m_Db);
         m_Db = nullptr;

@@ -69,8 +69,9 @@ public:
     long GetRecordCount() const;
     bool IsEOF() const;
     // Value of the named column (case-insensitive) in the current row; empty
-    // when no result set is held. An unknown column throws.
-    DbValue GetCollect(std::string_view column) const;
+    // when no result set is held. An unknown column throws. The reference
+    // lasts until the next Execute or Close.
+    const DbValue& GetCollect(std::string_view column) const;
     void MoveNext();
     void Close();
 
@@ -82,7 +83,8 @@ private:
     sqlite3* m_Db = nullptr;
     bool m_HasResult = false;
     std::vector<std::string> m_Columns;
-    std::vector<std::vector<DbValue>> m_Rows;
+    std::vector<DbValue> m_Values; // row after row, m_Columns.size() values each
+    std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
 };
 
