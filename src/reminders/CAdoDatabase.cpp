@@ -12,8 +12,8 @@ namespace {
 // How long a statement waits for another copy of the program to finish writing.
 constexpr int kBusyTimeoutMs = 10000;
 
-// Column names and keywords compare without regard to ASCII case, as Jet
-// does; bytes of other characters compare as they are.
+// Column names match without regard to ASCII case, as Jet's do; bytes of
+// other characters must be equal.
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -364,16 +364,16 @@ std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& ar
         std::size_t j = i + 1;
         while (j < format.size() && (format[j] == 'l' || format[j] == 'h'))
             ++j;
-        const char spec = j < format.size() ? format[j] : '\0';
-        if (spec == '%') {
+        const char conversion = j < format.size() ? format[j] : '\0';
+        if (conversion == '%') {
             out += '%';
-        } else if (spec == 'd' || spec == 'i' || spec == 'u') {
+        } else if (conversion == 'd' || conversion == 'i' || conversion == 'u') {
             const SqlArg& arg = take();
             if (const auto* number = std::get_if<std::int64_t>(&arg))
                 out += std::to_string(*number);
             else
                 out += std::to_string(DbValue::Text(std::get<std::string>(arg)).AsInt());
-        } else if (spec == 's') {
+        } else if (conversion == 's') {
             const SqlArg& arg = take();
             if (const auto* number = std::get_if<std::int64_t>(&arg)) {
                 out += std::to_string(*number);
