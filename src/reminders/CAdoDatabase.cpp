@@ -143,7 +143,9 @@ DateTime DbValue::AsDateTime() const {
 CAdoDatabase::CAdoDatabase(std::string connectionString)
     : m_ConnectionString(std::move(connectionString)) {}
 
-CAdoDatabase::~CAdoDatabase() { Close(); }
+CAdoDatabase::~CAdoDatabase() {
+    Close();
+}
 
 void CAdoDatabase::SetConnectionString(std::string connectionString) {
     m_ConnectionString = std::move(connectionString);
@@ -158,8 +160,7 @@ void CAdoDatabase::Open() {
     const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string text =
-            Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
+        const std::string text = Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
         sqlite3_close(db);
         throw DbError(text);
     }
@@ -296,7 +297,9 @@ long CAdoDatabase::GetRecordCount() const {
     return m_HasResult ? static_cast<long>(m_RowCount) : -1;
 }
 
-bool CAdoDatabase::IsEOF() const { return !m_HasResult || m_Row >= m_RowCount; }
+bool CAdoDatabase::IsEOF() const {
+    return !m_HasResult || m_Row >= m_RowCount;
+}
 
 const DbValue& CAdoDatabase::GetCollect(std::string_view column) const {
     static const DbValue empty;
