@@ -27,10 +27,20 @@ const char* kOwnAccount =
 SettingRecord Sentinel() {
     SettingRecord s;
     s.m_UnLockPwd = s.m_Email = s.m_UserName = s.m_Password = s.m_ServerName = s.m_AcceptEmail =
-        "untouched";
+        "?";
     s.m_IsLock = s.m_SmtpSelect = s.m_AheadEmail = s.m_AheadWnd = s.m_DayEmail = s.m_DayWnd =
         s.m_EveryDay = 7;
     return s;
+}
+
+// What start-up loads, in its reading order; the flags are AheadEmail,
+// AheadWnd, DayEmail, DayWnd, EveryDay.
+std::string Loaded(const SettingRecord& s) {
+    auto n = [](int v) { return std::to_string(v); };
+    return s.m_UnLockPwd + "|" + n(s.m_IsLock) + "|" + n(s.m_SmtpSelect) + "|" + s.m_Email + "|" +
+           s.m_UserName + "|" + s.m_Password + "|" + s.m_ServerName + "|" + n(s.m_AheadEmail) +
+           n(s.m_AheadWnd) + n(s.m_DayEmail) + n(s.m_DayWnd) + n(s.m_EveryDay) + "|" +
+           s.m_AcceptEmail;
 }
 
 TEST(LoadSettings, ReadsTheRowWithYesNoColumnsAsZeroOrOne) {
@@ -40,19 +50,8 @@ TEST(LoadSettings, ReadsTheRowWithYesNoColumnsAsZeroOrOne) {
     SettingRecord s = Sentinel();
     LoadSettings(s, prompter);
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(s.m_UnLockPwd, "unlock");
-    EXPECT_EQ(s.m_IsLock, 1);
-    EXPECT_EQ(s.m_SmtpSelect, 0);
-    EXPECT_EQ(s.m_Email, "me@163.com");
-    EXPECT_EQ(s.m_UserName, "me");
-    EXPECT_EQ(s.m_Password, "secret");
-    EXPECT_EQ(s.m_ServerName, "smtp.163.com");
-    EXPECT_EQ(s.m_AheadEmail, 1); // a stored true of -1
-    EXPECT_EQ(s.m_AheadWnd, 0);
-    EXPECT_EQ(s.m_DayEmail, 1);
-    EXPECT_EQ(s.m_DayWnd, 1);
-    EXPECT_EQ(s.m_EveryDay, 0);
-    EXPECT_EQ(s.m_AcceptEmail, "inbox@qq.com");
+    // A stored true of -1 reads as 1.
+    EXPECT_EQ(Loaded(s), "unlock|1|0|me@163.com|me|secret|smtp.163.com|10110|inbox@qq.com");
     // Nickname and mobile are not needed at start-up.
     EXPECT_EQ(s.m_Name, "");
 }
@@ -66,10 +65,7 @@ TEST(LoadSettings, TheShippedRowGivesWindowRemindersOnly) {
     const SettingRecord s = g_Setting;
     g_Setting = saved;
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(std::vector<int>({s.m_IsLock, s.m_SmtpSelect, s.m_DayWnd, s.m_AheadWnd, s.m_DayEmail,
-                                s.m_AheadEmail, s.m_EveryDay}),
-              std::vector<int>({0, 0, 1, 1, 0, 0, 1}));
-    EXPECT_EQ(s.m_Email + s.m_ServerName + s.m_UserName + s.m_Password + s.m_AcceptEmail, "");
+    EXPECT_EQ(Loaded(s), "|0|0|||||01011|");
 }
 
 TEST(LoadSettings, TheBuiltInAccountReplacesTheStoredSender) {
@@ -79,13 +75,9 @@ TEST(LoadSettings, TheBuiltInAccountReplacesTheStoredSender) {
     SettingRecord s;
     LoadSettings(s, prompter);
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(s.m_Email, kBuiltInEmail);
-    EXPECT_EQ(s.m_UserName, kBuiltInUserName);
-    EXPECT_EQ(s.m_Password, kBuiltInPassword);
-    EXPECT_EQ(s.m_ServerName, kBuiltInServerName);
-    // The rest of the row still loads.
-    EXPECT_EQ(s.m_AcceptEmail, "inbox@qq.com");
-    EXPECT_EQ(s.m_DayWnd, 1);
+    EXPECT_EQ(Loaded(s), "unlock|1|1|" + std::string(kBuiltInEmail) + "|" +
+                             std::string(kBuiltInUserName) + "|" + std::string(kBuiltInPassword) +
+                             "|" + std::string(kBuiltInServerName) + "|10110|inbox@qq.com");
     // The table keeps the user's own account for when they switch back.
     EXPECT_EQ(db.Value("Select * From MySetting", "m_Email"), "me@163.com");
 }
@@ -95,21 +87,22 @@ TEST(LoadSettings, FailuresAreToldOnceAndKeepWhatWasNotRead) {
         const char* what;
         std::function<void(SeededDatabase&)> spoil;
         const char* text;
-        bool unlockRead; // whether m_UnLockPwd was read before the failure
+        const char* loaded;
     };
+    const char* untouched = "?|7|7|?|?|?|?|77777|?";
     const std::vector<Case> cases = {
         {"missing file", [](SeededDatabase& db) { std::filesystem::remove(db.Path()); },
-         "unable to open database file", false},
+         "unable to open database file", untouched},
         {"missing table", [](SeededDatabase& db) { db.Run("DROP TABLE MySetting"); },
-         "no such table: MySetting", false},
+         "no such table: MySetting", untouched},
         {"empty table", [](SeededDatabase& db) { db.Run("Delete * From MySetting"); },
-         "数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。", false},
+         "数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。", untouched},
         {"missing column",
          [](SeededDatabase& db) {
              db.Run("Update MySetting Set m_UnLockPwd='pw'");
              db.Run("ALTER TABLE MySetting DROP COLUMN m_IsLock");
          },
-         "m_IsLock", true},
+         "m_IsLock", "pw|7|7|?|?|?|?|77777|?"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -122,10 +115,7 @@ TEST(LoadSettings, FailuresAreToldOnceAndKeepWhatWasNotRead) {
         EXPECT_NE(prompter.asked[0].text.find(c.text), std::string::npos) << prompter.asked[0].text;
         EXPECT_EQ(prompter.asked[0].caption, kAppTitle);
         EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
-        EXPECT_EQ(s.m_UnLockPwd, c.unlockRead ? "pw" : "untouched");
-        EXPECT_EQ(s.m_IsLock, 7);
-        EXPECT_EQ(s.m_Email + s.m_AcceptEmail, "untoucheduntouched");
-        EXPECT_EQ(s.m_DayWnd + s.m_EveryDay, 14);
+        EXPECT_EQ(Loaded(s), c.loaded);
     }
 }
 
