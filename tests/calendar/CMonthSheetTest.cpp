@@ -1,5 +1,7 @@
 #include "calendar/CMonthSheet.h"
 
+#include "reminders/DatabaseSeed.h"
+
 #include "FixedClock.h"
 #include "Printers.h"
 #include "ScriptedPrompter.h"
@@ -15,11 +17,10 @@ const FestivalOptions kTableOnly{false, false}, kBirthdaysOnly{false, true};
 
 class MonthSheetTest : public ::testing::Test {
 protected:
+    // The shipped schema; each test brings its own festivals.
     void SetUp() override {
-        Exec("CREATE TABLE Festival (编号 INTEGER PRIMARY KEY AUTOINCREMENT, [Class] INTEGER,"
-             " GorN INTEGER, [Month] INTEGER, [Day] INTEGER, FestivalName TEXT);"
-             "CREATE TABLE TiXing (ID INTEGER PRIMARY KEY AUTOINCREMENT, m_Name TEXT,"
-             " m_DateStatus TEXT, m_Date DATETIME, m_IsVailid INTEGER DEFAULT 1, m_State TEXT)");
+        CreateDatabaseFromSeed(path);
+        Exec("DELETE FROM Festival");
     }
     void Exec(const std::string& sql) {
         sqlite3* db = nullptr;
@@ -78,6 +79,21 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
     EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 5)], "初二");
     Show(2011, 2, kTableOnly);
     EXPECT_EQ(sheet.Labels()[Cell(2011, 2, 3)], "正月") << "lunar new year";
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(MonthSheetTest, ShippedFestivalsShowWithTheirColours) {
+    CreateDatabaseFromSeed(dir.File("shipped.db"));
+    CMonthSheet shipped(clock, prompter, dir.File("shipped.db"));
+    shipped.FillMonth(2011, 2);
+    shipped.FillCellTexts(2011, 2, {});
+    const std::tuple<int, const char*, int, int> cases[] = {
+        {3, "春节", 1, 1}, {4, "立春", 2, 0}, {14, "情人节", 3, 0}, {17, "元宵节", 2, 0}};
+    for (const auto& [day, text, colour, red] : cases) {
+        EXPECT_EQ(shipped.Labels()[Cell(2011, 2, day)], text);
+        EXPECT_EQ(shipped.ColourCodes()[Cell(2011, 2, day)], colour);
+        EXPECT_EQ(shipped.RedMarks()[Cell(2011, 2, day)], red);
+    }
     EXPECT_TRUE(prompter.asked.empty());
 }
 
