@@ -8,7 +8,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries
-    qt6-base-dev qt6-svg-dev libicu-dev
+    qt6-base-dev qt6-svg-dev libicu-dev libsqlite3-dev
 )
 
 missing=()

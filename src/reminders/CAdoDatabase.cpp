@@ -1,0 +1,365 @@
+#include "reminders/CAdoDatabase.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <sqlite3.h>
+
+std::string g_ConnectionString = "data.db";
+
+namespace {
+
+// How long a statement waits for another copy of the program to finish writing.
+constexpr int kBusyTimeoutMs = 10000;
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string Message(sqlite3* db, const std::string& what) {
+    const char* text = db ? sqlite3_errmsg(db) : "out of memory";
+    return what + (text ? text : "");
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+// "Delete * From X" is Jet's spelling of "DELETE FROM X".
+std::string DropDeleteStar(std::string sql) {
+    std::size_t i = 0;
+    while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i])))
+        ++i;
+    if (!EqualsNoCase(std::string_view(sql).substr(i, 6), "delete"))
+        return sql;
+    std::size_t j = i + 6;
+    while (j < sql.size() && std::isspace(static_cast<unsigned char>(sql[j])))
+        ++j;
+    if (j < sql.size() && sql[j] == '*')
+        sql.erase(i + 6, j + 1 - (i + 6));
+    return sql;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- DbValue
+
+DbValue DbValue::Null() {
+    DbValue v;
+    v.m_Kind = Kind::Null;
+    return v;
+}
+
+DbValue DbValue::Integer(std::int64_t value) {
+    DbValue v;
+    v.m_Kind = Kind::Integer;
+    v.m_Integer = value;
+    return v;
+}
+
+DbValue DbValue::Real(double value) {
+    DbValue v;
+    v.m_Kind = Kind::Real;
+    v.m_Real = value;
+    return v;
+}
+
+DbValue DbValue::Text(std::string value) {
+    DbValue v;
+    v.m_Kind = Kind::Text;
+    v.m_Text = std::move(value);
+    return v;
+}
+
+std::string DbValue::AsString() const {
+    switch (m_Kind) {
+    case Kind::Integer: return std::to_string(m_Integer);
+    case Kind::Real: {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.15g", m_Real);
+        return buffer;
+    }
+    case Kind::Text: return m_Text;
+    default: return {};
+    }
+}
+
+std::int32_t DbValue::AsInt() const {
+    switch (m_Kind) {
+    case Kind::Integer: return static_cast<std::int32_t>(m_Integer);
+    case Kind::Real: return static_cast<std::int32_t>(m_Real);
+    case Kind::Text: {
+        const std::string_view text = Trim(m_Text);
+        long long value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return static_cast<std::int32_t>(value);
+    }
+    default: return 0;
+    }
+}
+
+int DbValue::AsYesNo() const {
+    return std::abs(static_cast<int>(static_cast<std::int16_t>(AsInt())));
+}
+
+DateTime DbValue::AsDateTime() const {
+    switch (m_Kind) {
+    case Kind::Text: return DateTime::Parse(m_Text);
+    case Kind::Real: return DateTime::FromDays(m_Real);
+    case Kind::Integer: return DateTime::FromDays(static_cast<double>(m_Integer));
+    default: return DateTime::Invalid();
+    }
+}
+
+// ---------------------------------------------------------------- CAdoDatabase
+
+CAdoDatabase::CAdoDatabase(std::string connectionString)
+    : m_ConnectionString(std::move(connectionString)) {}
+
+CAdoDatabase::~CAdoDatabase() { Close(); }
+
+void CAdoDatabase::SetConnectionString(std::string connectionString) {
+    m_ConnectionString = std::move(connectionString);
+}
+
+void CAdoDatabase::Open() {
+    if (m_Db)
+        return;
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string text =
+            Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
+        sqlite3_close(db);
+        throw DbError(text);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // WAL lets readers and one writer work side by side; it needs a writable
+    // directory, so a failure here only means the old journal stays.
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    m_Db = db;
+}
+
+std::string CAdoDatabase::TranslateJet(std::string_view sql) {
+    std::string out;
+    out.reserve(sql.size() + 16);
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        if (c == '\'') {
+            // Copy a single-quoted literal unchanged, doubled apostrophes included.
+            std::size_t j = i + 1;
+            while (j < sql.size()) {
+                if (sql[j] == '\'' && j + 1 < sql.size() && sql[j + 1] == '\'')
+                    j += 2;
+                else if (sql[j] == '\'')
+                    break;
+                else
+                    ++j;
+            }
+            out.append(sql.substr(i, j + 1 - i));
+            i = j;
+        } else if (c == '"') {
+            // Jet reads "..." as a string value.
+            std::size_t j = i + 1;
+            std::string value;
+            while (j < sql.size()) {
+                if (sql[j] == '"' && j + 1 < sql.size() && sql[j + 1] == '"') {
+                    value += '"';
+                    j += 2;
+                } else if (sql[j] == '"') {
+                    break;
+                } else {
+                    value += sql[j++];
+                }
+            }
+            out += '\'';
+            for (char v : value) {
+                if (v == '\'')
+                    out += '\'';
+                out += v;
+            }
+            out += '\'';
+            i = j;
+        } else if (c == '#') {
+            // A Jet date literal #2011-09-09 23:59:59# becomes a stored date text.
+            const std::size_t close = sql.find('#', i + 1);
+            const DateTime date = close == std::string_view::npos
+                                      ? DateTime::Invalid()
+                                      : DateTime::Parse(Trim(sql.substr(i + 1, close - i - 1)));
+            if (!date.IsValid())
+                throw DbError("日期格式不正确：" + std::string(sql.substr(i)));
+            out += '\'';
+            out += date.Format("%Y-%m-%d %H:%M:%S");
+            out += '\'';
+            i = close;
+        } else {
+            out += c;
+        }
+    }
+    return DropDeleteStar(std::move(out));
+}
+
+void CAdoDatabase::Execute(std::string_view sql) {
+    m_HasResult = false;
+    m_Columns.clear();
+    m_Rows.clear();
+    m_Row = 0;
+    if (!m_Db)
+        throw DbError("数据库没有打开。");
+
+    const std::string text = TranslateJet(sql);
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(m_Db, text.c_str(), static_cast<int>(text.size()), &statement, &tail) !=
+        SQLITE_OK)
+        throw DbError(Message(m_Db, ""));
+    struct Finalizer {
+        sqlite3_stmt* s;
+        ~Finalizer() { sqlite3_finalize(s); }
+    } finalizer{statement};
+    if (!statement)
+        throw DbError("SQL 语句为空。");
+    for (const char* p = tail; p && *p; ++p)
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
+            throw DbError("一次只能执行一条 SQL 语句。");
+
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c)
+        m_Columns.emplace_back(sqlite3_column_name(statement, c));
+    std::vector<std::vector<DbValue>> rows;
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw DbError(Message(m_Db, ""));
+        std::vector<DbValue> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER: row.push_back(DbValue::Integer(sqlite3_column_int64(statement, c))); break;
+            case SQLITE_FLOAT: row.push_back(DbValue::Real(sqlite3_column_double(statement, c))); break;
+            case SQLITE_NULL: row.push_back(DbValue::Null()); break;
+            default: {
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
+                row.push_back(DbValue::Text(
+                    std::string(bytes ? bytes : "", sqlite3_column_bytes(statement, c))));
+            }
+            }
+        }
+        rows.push_back(std::move(row));
+    }
+    m_Rows = std::move(rows);
+    m_HasResult = columns > 0;
+}
+
+long CAdoDatabase::GetRecordCount() const {
+    return m_HasResult ? static_cast<long>(m_Rows.size()) : -1;
+}
+
+bool CAdoDatabase::IsEOF() const { return !m_HasResult || m_Row >= m_Rows.size(); }
+
+DbValue CAdoDatabase::GetCollect(std::string_view column) const {
+    if (!m_HasResult)
+        return {};
+    for (std::size_t c = 0; c < m_Columns.size(); ++c) {
+        if (EqualsNoCase(m_Columns[c], column)) {
+            if (m_Row >= m_Rows.size())
+                throw DbError("当前没有记录可读。");
+            return m_Rows[m_Row][c];
+        }
+    }
+    throw DbError("数据表中没有列 " + std::string(column) + "。");
+}
+
+void CAdoDatabase::MoveNext() {
+    if (m_HasResult && m_Row < m_Rows.size())
+        ++m_Row;
+}
+
+void CAdoDatabase::Close() {
+    m_HasResult = false;
+    m_Columns.clear();
+    m_Rows.clear();
+    if (m_Db) {
+        sqlite3_close_v2(m_Db);
+        m_Db = nullptr;
+    }
+}
+
+// ---------------------------------------------------------------- SqlFormat
+
+std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& args) {
+    std::string out;
+    std::size_t next = 0;
+    bool inQuotes = false;
+    auto take = [&]() -> const SqlArg& {
+        if (next >= args.size())
+            throw DbError("SQL 格式缺少参数：" + std::string(format));
+        return args[next++];
+    };
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c == '\'') {
+            inQuotes = !inQuotes;
+            out += c;
+            continue;
+        }
+        if (c != '%' || i + 1 == format.size()) {
+            out += c;
+            continue;
+        }
+        std::size_t j = i + 1;
+        while (j < format.size() && (format[j] == 'l' || format[j] == 'h'))
+            ++j;
+        const char spec = j < format.size() ? format[j] : '\0';
+        if (spec == '%') {
+            out += '%';
+        } else if (spec == 'd' || spec == 'i' || spec == 'u') {
+            const SqlArg& arg = take();
+            if (const auto* number = std::get_if<std::int64_t>(&arg))
+                out += std::to_string(*number);
+            else
+                out += std::to_string(DbValue::Text(std::get<std::string>(arg)).AsInt());
+        } else if (spec == 's') {
+            const SqlArg& arg = take();
+            if (const auto* number = std::get_if<std::int64_t>(&arg)) {
+                out += std::to_string(*number);
+            } else {
+                const std::string& text = std::get<std::string>(arg);
+                if (inQuotes) {
+                    for (char v : text) {
+                        if (v == '\'')
+                            out += '\'';
+                        out += v;
+                    }
+                } else {
+                    // Unquoted text must be a plain number, such as an ID kept as text.
+                    const std::string_view trimmed = Trim(text);
+                    std::size_t k = (!trimmed.empty() && trimmed[0] == '-') ? 1 : 0;
+                    bool digits = k < trimmed.size();
+                    for (; k < trimmed.size(); ++k)
+                        digits = digits && std::isdigit(static_cast<unsigned char>(trimmed[k]));
+                    if (!digits)
+                        throw DbError("不是有效的数字：" + text);
+                    out += trimmed;
+                }
+            }
+        } else {
+            out.append(format.substr(i, j + 1 - i));
+        }
+        i = j;
+    }
+    return out;
+}
