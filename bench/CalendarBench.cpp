@@ -39,8 +39,9 @@ const Days& AllDays() {
 
 std::unique_ptr<icu::Calendar> MakeChinese() {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(
-        icu::TimeZone::createTimeZone("Asia/Shanghai"), icu::Locale("zh@calendar=chinese"), status));
+    std::unique_ptr<icu::Calendar> calendar(
+        icu::Calendar::createInstance(icu::TimeZone::createTimeZone("Asia/Shanghai"),
+                                      icu::Locale("zh@calendar=chinese"), status));
     if (U_FAILURE(status))
         return nullptr;
     return calendar;

@@ -63,16 +63,22 @@ const char* const kAnimals[] = {"鼠", "牛", "虎", "兔", "龙", "蛇",
                                 "马", "羊", "猴", "鸡", "狗", "猪"};
 const char* const kMonthNames[] = {"正月", "二月", "三月", "四月", "五月",   "六月",
                                    "七月", "八月", "九月", "十月", "十一月", "十二月"};
-const char* const kDayNames[] = {
-    "",     "初二", "初三", "初四", "初五", "初六", "初七", "初八", "初九", "初十",
-    "十一", "十二", "十三", "十四", "十五", "十六", "十七", "十八", "十九", "廿十",
-    "廿一", "廿二", "廿三", "廿四", "廿五", "廿六", "廿七", "廿八", "廿九", "三十"};
+const char* const kDayNames[] = {"",     "初二", "初三", "初四", "初五", "初六", "初七", "初八",
+                                 "初九", "初十", "十一", "十二", "十三", "十四", "十五", "十六",
+                                 "十七", "十八", "十九", "廿十", "廿一", "廿二", "廿三", "廿四",
+                                 "廿五", "廿六", "廿七", "廿八", "廿九", "三十"};
 
 } // namespace
 
-int CLunarCalendar::FirstYear() { return kLunarTableFirstYear; }
-int CLunarCalendar::LastYear() { return kLunarTableLastYear; }
-bool CLunarCalendar::HasYear(int year) { return Entry(year) != nullptr; }
+int CLunarCalendar::FirstYear() {
+    return kLunarTableFirstYear;
+}
+int CLunarCalendar::LastYear() {
+    return kLunarTableLastYear;
+}
+bool CLunarCalendar::HasYear(int year) {
+    return Entry(year) != nullptr;
+}
 
 int CLunarCalendar::IsGregorianLeapYear(int year) const {
     if (const unsigned char* entry = Entry(year))
@@ -108,7 +114,8 @@ int CLunarCalendar::LunarMonthDays(int year, int month) const {
     const unsigned char* entry = Entry(year);
     if (!entry || month < 1 || month > 12)
         return 0;
-    const bool thirty = month <= 8 ? (entry[1] >> (8 - month)) & 1 : (entry[2] >> (12 - month + 4)) & 1;
+    const bool thirty =
+        month <= 8 ? (entry[1] >> (8 - month)) & 1 : (entry[2] >> (12 - month + 4)) & 1;
     return thirty ? 30 : 29;
 }
 

@@ -49,9 +49,9 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 
 const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
-const char* const kMonthNames[] = {"January", "February", "March",     "April",
-                                   "May",     "June",     "July",      "August",
-                                   "September", "October", "November", "December"};
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 
 } // namespace
 
@@ -82,8 +82,8 @@ DateTime DateTime::FromDays(double days) {
         return result;
     const double whole = std::trunc(days);
     const double fraction = std::fabs(days - whole);
-    result.m_Seconds = static_cast<std::int64_t>(whole) * kSecondsPerDay +
-                       std::llround(fraction * kSecondsPerDay);
+    result.m_Seconds =
+        static_cast<std::int64_t>(whole) * kSecondsPerDay + std::llround(fraction * kSecondsPerDay);
     result.m_Valid = true;
     return result;
 }
@@ -135,16 +135,28 @@ DateTime::Parts DateTime::Split() const {
     const std::int64_t day = FloorDiv(m_Seconds, kSecondsPerDay);
     const int secondOfDay = static_cast<int>(m_Seconds - day * kSecondsPerDay);
     const Civil civil = CivilFromDays(day + kEpochDay);
-    return {civil.year,         civil.month,               civil.day,
+    return {civil.year,         civil.month,           civil.day,
             secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60};
 }
 
-int DateTime::Year() const { return m_Valid ? Split().year : 0; }
-int DateTime::Month() const { return m_Valid ? Split().month : 0; }
-int DateTime::Day() const { return m_Valid ? Split().day : 0; }
-int DateTime::Hour() const { return m_Valid ? Split().hour : 0; }
-int DateTime::Minute() const { return m_Valid ? Split().minute : 0; }
-int DateTime::Second() const { return m_Valid ? Split().second : 0; }
+int DateTime::Year() const {
+    return m_Valid ? Split().year : 0;
+}
+int DateTime::Month() const {
+    return m_Valid ? Split().month : 0;
+}
+int DateTime::Day() const {
+    return m_Valid ? Split().day : 0;
+}
+int DateTime::Hour() const {
+    return m_Valid ? Split().hour : 0;
+}
+int DateTime::Minute() const {
+    return m_Valid ? Split().minute : 0;
+}
+int DateTime::Second() const {
+    return m_Valid ? Split().second : 0;
+}
 
 int DateTime::DayOfWeek() const {
     if (!m_Valid)
@@ -170,7 +182,9 @@ DateTime DateTime::DateOnly() const {
     return result;
 }
 
-DateTime DateTime::AddDays(int days) const { return AddSeconds(std::int64_t{days} * kSecondsPerDay); }
+DateTime DateTime::AddDays(int days) const {
+    return AddSeconds(std::int64_t{days} * kSecondsPerDay);
+}
 
 DateTime DateTime::AddSeconds(std::int64_t seconds) const {
     DateTime result = *this;
@@ -248,9 +262,7 @@ std::string DateTime::Format(std::string_view format) const {
             break;
         }
         case '%': out += '%'; break;
-        default:
-            out += '%';
-            out += spec;
+        default: out += '%'; out += spec;
         }
     }
     return out;

@@ -118,4 +118,3 @@ int CompareGb18030(std::string_view a, std::string_view b) {
     const int c = ga.compare(gb);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
-

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-
 // UTF-8 -> GB18030. A byte that is not valid UTF-8 becomes '?', so damaged
 // input never stops a conversion.
 std::string Utf8ToGb18030(std::string_view utf8);
@@ -28,4 +27,3 @@ int CompareGb18030(std::string_view a, std::string_view b);
 // Byte length of the GB18030 character that starts with lead byte `lead`
 // followed by `next` (1, 2 or 4).
 std::size_t Gb18030CharLength(unsigned char lead, unsigned char next);
-

@@ -126,7 +126,9 @@ DateTime DbValue::AsDateTime() const {
 CAdoDatabase::CAdoDatabase(std::string connectionString)
     : m_ConnectionString(std::move(connectionString)) {}
 
-CAdoDatabase::~CAdoDatabase() { Close(); }
+CAdoDatabase::~CAdoDatabase() {
+    Close();
+}
 
 void CAdoDatabase::SetConnectionString(std::string connectionString) {
     m_ConnectionString = std::move(connectionString);
@@ -139,8 +141,7 @@ void CAdoDatabase::Open() {
     const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string text =
-            Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
+        const std::string text = Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
         sqlite3_close(db);
         throw DbError(text);
     }
@@ -248,8 +249,12 @@ void CAdoDatabase::Execute(std::string_view sql) {
         row.reserve(columns);
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(statement, c)) {
-            case SQLITE_INTEGER: row.push_back(DbValue::Integer(sqlite3_column_int64(statement, c))); break;
-            case SQLITE_FLOAT: row.push_back(DbValue::Real(sqlite3_column_double(statement, c))); break;
+            case SQLITE_INTEGER:
+                row.push_back(DbValue::Integer(sqlite3_column_int64(statement, c)));
+                break;
+            case SQLITE_FLOAT:
+                row.push_back(DbValue::Real(sqlite3_column_double(statement, c)));
+                break;
             case SQLITE_NULL: row.push_back(DbValue::Null()); break;
             default: {
                 const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
@@ -268,7 +273,9 @@ long CAdoDatabase::GetRecordCount() const {
     return m_HasResult ? static_cast<long>(m_Rows.size()) : -1;
 }
 
-bool CAdoDatabase::IsEOF() const { return !m_HasResult || m_Row >= m_Rows.size(); }
+bool CAdoDatabase::IsEOF() const {
+    return !m_HasResult || m_Row >= m_Rows.size();
+}
 
 DbValue CAdoDatabase::GetCollect(std::string_view column) const {
     if (!m_HasResult)

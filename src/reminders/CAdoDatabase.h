@@ -37,10 +37,10 @@ public:
     bool IsEmpty() const { return m_Kind == Kind::Empty; }
     bool IsNull() const { return m_Kind == Kind::Null; }
 
-    std::string AsString() const;   // NULL and empty read as ""
-    std::int32_t AsInt() const;     // NULL reads as 0; text is read as a number
-    int AsYesNo() const;            // absolute value of the 16-bit value: -1 reads as 1
-    DateTime AsDateTime() const;    // stored text or day count; NULL reads as invalid
+    std::string AsString() const; // NULL and empty read as ""
+    std::int32_t AsInt() const;   // NULL reads as 0; text is read as a number
+    int AsYesNo() const;          // absolute value of the 16-bit value: -1 reads as 1
+    DateTime AsDateTime() const;  // stored text or day count; NULL reads as invalid
 
 private:
     enum class Kind { Empty, Null, Integer, Real, Text };
@@ -93,8 +93,7 @@ private:
 using SqlArg = std::variant<std::int64_t, std::string>;
 std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& args);
 
-template <typename... Args>
-std::string SqlFormat(std::string_view format, const Args&... args) {
+template <typename... Args> std::string SqlFormat(std::string_view format, const Args&... args) {
     auto toArg = [](const auto& value) -> SqlArg {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_integral_v<T>)

@@ -9,17 +9,17 @@
 #include <vector>
 
 struct ReminderRecord {
-    std::int32_t id = 0;        // ID
-    std::string state;          // m_State: "生效", "失效", "将到", "进行"
-    std::string name;           // m_Name
-    std::string calendar;       // m_DateStatus: "阳历" or "阴历"
-    std::string sound;          // m_SoundPath
-    DateTime birth;             // m_Date
-    DateTime birthdayThisYear;  // computed when loaded
-    std::string email;          // m_Email
-    std::string title;          // m_Title
-    std::string content;        // m_Content
-    std::int32_t ahead = 0;     // m_Ahead: 10 x ahead days + countdown
+    std::int32_t id = 0;       // ID
+    std::string state;         // m_State: "生效", "失效", "将到", "进行"
+    std::string name;          // m_Name
+    std::string calendar;      // m_DateStatus: "阳历" or "阴历"
+    std::string sound;         // m_SoundPath
+    DateTime birth;            // m_Date
+    DateTime birthdayThisYear; // computed when loaded
+    std::string email;         // m_Email
+    std::string title;         // m_Title
+    std::string content;       // m_Content
+    std::int32_t ahead = 0;    // m_Ahead: 10 x ahead days + countdown
 };
 
 // The main frame's reminders, in ID order.

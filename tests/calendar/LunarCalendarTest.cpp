@@ -35,17 +35,19 @@ TEST(LunarCalendar, EveryDayOfTheTableConvertsAndComesBack) {
     for (DateTime d = first.AddDays(1); d <= last; d = d.AddDays(1), ++days) {
         const CalendarDate lunar = ToLunar(d);
         ASSERT_NE(lunar.month, 0) << d.Format("%Y-%m-%d");
-        ASSERT_EQ(kCalendar.GregorianToLunar(Date(d.Year(), d.Month(), d.Day())).weekday, d.DayOfWeek());
+        ASSERT_EQ(kCalendar.GregorianToLunar(Date(d.Year(), d.Month(), d.Day())).weekday,
+                  d.DayOfWeek());
 
         // Consecutive days walk the lunar calendar one day at a time.
         const bool nextDay = lunar.year == previous.year && lunar.month == previous.month &&
                              lunar.leap == previous.leap && lunar.day == previous.day + 1;
-        const bool newMonth = lunar.day == 1 && previous.day >= 29 &&
-                              ((lunar.year == previous.year &&
-                                ((lunar.month == previous.month && lunar.leap == 1 && previous.leap == 0) ||
-                                 (lunar.month == previous.month + 1 && lunar.leap == 0))) ||
-                               (lunar.year == previous.year + 1 && lunar.month == 1 &&
-                                previous.month == 12 && lunar.leap == 0));
+        const bool newMonth =
+            lunar.day == 1 && previous.day >= 29 &&
+            ((lunar.year == previous.year &&
+              ((lunar.month == previous.month && lunar.leap == 1 && previous.leap == 0) ||
+               (lunar.month == previous.month + 1 && lunar.leap == 0))) ||
+             (lunar.year == previous.year + 1 && lunar.month == 1 && previous.month == 12 &&
+              lunar.leap == 0));
         ASSERT_TRUE(nextDay || newMonth) << d.Format("%Y-%m-%d");
 
         const CalendarDate back = kCalendar.LunarToGregorian(lunar);
@@ -77,7 +79,8 @@ TEST(LunarCalendar, AgreesWithEveryRowOfTheYearFile) {
         EXPECT_EQ(kCalendar.LeapMonthDays(year), (b2 & 0x0F) == 0 ? 0 : ((b0 & 0x40) ? 30 : 29));
         const int lengths = (b1 << 4) | (b2 >> 4); // month 1 in bit 11 .. month 12 in bit 0
         for (int month = 1; month <= 12; ++month)
-            EXPECT_EQ(kCalendar.LunarMonthDays(year, month), ((lengths >> (12 - month)) & 1) ? 30 : 29);
+            EXPECT_EQ(kCalendar.LunarMonthDays(year, month),
+                      ((lengths >> (12 - month)) & 1) ? 30 : 29);
 
         const DateTime newYear = DateTime::Parse(row[2]);
         ASSERT_TRUE(newYear.IsValid());
@@ -95,9 +98,11 @@ TEST(LunarCalendar, LeapBitsAndWeekdaysMatchTheRealCalendar) {
         EXPECT_EQ(kCalendar.IsGregorianLeapYear(year) == 1, DateTime::IsLeapYear(year)) << year;
         EXPECT_EQ(kCalendar.DaysInGregorianYear(year), DateTime::IsLeapYear(year) ? 366 : 365);
         for (int month = 1; month <= 12; ++month) {
-            EXPECT_EQ(kCalendar.DaysInGregorianMonth(year, month), DateTime::DaysInMonth(year, month));
+            EXPECT_EQ(kCalendar.DaysInGregorianMonth(year, month),
+                      DateTime::DaysInMonth(year, month));
             for (int day = 1; day <= DateTime::DaysInMonth(year, month); ++day)
-                ASSERT_EQ(kCalendar.Weekday(year, month, day), DateTime(year, month, day).DayOfWeek())
+                ASSERT_EQ(kCalendar.Weekday(year, month, day),
+                          DateTime(year, month, day).DayOfWeek())
                     << year << "-" << month << "-" << day;
         }
     }
@@ -146,7 +151,8 @@ TEST(LunarCalendar, KnownConversions) {
     // The leap 5th month of 1952.
     EXPECT_EQ(gregorian(Date(1952, 5, 1, 1)), DateTime(1952, 6, 22));
     EXPECT_EQ(gregorian(Date(1952, 5, 5, 1)), DateTime(1952, 6, 26));
-    EXPECT_EQ(kCalendar.LunarDayOfYear(Date(2012, 4, 1, 1)), kCalendar.LunarDayOfYear(Date(2012, 4, 1)) + 30);
+    EXPECT_EQ(kCalendar.LunarDayOfYear(Date(2012, 4, 1, 1)),
+              kCalendar.LunarDayOfYear(Date(2012, 4, 1)) + 30);
     // Lunar year 2049 ends on 22 January 2050; lunar 2050 has a leap 3rd month.
     EXPECT_EQ(gregorian(Date(2049, 12, 29)), DateTime(2050, 1, 22));
     EXPECT_EQ(ToLunar(DateTime(2050, 1, 23)), Date(2050, 1, 1));
@@ -157,7 +163,8 @@ TEST(LunarCalendar, OutsideTheTableNothingConverts) {
     EXPECT_EQ(beforeTable.month, 0);
     EXPECT_EQ(beforeTable.day, 0);
     EXPECT_EQ(beforeTable.weekday, 2); // still the real weekday
-    for (const CalendarDate& g : {Date(1899, 12, 31), Date(2101, 1, 1), Date(-5, 1, 1), Date(99999, 1, 1)}) {
+    for (const CalendarDate& g :
+         {Date(1899, 12, 31), Date(2101, 1, 1), Date(-5, 1, 1), Date(99999, 1, 1)}) {
         const CalendarDate lunar = kCalendar.GregorianToLunar(g);
         EXPECT_EQ(lunar.month, 0);
         EXPECT_EQ(lunar.day, 0);
@@ -183,21 +190,27 @@ TEST(LunarCalendar, BirthdayThisYearFollowsTheClock) {
     FixedClock clock(DateTime(2011, 6, 1, 9, 0, 0));
     const DateTime lunarLate(1980, 12, 20, 7, 30, 0);
     // Lunar 2011-12-20 is 13 January 2012, so the 2010 lunar year's date counts.
-    EXPECT_EQ(kCalendar.BirthdayThisYear(lunarLate, kLunarCalendarKind, clock), DateTime(2011, 1, 23, 7, 30, 0));
+    EXPECT_EQ(kCalendar.BirthdayThisYear(lunarLate, kLunarCalendarKind, clock),
+              DateTime(2011, 1, 23, 7, 30, 0));
     // Mid-autumn born: lunar 8-15 of 2011 is 12 September 2011.
-    EXPECT_EQ(kCalendar.BirthdayThisYear(DateTime(1970, 8, 15), kLunarCalendarKind, clock), DateTime(2011, 9, 12));
-    // Gregorian: this year's month and day with the stored time of day; any kind but -1 is Gregorian.
-    EXPECT_EQ(kCalendar.BirthdayThisYear(DateTime(1985, 9, 9, 18, 0, 0), 0, clock), DateTime(2011, 9, 9, 18, 0, 0));
+    EXPECT_EQ(kCalendar.BirthdayThisYear(DateTime(1970, 8, 15), kLunarCalendarKind, clock),
+              DateTime(2011, 9, 12));
+    // Gregorian: this year's month and day with the stored time of day; any kind but -1 is
+    // Gregorian.
+    EXPECT_EQ(kCalendar.BirthdayThisYear(DateTime(1985, 9, 9, 18, 0, 0), 0, clock),
+              DateTime(2011, 9, 9, 18, 0, 0));
     EXPECT_EQ(kCalendar.BirthdayThisYear(DateTime(1985, 9, 9), 1, clock), DateTime(2011, 9, 9));
     // 29 February: no day in a common year, the real day in a leap year.
     EXPECT_FALSE(kCalendar.BirthdayThisYear(DateTime(1984, 2, 29), 0, clock).IsValid());
     clock.Set(DateTime(2012, 1, 1));
     EXPECT_EQ(kCalendar.BirthdayThisYear(DateTime(1984, 2, 29), 0, clock), DateTime(2012, 2, 29));
     // Lunar 12-20 of 2012 falls in February 2013, so lunar 2011's is used: 13 January 2012.
-    EXPECT_EQ(kCalendar.BirthdayThisYear(lunarLate, kLunarCalendarKind, clock), DateTime(2012, 1, 13, 7, 30, 0));
+    EXPECT_EQ(kCalendar.BirthdayThisYear(lunarLate, kLunarCalendarKind, clock),
+              DateTime(2012, 1, 13, 7, 30, 0));
     // Birthdays keep working after 2049.
     clock.Set(DateTime(2060, 3, 1));
-    const DateTime in2060 = kCalendar.BirthdayThisYear(DateTime(1970, 8, 15), kLunarCalendarKind, clock);
+    const DateTime in2060 =
+        kCalendar.BirthdayThisYear(DateTime(1970, 8, 15), kLunarCalendarKind, clock);
     ASSERT_TRUE(in2060.IsValid());
     EXPECT_EQ(in2060.Year(), 2060);
     const CalendarDate check = ToLunar(in2060);
@@ -205,7 +218,8 @@ TEST(LunarCalendar, BirthdayThisYearFollowsTheClock) {
     EXPECT_EQ(check.day, 15);
     // Past the table, and for an invalid stored date: no date.
     clock.Set(DateTime(2101, 5, 1));
-    EXPECT_FALSE(kCalendar.BirthdayThisYear(DateTime(1970, 8, 15), kLunarCalendarKind, clock).IsValid());
+    EXPECT_FALSE(
+        kCalendar.BirthdayThisYear(DateTime(1970, 8, 15), kLunarCalendarKind, clock).IsValid());
     EXPECT_FALSE(kCalendar.BirthdayThisYear(DateTime(), 0, clock).IsValid());
 }
 

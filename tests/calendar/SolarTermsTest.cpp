@@ -41,13 +41,13 @@ TEST(SolarTerms, TrueDaysWhereTheMeanModelIsOff) {
         const char* name;
     };
     const Case cases[] = {
-        {DateTime(2011, 1, 6), "小寒"},  {DateTime(2011, 2, 4), "立春"},
-        {DateTime(2011, 4, 5), "清明"},  {DateTime(2011, 6, 22), "夏至"},
+        {DateTime(2011, 1, 6), "小寒"},   {DateTime(2011, 2, 4), "立春"},
+        {DateTime(2011, 4, 5), "清明"},   {DateTime(2011, 6, 22), "夏至"},
         {DateTime(2011, 12, 22), "冬至"}, {DateTime(2012, 1, 6), "小寒"},
-        {DateTime(2012, 3, 5), "惊蛰"},  {DateTime(2012, 3, 20), "春分"},
+        {DateTime(2012, 3, 5), "惊蛰"},   {DateTime(2012, 3, 20), "春分"},
         {DateTime(2012, 12, 21), "冬至"}, {DateTime(1950, 1, 6), "小寒"},
         {DateTime(1950, 12, 22), "冬至"}, {DateTime(1951, 12, 23), "冬至"},
-        {DateTime(2049, 1, 5), "小寒"},  {DateTime(2049, 12, 21), "冬至"},
+        {DateTime(2049, 1, 5), "小寒"},   {DateTime(2049, 12, 21), "冬至"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SolarTermName(c.day), c.name) << c.day.Format("%Y-%m-%d");

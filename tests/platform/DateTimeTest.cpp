@@ -42,9 +42,13 @@ TEST(DateTime, PartsReadBack) {
 }
 
 TEST(DateTime, ImpossibleDatesAreInvalidAndMatchNothing) {
-    const DateTime invalid[] = {DateTime(2011, 2, 29), DateTime(1900, 2, 29), DateTime(2011, 13, 1),
-                                DateTime(2011, 4, 31), DateTime(2011, 1, 1, 24, 0, 0),
-                                DateTime(2011, 1, 0),  DateTime()};
+    const DateTime invalid[] = {DateTime(2011, 2, 29),
+                                DateTime(1900, 2, 29),
+                                DateTime(2011, 13, 1),
+                                DateTime(2011, 4, 31),
+                                DateTime(2011, 1, 1, 24, 0, 0),
+                                DateTime(2011, 1, 0),
+                                DateTime()};
     for (const DateTime& d : invalid) {
         EXPECT_FALSE(d.IsValid());
         EXPECT_FALSE(d.SameDay(d));

@@ -20,13 +20,21 @@ TEST(TextCodec, ConvertsBothWaysWithTheKnownBytes) {
 }
 
 TEST(TextCodec, DamagedInputIsReplacedNotFatal) {
-    EXPECT_EQ(Utf8ToGb18030("\xFF" "abc"), "?abc");
+    EXPECT_EQ(Utf8ToGb18030("\xFF"
+                            "abc"),
+              "?abc");
     EXPECT_EQ(Utf8ToGb18030("ab\xE5\xBC"), "ab??"); // cut inside a 3-byte character
     EXPECT_EQ(Utf8ToGb18030("\xC0\xAF"), "??");     // overlong '/'
     EXPECT_EQ(Gb18030ToUtf8("a\x81"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(Gb18030ToUtf8("\xFF" "z"), "\xEF\xBF\xBD" "z");
+    EXPECT_EQ(Gb18030ToUtf8("\xFF"
+                            "z"),
+              "\xEF\xBF\xBD"
+              "z");
     EXPECT_EQ(Gb18030Length("\xFF\xFE"), 2u);
-    EXPECT_EQ(CutToGb18030Bytes("\xFF" "abc", 2), "?a");
+    EXPECT_EQ(CutToGb18030Bytes("\xFF"
+                                "abc",
+                                2),
+              "?a");
 }
 
 TEST(TextCodec, LengthCountsGb18030Bytes) {
@@ -48,12 +56,12 @@ TEST(TextCodec, CutNeverSplitsACharacter) {
     const Case cases[] = {
         {"", 7, ""},
         {"张三", 0, ""},
-        {"张三", 1, ""},         // inside the first 2-byte character
-        {"张三", 3, "张"},       // inside the second
+        {"张三", 1, ""},   // inside the first 2-byte character
+        {"张三", 3, "张"}, // inside the second
         {"张三", 4, "张三"},
         {"张三", 100, "张三"},
         {"a😀b", 1, "a"},
-        {"a😀b", 2, "a"},        // inside the 4-byte character
+        {"a😀b", 2, "a"}, // inside the 4-byte character
         {"a😀b", 4, "a"},
         {"a😀b", 5, "a😀"},
         {"a😀b", 6, "a😀b"},
