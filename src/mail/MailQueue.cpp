@@ -4,6 +4,7 @@
 #include "reminders/ReminderSink.h"
 
 #include <memory>
+#include <system_error>
 #include <thread>
 
 MailQueue::MailQueue(ReminderSink& sink, unsigned int port) : m_Sink(sink), m_Port(port) {}
@@ -14,7 +15,19 @@ void MailQueue::Enqueue(MailJob job) {
         std::lock_guard<std::mutex> lock(g_MailQueueMutex);
         m_Jobs.push_back(std::move(job));
     }
-    std::thread(&MailQueue::SenderThread, this).detach();
+    try {
+        std::thread(&MailQueue::SenderThread, this).detach();
+    } catch (const std::system_error&) {
+        // No thread, no delivery: take a job back so that every job left
+        // still has its thread, and give the count back.
+        {
+            std::lock_guard<std::mutex> lock(g_MailQueueMutex);
+            if (!m_Jobs.empty())
+                m_Jobs.pop_back();
+        }
+        DecrementBusyCount();
+        m_Sink.WriteHint("邮件发送失败!原因:无法启动发送线程！");
+    }
 }
 
 void MailQueue::SenderThread(MailQueue* queue) {
