@@ -1,0 +1,86 @@
+#include "app/Startup.h"
+
+#include "app/AppInfo.h"
+#include "app/CIniFile.h"
+#include "app/Globals.h"
+#include "platform/Autostart.h"
+#include "platform/ProgramDirectory.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+// "/home/u/" and "/home/u" are one directory; the working directory never
+// carries the trailing slash, HOME sometimes does.
+std::string_view WithoutTrailingSlash(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return path;
+}
+
+} // namespace
+
+bool IsProfileDirectory(const std::string& workingDirectory, const char* userProfile,
+                        const char* home) {
+    const char* profile = userProfile != nullptr ? userProfile : home;
+    if (profile == nullptr || *profile == '\0' || workingDirectory.empty())
+        return false;
+    return WithoutTrailingSlash(workingDirectory) == WithoutTrailingSlash(profile);
+}
+
+void CheckStartedInProfileDir() {
+    std::error_code error;
+    const std::string workingDirectory = std::filesystem::current_path(error).string();
+    g_StartedInProfileDir = IsProfileDirectory(error ? std::string() : workingDirectory,
+                                               std::getenv("USERPROFILE"), std::getenv("HOME"))
+                                ? 1
+                                : 0;
+}
+
+bool EnterProgramDirectory() {
+    g_ExePath = ExecutablePath();
+    std::error_code error;
+    std::filesystem::current_path(ProgramDirectory(), error);
+    return !error;
+}
+
+void ReadStartupSettings() {
+    const CIniFile ini("Annivo.ini");
+    g_RunOnce = ini.GetInt("Settings", "RunOnce", 0);
+    g_AutoUpdate = ini.GetInt("Settings", "AutoUpdate", 0);
+    g_UrlPath = ini.GetString("Version", "UrlPath", kDefaultUrlPath);
+    g_ActiveView = ini.GetInt("Settings", "ActiveView", 0);
+}
+
+void CheckAutostart(Prompter& prompter) {
+    g_AutoStart = 0;
+    if (!OpenAutostartDirectory()) {
+        prompter.Tell("错误，不能创建子键!");
+        return;
+    }
+    const std::optional<std::string> program = ReadAutostart();
+    if (!program)
+        return;
+    g_AutoStart = 1;
+    if (*program != g_ExePath &&
+        prompter.Ask("随机启动的路径有误，是否调整？", kAppTitle, PromptButtons::YesNo,
+                     PromptIcon::Question) == PromptAnswer::Yes)
+        WriteAutostart(g_ExePath);
+}
+
+FirstAppearance DecideFirstAppearance(int autoStart, int startedInProfileDir, int isLock) {
+    if (autoStart == 1 && startedInProfileDir == 1)
+        return FirstAppearance::ToTray;
+    return isLock == 1 ? FirstAppearance::AskUnlock : FirstAppearance::ShowWindow;
+}
+
+StartView StartViewFor(int activeView) {
+    switch (activeView) {
+    case 1: return StartView::Calendar;
+    case 2: return StartView::AddressBook;
+    default: return StartView::ReminderList;
+    }
+}

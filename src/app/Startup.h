@@ -1,0 +1,43 @@
+#pragma once
+// The start-up steps that need no window. The application object calls them
+// in this order before it creates the main frame:
+//   CheckStartedInProfileDir, EnterProgramDirectory, ReadStartupSettings,
+//   CheckAutostart;
+// then it loads the settings and reminders, and DecideFirstAppearance tells
+// how the window first appears.
+
+#include "platform/Prompter.h"
+
+#include <string>
+
+// True when `workingDirectory` is the user's profile directory: USERPROFILE,
+// or HOME where USERPROFILE is unset (either may be null).
+bool IsProfileDirectory(const std::string& workingDirectory, const char* userProfile,
+                        const char* home);
+
+// g_StartedInProfileDir: 1 when the process started in the user's profile
+// directory, which is how a start at log-on shows.
+void CheckStartedInProfileDir();
+
+// g_ExePath = the executable; the program directory becomes the working
+// directory so that data files resolve there. False when it cannot.
+bool EnterProgramDirectory();
+
+// g_RunOnce, g_AutoUpdate, g_UrlPath and g_ActiveView from annivo.ini.
+void ReadStartupSettings();
+
+// g_AutoStart from the autostart entry; offers to correct an entry that
+// starts another copy of the program.
+void CheckAutostart(Prompter& prompter);
+
+enum class FirstAppearance { ToTray, AskUnlock, ShowWindow };
+
+// Started at log-on with autostart on: straight to the tray. Otherwise a set
+// lock asks for the password first.
+FirstAppearance DecideFirstAppearance(int autoStart, int startedInProfileDir, int isLock);
+
+enum class StartView { ReminderList, Calendar, AddressBook };
+
+// The view for a stored ActiveView: 1 calendar, 2 address book, anything
+// else the reminder list.
+StartView StartViewFor(int activeView);

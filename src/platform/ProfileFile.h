@@ -1,0 +1,50 @@
+#pragma once
+// Private-profile files: "[Section]" lines followed by "key=value" lines, read
+// and written the way the Windows profile functions do it. Section and key
+// names match without regard to case, blanks around names and values do not
+// count, the first matching section and the first matching key win, and a
+// missing file, section or key gives the caller's default. Keys above the
+// first section belong to no section and are never found.
+//
+// The file holds GB18030 text with CR LF line ends (LF alone reads too); the
+// strings here are UTF-8 and byte limits count GB18030 bytes. Nothing is
+// cached: each call reads the file, each write replaces it as a whole.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class ProfileFile {
+public:
+    explicit ProfileFile(std::filesystem::path path) : m_Path(std::move(path)) {}
+
+    const std::filesystem::path& Path() const { return m_Path; }
+
+    // The key's value, or `defaultValue` (trailing blanks dropped) when there
+    // is none; a line without "=" has no value. The result is cut to at most
+    // maxBytes GB18030 bytes, between characters.
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue, std::size_t maxBytes) const;
+
+    // The value as an integer: an optional sign, then digits (decimal, or
+    // after 0x / 0o / 0b hexadecimal, octal, binary) up to the first other
+    // character; no digits give 0, an empty or missing value the default.
+    int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+
+    // The section's entries in file order, each as "key=value" (or the bare
+    // text of a line without "=") followed by a zero byte, and one more zero
+    // byte at the end; comment lines (";...") are left out. Sized like a
+    // buffer of bufferBytes GB18030 bytes: the entry that does not fit is cut
+    // and ends the list.
+    std::string GetSection(std::string_view section, std::size_t bufferBytes) const;
+
+    // Sets the key, creating file, section and key as needed; every other line
+    // keeps its bytes. False when the file cannot be read or written, or when
+    // the text would not stay one line (a line break or zero byte anywhere, "]"
+    // in the section, "=" in the key or "[" at its start, an empty key).
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+private:
+    std::filesystem::path m_Path;
+};
