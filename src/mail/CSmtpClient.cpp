@@ -129,7 +129,9 @@ std::string PrepareBody(const std::string& body) {
 CSmtpClient::CSmtpClient(std::string server, unsigned int port, const Clock& clock)
     : m_Server(std::move(server)), m_Port(port), m_Clock(clock) {}
 
-CSmtpClient::~CSmtpClient() { CloseSocket(); }
+CSmtpClient::~CSmtpClient() {
+    CloseSocket();
+}
 
 void CSmtpClient::SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds reply) {
     m_ConnectTimeout = connect;
@@ -172,8 +174,8 @@ int CSmtpClient::Connect() {
     }
     m_Error = "无法创建连接！";
     for (const addrinfo* address = addresses; address; address = address->ai_next) {
-        const int s = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC,
-                             address->ai_protocol);
+        const int s =
+            socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
         if (s < 0) {
             m_Error = "无法创建套接字！";
             continue;

@@ -95,14 +95,13 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
         return;
 
     const AheadCode ahead{record.ahead};
-    UpdateReminderState(record.id, "将到",
-                        AheadCode::Make(ahead.AheadDays(),
-                                        g_Setting.m_EveryDay != 0 ? days - 1 : 0));
+    UpdateReminderState(
+        record.id, "将到",
+        AheadCode::Make(ahead.AheadDays(), g_Setting.m_EveryDay != 0 ? days - 1 : 0));
     const std::string thisYear = ThisYearText(record);
     if (g_Setting.m_AheadEmail == 1)
         m_Mail.Enqueue({record.name + "的" + age + "生日即将到!", g_Setting.m_AcceptEmail,
-                        bornText + "\r\n阳历" + thisYear + "是他(她)的" + age +
-                            "生日，特此提醒!"});
+                        bornText + "\r\n阳历" + thisYear + "是他(她)的" + age + "生日，特此提醒!"});
     if (g_Setting.m_AheadWnd == 1) {
         IncrementBusyCount();
         m_Sink.OpenReminderPopup(record.sound, "生日提前提醒！",

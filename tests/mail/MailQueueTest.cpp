@@ -1,8 +1,8 @@
 #include "mail/MailQueue.h"
 
-#include "app/Globals.h"
 #include "RecordingSink.h"
 #include "SmtpTestServer.h"
+#include "app/Globals.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -28,8 +28,8 @@ TEST_F(MailQueueTest, DeliversEveryJobThroughTheSenderAccount) {
     MailQueue queue(sink, server.Port());
     constexpr int kJobs = 20;
     for (int i = 0; i < kJobs; ++i)
-        queue.Enqueue({"subject " + std::to_string(i), "to" + std::to_string(i) + "@example.com",
-                       "body"});
+        queue.Enqueue(
+            {"subject " + std::to_string(i), "to" + std::to_string(i) + "@example.com", "body"});
 
     ASSERT_TRUE(sink.WaitForMailThreads(kJobs, 0));
     ASSERT_TRUE(server.WaitForSessions(kJobs));
@@ -46,8 +46,8 @@ TEST_F(MailQueueTest, DeliversEveryJobThroughTheSenderAccount) {
         const auto sessions = server.Sessions();
         const auto count = std::count_if(sessions.begin(), sessions.end(), [&](const auto& s) {
             return s.find("RCPT TO: <" + to + ">\r\n") != std::string::npos &&
-                   s.find("\r\nTo: " + to + "\r\nSubject: subject " + std::to_string(i) +
-                          "\r\n") != std::string::npos;
+                   s.find("\r\nTo: " + to + "\r\nSubject: subject " + std::to_string(i) + "\r\n") !=
+                       std::string::npos;
         });
         EXPECT_EQ(count, 1) << to;
     }

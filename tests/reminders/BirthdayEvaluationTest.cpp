@@ -8,12 +8,9 @@ namespace {
 
 const char* ActionName(ReminderAction action) {
     switch (action) {
-    case ReminderAction::None:
-        return "none";
-    case ReminderAction::Ahead:
-        return "ahead";
-    case ReminderAction::Birthday:
-        return "birthday";
+    case ReminderAction::None: return "none";
+    case ReminderAction::Ahead: return "ahead";
+    case ReminderAction::Birthday: return "birthday";
     }
     return "?";
 }

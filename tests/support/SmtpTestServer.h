@@ -35,8 +35,8 @@ public:
         {"END", "250 2.0.0 Ok: queued\r\n"},
         {"QUIT", "221 2.0.0 Bye\r\n"},
     };
-    std::string hangAt; // key at which the server goes silent, keeping the connection
-    std::string dropAt; // key at which it closes the connection ("END": while data arrives)
+    std::string hangAt;        // key at which the server goes silent, keeping the connection
+    std::string dropAt;        // key at which it closes the connection ("END": while data arrives)
     bool splitReplies = false; // send every reply in three segments
 
     explicit SmtpTestServer(int backlog = 16) {
