@@ -12,12 +12,14 @@ namespace {
 // How long a statement waits for another copy of the program to finish writing.
 constexpr int kBusyTimeoutMs = 10000;
 
+// Column names match without regard to ASCII case, as Jet's do; bytes of
+// other characters must be equal.
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (fold(a[i]) != fold(b[i]))
             return false;
     return true;
 }
@@ -33,6 +35,21 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
         s.remove_suffix(1);
     return s;
+}
+
+bool IsPlainNumber(std::string_view text) {
+    std::size_t k = (!text.empty() && text[0] == '-') ? 1 : 0;
+    if (k == text.size())
+        return false;
+    for (; k < text.size(); ++k)
+        if (!std::isdigit(static_cast<unsigned char>(text[k])))
+            return false;
+    return true;
+}
+
+bool IsDateLiteral(std::string_view text) {
+    return text.size() > 2 && text.front() == '#' && text.back() == '#' &&
+           DateTime::Parse(text.substr(1, text.size() - 2)).IsValid();
 }
 
 // "Delete * From X" is Jet's spelling of "DELETE FROM X".
@@ -138,8 +155,10 @@ void CAdoDatabase::Open() {
     if (m_Db)
         return;
     sqlite3* db = nullptr;
+    // A connection belongs to the one operation (and thread) that opened it,
+    // so SQLite's per-call locking would only cost time.
     const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string text = Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
         sqlite3_close(db);
@@ -214,7 +233,8 @@ std::string CAdoDatabase::TranslateJet(std::string_view sql) {
 void CAdoDatabase::Execute(std::string_view sql) {
     m_HasResult = false;
     m_Columns.clear();
-    m_Rows.clear();
+    m_Values.clear();
+    m_RowCount = 0;
     m_Row = 0;
     if (!m_Db)
         throw DbError("数据库没有打开。");
@@ -236,69 +256,81 @@ void CAdoDatabase::Execute(std::string_view sql) {
             throw DbError("一次只能执行一条 SQL 语句。");
 
     const int columns = sqlite3_column_count(statement);
+    std::vector<std::string> names;
     for (int c = 0; c < columns; ++c)
-        m_Columns.emplace_back(sqlite3_column_name(statement, c));
-    std::vector<std::vector<DbValue>> rows;
+        names.emplace_back(sqlite3_column_name(statement, c));
+    // The whole result is read at once (a client-side cursor): the count is
+    // known up front and the file is not held while the caller walks the rows.
+    std::vector<DbValue> values;
+    std::size_t rows = 0;
     for (;;) {
         const int rc = sqlite3_step(statement);
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
             throw DbError(Message(m_Db, ""));
-        std::vector<DbValue> row;
-        row.reserve(columns);
+        ++rows;
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(statement, c)) {
             case SQLITE_INTEGER:
-                row.push_back(DbValue::Integer(sqlite3_column_int64(statement, c)));
+                values.push_back(DbValue::Integer(sqlite3_column_int64(statement, c)));
                 break;
             case SQLITE_FLOAT:
-                row.push_back(DbValue::Real(sqlite3_column_double(statement, c)));
+                values.push_back(DbValue::Real(sqlite3_column_double(statement, c)));
                 break;
-            case SQLITE_NULL: row.push_back(DbValue::Null()); break;
+            case SQLITE_NULL: values.push_back(DbValue::Null()); break;
             default: {
                 const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
-                row.push_back(DbValue::Text(
+                values.push_back(DbValue::Text(
                     std::string(bytes ? bytes : "", sqlite3_column_bytes(statement, c))));
             }
             }
         }
-        rows.push_back(std::move(row));
     }
-    m_Rows = std::move(rows);
+    m_Columns = std::move(names);
+    m_Values = std::move(values);
+    m_RowCount = rows;
     m_HasResult = columns > 0;
 }
 
 long CAdoDatabase::GetRecordCount() const {
-    return m_HasResult ? static_cast<long>(m_Rows.size()) : -1;
+    return m_HasResult ? static_cast<long>(m_RowCount) : -1;
 }
 
 bool CAdoDatabase::IsEOF() const {
-    return !m_HasResult || m_Row >= m_Rows.size();
+    return !m_HasResult || m_Row >= m_RowCount;
 }
 
-DbValue CAdoDatabase::GetCollect(std::string_view column) const {
+const DbValue& CAdoDatabase::GetCollect(std::string_view column) const {
+    static const DbValue empty;
     if (!m_HasResult)
-        return {};
-    for (std::size_t c = 0; c < m_Columns.size(); ++c) {
-        if (EqualsNoCase(m_Columns[c], column)) {
-            if (m_Row >= m_Rows.size())
-                throw DbError("当前没有记录可读。");
-            return m_Rows[m_Row][c];
-        }
+        return empty;
+    // Callers nearly always spell the name as the table does: look for that first.
+    std::size_t c = 0;
+    while (c < m_Columns.size() && m_Columns[c] != column)
+        ++c;
+    if (c == m_Columns.size()) {
+        c = 0;
+        while (c < m_Columns.size() && !EqualsNoCase(m_Columns[c], column))
+            ++c;
     }
-    throw DbError("数据表中没有列 " + std::string(column) + "。");
+    if (c == m_Columns.size())
+        throw DbError("数据表中没有列 " + std::string(column) + "。");
+    if (m_Row >= m_RowCount)
+        throw DbError("当前没有记录可读。");
+    return m_Values[m_Row * m_Columns.size() + c];
 }
 
 void CAdoDatabase::MoveNext() {
-    if (m_HasResult && m_Row < m_Rows.size())
+    if (m_HasResult && m_Row < m_RowCount)
         ++m_Row;
 }
 
 void CAdoDatabase::Close() {
     m_HasResult = false;
     m_Columns.clear();
-    m_Rows.clear();
+    m_Values.clear();
+    m_RowCount = 0;
     if (m_Db) {
         sqlite3_close_v2(m_Db);
         m_Db = nullptr;
@@ -310,7 +342,9 @@ void CAdoDatabase::Close() {
 std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& args) {
     std::string out;
     std::size_t next = 0;
-    bool inQuotes = false;
+    // The quote the format has open at this point: '\'', '"' (Jet's other
+    // string quote, used for the passwords) or none.
+    char openQuote = '\0';
     auto take = [&]() -> const SqlArg& {
         if (next >= args.size())
             throw DbError("SQL 格式缺少参数：" + std::string(format));
@@ -318,8 +352,11 @@ std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& ar
     };
     for (std::size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
-        if (c == '\'') {
-            inQuotes = !inQuotes;
+        if (c == '\'' || c == '"') {
+            if (openQuote == '\0')
+                openQuote = c;
+            else if (openQuote == c)
+                openQuote = '\0';
             out += c;
             continue;
         }
@@ -330,36 +367,34 @@ std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& ar
         std::size_t j = i + 1;
         while (j < format.size() && (format[j] == 'l' || format[j] == 'h'))
             ++j;
-        const char spec = j < format.size() ? format[j] : '\0';
-        if (spec == '%') {
+        const char conversion = j < format.size() ? format[j] : '\0';
+        if (conversion == '%') {
             out += '%';
-        } else if (spec == 'd' || spec == 'i' || spec == 'u') {
+        } else if (conversion == 'd' || conversion == 'i' || conversion == 'u') {
             const SqlArg& arg = take();
             if (const auto* number = std::get_if<std::int64_t>(&arg))
                 out += std::to_string(*number);
             else
                 out += std::to_string(DbValue::Text(std::get<std::string>(arg)).AsInt());
-        } else if (spec == 's') {
+        } else if (conversion == 's') {
             const SqlArg& arg = take();
             if (const auto* number = std::get_if<std::int64_t>(&arg)) {
                 out += std::to_string(*number);
             } else {
                 const std::string& text = std::get<std::string>(arg);
-                if (inQuotes) {
+                if (openQuote != '\0') {
+                    // Inside a quoted value its own quote is doubled.
                     for (char v : text) {
-                        if (v == '\'')
-                            out += '\'';
+                        if (v == openQuote)
+                            out += v;
                         out += v;
                     }
                 } else {
-                    // Unquoted text must be a plain number, such as an ID kept as text.
+                    // Unquoted text must be a plain number (an ID or ahead code
+                    // kept as text) or a #...# date literal.
                     const std::string_view trimmed = Trim(text);
-                    std::size_t k = (!trimmed.empty() && trimmed[0] == '-') ? 1 : 0;
-                    bool digits = k < trimmed.size();
-                    for (; k < trimmed.size(); ++k)
-                        digits = digits && std::isdigit(static_cast<unsigned char>(trimmed[k]));
-                    if (!digits)
-                        throw DbError("不是有效的数字：" + text);
+                    if (!IsPlainNumber(trimmed) && !IsDateLiteral(trimmed))
+                        throw DbError("不是有效的数字或日期：" + text);
                     out += trimmed;
                 }
             }

@@ -69,8 +69,9 @@ public:
     long GetRecordCount() const;
     bool IsEOF() const;
     // Value of the named column (case-insensitive) in the current row; empty
-    // when no result set is held. An unknown column throws.
-    DbValue GetCollect(std::string_view column) const;
+    // when no result set is held. An unknown column throws. The reference
+    // lasts until the next Execute or Close.
+    const DbValue& GetCollect(std::string_view column) const;
     void MoveNext();
     void Close();
 
@@ -82,14 +83,16 @@ private:
     sqlite3* m_Db = nullptr;
     bool m_HasResult = false;
     std::vector<std::string> m_Columns;
-    std::vector<std::vector<DbValue>> m_Rows;
+    std::vector<DbValue> m_Values; // row after row, m_Columns.size() values each
+    std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
 };
 
 // Builds SQL text from a printf-style format ("%s", "%d", "%%" only). Text
-// values are the only way values get into SQL: their apostrophes are doubled
-// so a name like O'Brien is just a name. A "%s" outside quotes takes only a
-// plain number (an ID passed as text); anything else throws DbError.
+// values are the only way values get into SQL: a value between '...' has its
+// apostrophes doubled, one between "..." its double quotes, so a name like
+// O'Brien is just a name. A "%s" outside quotes takes only a plain number (an
+// ID passed as text) or a #...# date literal; anything else throws DbError.
 using SqlArg = std::variant<std::int64_t, std::string>;
 std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& args);
 

@@ -1,0 +1,43 @@
+#include "reminders/LoadReminderList.h"
+
+#include "calendar/LunarCalendar.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "reminders/CAdoDatabase.h"
+
+void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {
+    list.clear();
+    const CLunarCalendar calendar;
+    // One reading of the clock, so a load across midnight on New Year's Eve
+    // still puts every birthday in the same year.
+    const int year = clock.Now().Year();
+    try {
+        CAdoDatabase db;
+        db.SetConnectionString(g_ConnectionString);
+        db.Open();
+        db.Execute("select * from TiXing Order By ID");
+        if (db.GetRecordCount() > 0) {
+            for (; !db.IsEOF(); db.MoveNext()) {
+                if (db.GetCollect("m_IsVailid").AsInt() != 1)
+                    continue;
+                ReminderRecord record;
+                record.id = db.GetCollect("ID").AsInt();
+                record.state = db.GetCollect("m_State").AsString();
+                record.name = db.GetCollect("m_Name").AsString();
+                record.birth = db.GetCollect("m_Date").AsDateTime();
+                record.calendar = db.GetCollect("m_DateStatus").AsString();
+                record.sound = db.GetCollect("m_SoundPath").AsString();
+                record.email = db.GetCollect("m_Email").AsString();
+                record.title = db.GetCollect("m_Title").AsString();
+                record.content = db.GetCollect("m_Content").AsString();
+                record.ahead = db.GetCollect("m_Ahead").AsInt();
+                const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
+                record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
+                list.push_back(std::move(record));
+            }
+        }
+        db.Close();
+    } catch (const DbError& e) {
+        prompter.Tell(e.what());
+    }
+}

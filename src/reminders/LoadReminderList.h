@@ -1,0 +1,13 @@
+#pragma once
+// Fills the reminder list from the TiXing table: start-up does it once, the
+// reminder list view after every change it makes.
+
+#include "reminders/ReminderRecord.h"
+
+class Clock;
+class Prompter;
+
+// Replaces `list` with the rows that take part in reminding (m_IsVailid 1),
+// in ID order, each with its birthday in the clock's current year. A database
+// failure is told once through `prompter`; the records read before it stay.
+void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter);
