@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ public:
         std::string music;
         std::string heading;
         std::string message;
+        bool operator==(const Popup&) const = default;
+        friend void PrintTo(const Popup& popup, std::ostream* out) {
+            *out << popup.music << " | " << popup.heading << " | " << popup.message;
+        }
     };
 
     std::vector<Popup> popups;
