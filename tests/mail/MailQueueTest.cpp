@@ -4,10 +4,13 @@
 #include "SmtpTestServer.h"
 #include "app/Globals.h"
 
-#include <algorithm>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <regex>
 
 namespace {
+
+using ::testing::UnorderedElementsAreArray;
 
 class MailQueueTest : public ::testing::Test {
 protected:
@@ -16,69 +19,42 @@ protected:
         g_Setting.m_Email = "annivo@example.com";
         g_Setting.m_UserName = "annivo";
         g_Setting.m_Password = "pw";
-        ASSERT_EQ(BusyCount(), 0);
     }
 
+    SmtpTestServer server;
     RecordingSink sink;
+    MailQueue queue{sink, server.Port()};
 };
 
 TEST_F(MailQueueTest, DeliversEveryJobThroughTheSenderAccount) {
-    SmtpTestServer server;
     server.Start();
-    MailQueue queue(sink, server.Port());
-    constexpr int kJobs = 20;
-    for (int i = 0; i < kJobs; ++i)
-        queue.Enqueue(
-            {"subject " + std::to_string(i), "to" + std::to_string(i) + "@example.com", "body"});
-
-    ASSERT_TRUE(sink.WaitForMailThreads(kJobs, 0));
-    ASSERT_TRUE(server.WaitForSessions(kJobs));
-    std::vector<std::string> hints = sink.Hints();
-    std::vector<std::string> expected;
-    for (int i = 0; i < kJobs; ++i)
-        expected.push_back("标题:subject " + std::to_string(i) + "的邮件发送成功!");
-    std::sort(hints.begin(), hints.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(hints, expected);
-
-    for (int i = 0; i < kJobs; ++i) {
-        const std::string to = "to" + std::to_string(i) + "@example.com";
-        const auto sessions = server.Sessions();
-        const auto count = std::count_if(sessions.begin(), sessions.end(), [&](const auto& s) {
-            return s.find("RCPT TO: <" + to + ">\r\n") != std::string::npos &&
-                   s.find("\r\nTo: " + to + "\r\nSubject: subject " + std::to_string(i) + "\r\n") !=
-                       std::string::npos;
-        });
-        EXPECT_EQ(count, 1) << to;
+    std::vector<std::string> expectedMails, expectedHints, mails;
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i);
+        queue.Enqueue({"subject " + n, "to" + n + "@x.org", "body"});
+        expectedMails.push_back("to" + n + "@x.org, subject " + n);
+        expectedHints.push_back("标题:subject " + n + "的邮件发送成功!");
     }
-    for (const std::string& session : server.Sessions()) {
-        EXPECT_NE(session.find("AUTH LOGIN\r\nYW5uaXZv\r\ncHc=\r\n"), std::string::npos);
-        EXPECT_NE(session.find("MAIL FROM: <annivo@example.com>\r\n"), std::string::npos);
+    ASSERT_TRUE(sink.WaitForMailThreads(20, 0));
+    // Each through the sender account, the recipient in the envelope and the header.
+    const std::regex mail("AUTH LOGIN\r\nYW5uaXZv\r\ncHc=\r\nMAIL FROM: <annivo@example.com>\r\n"
+                          "RCPT TO: <(.*)>[\\s\\S]*\r\nTo: \\1\r\nSubject: (.*)\r\n");
+    for (const std::string& session : server.Sessions(20)) {
+        std::smatch match;
+        EXPECT_TRUE(std::regex_search(session, match, mail)) << session;
+        mails.push_back(match.str(1) + ", " + match.str(2));
     }
+    EXPECT_THAT(mails, UnorderedElementsAreArray(expectedMails));
+    EXPECT_THAT(sink.Hints(), UnorderedElementsAreArray(expectedHints));
 }
 
-TEST_F(MailQueueTest, PutsTheOutcomeIntoTheHintLine) {
-    struct Case {
-        std::string key;
-        std::string reply;
-        std::string hint;
-    };
-    const Case cases[] = {
-        {"PASS", "535 5.7.8 failed\r\n", "邮件发送失败!原因:535:Error username or password"},
-        {"AUTH", "502 5.5.1 not implemented\r\n", "标题:生日提醒的邮件发送成功!"},
-        {"RCPT", "550 unknown\r\n", "邮件发送失败!原因:550:SMTP server error"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.key);
-        RecordingSink hints;
-        SmtpTestServer server;
-        server.reply[c.key] = c.reply;
-        server.Start();
-        MailQueue queue(hints, server.Port());
-        queue.Enqueue({"生日提醒", "you@example.com", "body"});
-        ASSERT_TRUE(hints.WaitForMailThreads(1, 0));
-        EXPECT_EQ(hints.Hints(), std::vector<std::string>{c.hint});
-    }
+TEST_F(MailQueueTest, PutsAFailureIntoTheHintLine) {
+    server.reply["PASS"] = "535 5.7.8 failed\r\n";
+    server.Start();
+    queue.Enqueue({"生日提醒", "you@example.com", "body"});
+    ASSERT_TRUE(sink.WaitForMailThreads(1, 0));
+    EXPECT_EQ(sink.Hints(),
+              std::vector<std::string>{"邮件发送失败!原因:535:Error username or password"});
 }
 
 } // namespace

@@ -5,36 +5,24 @@
 #include "reminders/ReminderSink.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
-#include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 class RecordingSink final : public ReminderSink {
 public:
-    struct Popup {
-        std::string music;
-        std::string heading;
-        std::string message;
-        bool operator==(const Popup&) const = default;
-        friend void PrintTo(const Popup& popup, std::ostream* out) {
-            *out << popup.music << " | " << popup.heading << " | " << popup.message;
-        }
-    };
-
-    std::vector<Popup> popups;
+    std::vector<std::string> popups; // "music | heading | message"
     int refreshes = 0;
 
     void OpenReminderPopup(const std::string& music, const std::string& heading,
                            const std::string& message) override {
-        popups.push_back({music, heading, message});
+        popups.push_back(music + " | " + heading + " | " + message);
     }
     void RefreshReminderList() override { ++refreshes; }
     void WriteHint(const std::string& text) override {
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Hints.push_back(text);
-        m_Changed.notify_all();
     }
 
     // The pop-ups the user closes: each gives back its busy count.
@@ -49,21 +37,15 @@ public:
         return m_Hints;
     }
 
-    // Waits until `count` hints arrived and g_BusyCount is back to `busy`
-    // (false after 30 s).
-    bool WaitForMailThreads(std::size_t count, int busy = 0) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        std::unique_lock<std::mutex> lock(m_Mutex);
-        while (m_Hints.size() < count || BusyCount() != busy) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                return false;
-            m_Changed.wait_for(lock, std::chrono::milliseconds(10));
-        }
-        return true;
+    // Waits until `count` hints arrived and g_BusyCount is `busy` (false after 30 s).
+    bool WaitForMailThreads(std::size_t count, int busy) {
+        for (int i = 0; i < 3000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+            if (Hints().size() >= count && BusyCount() == busy)
+                return true;
+        return false;
     }
 
 private:
     std::mutex m_Mutex;
-    std::condition_variable m_Changed;
     std::vector<std::string> m_Hints;
 };
