@@ -37,6 +37,9 @@ CREATE TABLE TiXing (
     m_HomeAddr    VARCHAR(255) DEFAULT ''
 );
 
+-- The calendar asks for the reminders in birth-date order on every month it shows.
+CREATE INDEX TiXingRemindersByDate ON TiXing (m_IsVailid, m_Date);
+
 CREATE TABLE Festival (
     编号          INTEGER PRIMARY KEY AUTOINCREMENT,
     [Class]       INTEGER      DEFAULT 0,

@@ -1,5 +1,6 @@
 #include "reminders/CAdoDatabase.h"
 
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
@@ -168,6 +169,9 @@ void CAdoDatabase::Open() {
     // WAL lets readers and one writer work side by side; it needs a writable
     // directory, so a failure here only means the old journal stays.
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    // Sorting a few thousand full rows (the calendar's birthday query) must not
+    // spill to temporary files.
+    sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     m_Db = db;
 }
 
@@ -233,7 +237,8 @@ std::string CAdoDatabase::TranslateJet(std::string_view sql) {
 void CAdoDatabase::Execute(std::string_view sql) {
     m_HasResult = false;
     m_Columns.clear();
-    m_Values.clear();
+    m_Cells.clear();
+    m_Text.clear();
     m_RowCount = 0;
     m_Row = 0;
     if (!m_Db)
@@ -261,7 +266,6 @@ void CAdoDatabase::Execute(std::string_view sql) {
         names.emplace_back(sqlite3_column_name(statement, c));
     // The whole result is read at once (a client-side cursor): the count is
     // known up front and the file is not held while the caller walks the rows.
-    std::vector<DbValue> values;
     std::size_t rows = 0;
     for (;;) {
         const int rc = sqlite3_step(statement);
@@ -271,24 +275,28 @@ void CAdoDatabase::Execute(std::string_view sql) {
             throw DbError(Message(m_Db, ""));
         ++rows;
         for (int c = 0; c < columns; ++c) {
-            switch (sqlite3_column_type(statement, c)) {
-            case SQLITE_INTEGER:
-                values.push_back(DbValue::Integer(sqlite3_column_int64(statement, c)));
-                break;
+            Cell cell;
+            cell.type = sqlite3_column_type(statement, c);
+            switch (cell.type) {
+            case SQLITE_INTEGER: cell.value = sqlite3_column_int64(statement, c); break;
             case SQLITE_FLOAT:
-                values.push_back(DbValue::Real(sqlite3_column_double(statement, c)));
+                cell.value = std::bit_cast<std::int64_t>(sqlite3_column_double(statement, c));
                 break;
-            case SQLITE_NULL: values.push_back(DbValue::Null()); break;
+            case SQLITE_NULL: break;
             default: {
                 const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
-                values.push_back(DbValue::Text(
-                    std::string(bytes ? bytes : "", sqlite3_column_bytes(statement, c))));
+                cell.value = static_cast<std::int64_t>(m_Text.size());
+                cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(statement, c));
+                if (bytes)
+                    m_Text.append(bytes, cell.length);
+                else
+                    cell.length = 0;
             }
             }
+            m_Cells.push_back(cell);
         }
     }
     m_Columns = std::move(names);
-    m_Values = std::move(values);
     m_RowCount = rows;
     m_HasResult = columns > 0;
 }
@@ -301,10 +309,9 @@ bool CAdoDatabase::IsEOF() const {
     return !m_HasResult || m_Row >= m_RowCount;
 }
 
-const DbValue& CAdoDatabase::GetCollect(std::string_view column) const {
-    static const DbValue empty;
+DbValue CAdoDatabase::GetCollect(std::string_view column) const {
     if (!m_HasResult)
-        return empty;
+        return {};
     // Callers nearly always spell the name as the table does: look for that first.
     std::size_t c = 0;
     while (c < m_Columns.size() && m_Columns[c] != column)
@@ -318,7 +325,13 @@ const DbValue& CAdoDatabase::GetCollect(std::string_view column) const {
         throw DbError("数据表中没有列 " + std::string(column) + "。");
     if (m_Row >= m_RowCount)
         throw DbError("当前没有记录可读。");
-    return m_Values[m_Row * m_Columns.size() + c];
+    const Cell& cell = m_Cells[m_Row * m_Columns.size() + c];
+    switch (cell.type) {
+    case SQLITE_INTEGER: return DbValue::Integer(cell.value);
+    case SQLITE_FLOAT: return DbValue::Real(std::bit_cast<double>(cell.value));
+    case SQLITE_NULL: return DbValue::Null();
+    default: return DbValue::Text(m_Text.substr(static_cast<std::size_t>(cell.value), cell.length));
+    }
 }
 
 void CAdoDatabase::MoveNext() {
@@ -329,7 +342,8 @@ void CAdoDatabase::MoveNext() {
 void CAdoDatabase::Close() {
     m_HasResult = false;
     m_Columns.clear();
-    m_Values.clear();
+    m_Cells.clear();
+    m_Text.clear();
     m_RowCount = 0;
     if (m_Db) {
         sqlite3_close_v2(m_Db);

@@ -71,7 +71,7 @@ public:
     // Value of the named column (case-insensitive) in the current row; empty
     // when no result set is held. An unknown column throws. The reference
     // lasts until the next Execute or Close.
-    const DbValue& GetCollect(std::string_view column) const;
+    DbValue GetCollect(std::string_view column) const;
     void MoveNext();
     void Close();
 
@@ -83,7 +83,15 @@ private:
     sqlite3* m_Db = nullptr;
     bool m_HasResult = false;
     std::vector<std::string> m_Columns;
-    std::vector<DbValue> m_Values; // row after row, m_Columns.size() values each
+    // The result, row after row, m_Columns.size() cells each. Text lives in one
+    // buffer so a large result costs no allocation per value.
+    struct Cell {
+        std::int64_t value = 0;   // the integer, the double's bits, or the offset into m_Text
+        std::uint32_t length = 0; // of the text
+        int type = 0;             // SQLite's fundamental type
+    };
+    std::vector<Cell> m_Cells;
+    std::string m_Text;
     std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
 };

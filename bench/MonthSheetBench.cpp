@@ -1,0 +1,101 @@
+// One refresh of the calendar's month sheet (FillMonth + FillCellTexts) on the
+// shipped database with 10,000 people in it. Goal: at most 20 ms. The second
+// benchmark is the floor under it: SQLite alone stepping through the
+// birthday query.
+//
+//   build/bench/annivo_bench_month_sheet
+
+#include "PeopleGenerator.h"
+#include "calendar/CMonthSheet.h"
+
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kPeople = 10000;
+
+class FixedNow final : public Clock {
+public:
+    DateTime Now() const override { return DateTime(2011, 1, 15, 9, 30); }
+};
+
+// Any message would mean the load failed; the benchmark then reports it.
+class CountingPrompter final : public Prompter {
+public:
+    int told = 0;
+    PromptAnswer Ask(const std::string&, const std::string&, PromptButtons, PromptIcon) override {
+        ++told;
+        return PromptAnswer::Ok;
+    }
+    std::string ChooseOpenFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    std::string ChooseSaveFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+};
+
+class PeopleDirectory {
+public:
+    PeopleDirectory()
+        : m_Path(std::filesystem::temp_directory_path() /
+                 ("annivo-bench-month-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(m_Path);
+        std::filesystem::create_directories(m_Path);
+        m_Database = MakePeopleDatabase(m_Path, kPeople);
+    }
+    ~PeopleDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_Path, ignored);
+    }
+    const std::string& Database() const { return m_Database; }
+
+private:
+    std::filesystem::path m_Path;
+    std::string m_Database;
+};
+
+void BM_FillMonthWithTenThousandPeople(benchmark::State& state) {
+    const PeopleDirectory people;
+    const FixedNow clock;
+    CountingPrompter prompter;
+    CMonthSheet sheet(clock, prompter, people.Database());
+    for (auto _ : state) {
+        sheet.FillMonth(2011, 1);
+        sheet.FillCellTexts(2011, 1, FestivalOptions{});
+        benchmark::DoNotOptimize(sheet.Labels().data());
+    }
+    if (prompter.told > 0)
+        state.SkipWithError("the load reported a database error");
+    state.counters["festival_entries"] = static_cast<double>(sheet.Festivals().size());
+}
+
+void BM_SqliteAloneStepsThroughTheBirthdayQuery(benchmark::State& state) {
+    const PeopleDirectory people;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(people.Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    for (auto _ : state) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "Select * from TiXing Where m_IsVailid=1 Order By m_Date", -1,
+                           &statement, nullptr);
+        std::size_t bytes = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(statement); ++c)
+                bytes += sqlite3_column_bytes(statement, c);
+        sqlite3_finalize(statement);
+        benchmark::DoNotOptimize(bytes);
+    }
+    sqlite3_close(db);
+}
+
+} // namespace
+
+BENCHMARK(BM_FillMonthWithTenThousandPeople)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteAloneStepsThroughTheBirthdayQuery)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,211 @@
+#include "calendar/CMonthSheet.h"
+
+#include "reminders/DatabaseSeed.h"
+
+#include "FixedClock.h"
+#include "Printers.h"
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+const FestivalOptions kTableOnly{false, false}, kBirthdaysOnly{false, true};
+
+class MonthSheetTest : public ::testing::Test {
+protected:
+    // The shipped schema; each test brings its own festivals.
+    void SetUp() override {
+        CreateDatabaseFromSeed(path);
+        Exec("DELETE FROM Festival");
+    }
+    void Exec(const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+    }
+    // Rows as "(Class,GorN,Month,Day,'Name'),...".
+    void AddFestivals(const std::string& rows) {
+        Exec("INSERT INTO Festival ([Class],GorN,[Month],[Day],FestivalName) VALUES " + rows);
+    }
+    void Show(int year, int month, const FestivalOptions& options) {
+        sheet.FillMonth(year, month);
+        sheet.FillCellTexts(year, month, options);
+    }
+    static int Cell(int year, int month, int day) {
+        return DateTime(year, month, 1).DayOfWeek() + day - 1;
+    }
+
+    TempDir dir;
+    std::string path = dir.File("data.db");
+    FixedClock clock{DateTime(2011, 1, 15, 9, 30)};
+    ScriptedPrompter prompter;
+    CMonthSheet sheet{clock, prompter, path};
+};
+
+TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
+    for (int year = 1950; year <= 2050; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            Show(year, month, kTableOnly);
+            const int first = DateTime(year, month, 1).DayOfWeek();
+            const int days = DateTime::DaysInMonth(year, month);
+            // Week 1 holds 1 January; each later Sunday opens the next week.
+            int week = 1;
+            for (DateTime d(year, 1, 2); d <= DateTime(year, month, 1); d = d.AddDays(1))
+                week += d.DayOfWeek() == 0;
+            for (int i = 0; i < CMonthSheet::kCells; ++i) {
+                const bool inMonth = i >= first && i < first + days;
+                ASSERT_EQ(sheet.GregorianCells()[i].valid, inMonth)
+                    << year << "-" << month << " " << i;
+                ASSERT_EQ(sheet.GregorianCells()[i].day, inMonth ? i - first + 1 : 0);
+                ASSERT_EQ(sheet.LunarCells()[i].valid, inMonth);
+                ASSERT_EQ(sheet.Labels()[i].empty(), !inMonth) << year << "-" << month << " " << i;
+                ASSERT_EQ(sheet.RedMarks()[i], i % 7 == 0 || i % 7 == 6);
+                ASSERT_EQ(sheet.TodayMarks()[i],
+                          year == 2011 && month == 1 && i == Cell(2011, 1, 15));
+            }
+            for (int row = 0; row < CMonthSheet::kRows; ++row)
+                ASSERT_EQ(sheet.WeekNumbers()[row], row * 7 < first + days ? week + row : 0);
+        }
+    }
+    Show(2015, 2, kTableOnly); // starts on Sunday: four rows
+    EXPECT_EQ(sheet.WeekNumbers(), (std::array<int, 6>{6, 7, 8, 9, 0, 0}));
+    Show(2011, 1, kTableOnly); // starts on Saturday: six rows
+    EXPECT_EQ(sheet.WeekNumbers(), (std::array<int, 6>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 5)], "初二");
+    Show(2011, 2, kTableOnly);
+    EXPECT_EQ(sheet.Labels()[Cell(2011, 2, 3)], "正月") << "lunar new year";
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(MonthSheetTest, ShippedFestivalsShowWithTheirColours) {
+    CreateDatabaseFromSeed(dir.File("shipped.db"));
+    CMonthSheet shipped(clock, prompter, dir.File("shipped.db"));
+    shipped.FillMonth(2011, 2);
+    shipped.FillCellTexts(2011, 2, {});
+    const std::tuple<int, const char*, int, int> cases[] = {
+        {3, "春节", 1, 1}, {4, "立春", 2, 0}, {14, "情人节", 3, 0}, {17, "元宵节", 2, 0}};
+    for (const auto& [day, text, colour, red] : cases) {
+        EXPECT_EQ(shipped.Labels()[Cell(2011, 2, day)], text);
+        EXPECT_EQ(shipped.ColourCodes()[Cell(2011, 2, day)], colour);
+        EXPECT_EQ(shipped.RedMarks()[Cell(2011, 2, day)], red);
+    }
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAndTheLowestFirstClassColoursTheDay) {
+    AddFestivals(
+        "(3,1,10,3,'甲'),(1,1,10,3,'乙'),(0,1,10,3,'丙'),(3,1,10,4,'家'),(1,0,9,8,'传'),"
+        "(2,1,10,5,'洋'),(1,1,10,6,'传统'),(-1,1,10,7,'无类'),(7,1,10,8,'怪类'),"
+        "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(-1,1,2,3,'无类'),(2,1,2,3,'洋节'),(0,0,1,1,'春节')");
+    Show(2011, 10, kTableOnly); // lunar 9-8 is 4 October; -1 and 7 are classes no editor offers
+    EXPECT_EQ(sheet.FestivalText(1, 10, 3), "0丙 乙 甲");
+    EXPECT_EQ(sheet.FestivalText(1, 10, 9), "");
+    struct Case {
+        int day;
+        const char* text;
+        int colour, red;
+    } const cases[] = {{3, "丙 乙 甲", 1, 1}, {4, "家 传", 2, 0}, {5, "洋", 3, 0},
+                       {6, "传统", 2, 0},     {7, "无类", 0, 0},  {8, "怪类", 0, 1},
+                       {10, "", 0, 0}};
+    for (const Case& c : cases) {
+        const int i = Cell(2011, 10, c.day);
+        EXPECT_EQ(sheet.FestivalTexts()[i], c.text) << c.day;
+        EXPECT_EQ(sheet.ColourCodes()[i], c.colour) << c.day;
+        EXPECT_EQ(sheet.RedMarks()[i], c.red) << c.day;
+    }
+    Show(2011, 2, kTableOnly); // lunar new year on a Thursday
+    const int newYear = Cell(2011, 2, 3);
+    EXPECT_EQ(sheet.FestivalTexts()[newYear], "无类 洋节 春节");
+    EXPECT_EQ(sheet.Labels()[newYear], "无类..");
+    EXPECT_EQ(sheet.ColourCodes()[newYear], 1);
+    EXPECT_EQ(sheet.RedMarks()[newYear], 1);
+}
+
+TEST_F(MonthSheetTest, LunarFestivalShowsInTheOrdinaryAndTheLeapMonth) {
+    AddFestivals("(1,0,5,5,'端午节')");
+    for (const DateTime day : {DateTime(1952, 5, 28), DateTime(1952, 6, 26)}) {
+        Show(1952, day.Month(), kTableOnly);
+        const int i = Cell(1952, day.Month(), day.Day());
+        EXPECT_EQ(sheet.LunarCells()[i].leap, day.Month() == 6);
+        EXPECT_EQ(sheet.Labels()[i], "端午节");
+    }
+}
+
+TEST_F(MonthSheetTest, LongFestivalTextsAreCutAtFourBytesWithoutSplittingACharacter) {
+    AddFestivals("(2,1,3,1,'三个字'),(2,1,3,2,'四个字的'),(2,1,3,3,'a中文字'),(2,1,3,4,'ab中文'),"
+                 "(2,1,3,5,'𠀀中文'),(2,1,3,6,'中𠀀')");
+    Show(2011, 3, kTableOnly);
+    const char* labels[] = {"三个字", "四个..", "a中..", "ab中文", "𠀀..", "中𠀀"};
+    for (int day = 1; day <= 6; ++day)
+        EXPECT_EQ(sheet.Labels()[Cell(2011, 3, day)], labels[day - 1]);
+    EXPECT_EQ(sheet.FestivalTexts()[Cell(2011, 3, 2)], "四个字的");
+}
+
+TEST_F(MonthSheetTest, SolarTermsAndBirthdaysFollowTheProfileFile) {
+    Exec("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date) VALUES ('周','阳历','1985-02-19')");
+    ScopedEnv home("ANNIVO_HOME", dir.Path().string());
+    const std::pair<std::string, std::string> profiles[] = {
+        {"", "雨水 周生日"}, // a missing file or key counts as on
+        {"[Festival]\r\n24Fest=1\r\nBirthday=0\r\n", "雨水"},
+        {"[festival]\r\n24Fest=0\r\nBirthday=1\r\n", "周生日"},
+        {"[Festival]\r\n24Fest=2\r\nBirthday=-1\r\n", ""}, // only 1 means on
+    };
+    for (const auto& [profile, rainWater] : profiles) {
+        WriteBytes(dir.Path() / "annivo.ini", profile);
+        sheet.FillMonth(2015, 2);
+        sheet.FillCellTexts(2015, 2);
+        EXPECT_EQ(sheet.FestivalTexts()[Cell(2015, 2, 19)], rainWater) << profile;
+        const bool terms = rainWater.starts_with("雨水");
+        EXPECT_EQ(sheet.Labels()[Cell(2015, 2, 4)], terms ? "立春" : "十六");
+        EXPECT_EQ(sheet.ColourCodes()[Cell(2015, 2, 4)], terms ? 2 : 0);
+    }
+    WriteBytes(dir.Path() / "annivo.ini", "");
+    sheet.LoadFestivals(2015, 2, true);
+    EXPECT_EQ(sheet.Festivals().size(), 2u) << "birthdays skipped, the two terms kept";
+}
+
+TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
+    Exec("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date,m_IsVailid) VALUES "
+         "('张三','阴历','1980-12-20 23:59:59',1),('李四','阳历','1988-02-29 00:00:00',1),"
+         "('赵六','其他','1970-01-13 00:00:00',1),('王五','阳历','1970-01-23 00:00:00',0),"
+         "('钱七','阴历','1990-12-01 23:59:59',1)"); // anything but 阴历 counts as Gregorian
+    auto birthdays = [&](int year, int month) {
+        sheet.LoadFestivals(year, month, false, kBirthdaysOnly);
+        std::vector<std::string> found;
+        for (int day = 1; day <= DateTime::DaysInMonth(year, month); ++day)
+            if (std::string text = sheet.FestivalText(1, month, day); !text.empty())
+                found.push_back(std::to_string(day) + ":" + text);
+        return found;
+    };
+    using Days = std::vector<std::string>;
+    EXPECT_EQ(birthdays(2011, 1), (Days{"4:3钱七生日", "13:3赵六生日", "23:3张三生日"}));
+    EXPECT_EQ(birthdays(2012, 1), (Days{"13:3赵六生日 张三生日"})); // in order of birth
+    EXPECT_EQ(birthdays(2011, 2), Days{}) << "29 February in a common year";
+    EXPECT_EQ(birthdays(2012, 2), (Days{"29:3李四生日"}));
+    // Lunar 12-1 falls twice in 2016 and not at all in 2017.
+    EXPECT_EQ(birthdays(2016, 1), (Days{"10:3钱七生日", "13:3赵六生日", "29:3张三生日"}));
+    EXPECT_EQ(birthdays(2016, 12), (Days{"29:3钱七生日"}));
+    EXPECT_EQ(birthdays(2017, 12), Days{});
+    Show(2011, 1, kBirthdaysOnly);
+    EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 23)], "张三..");
+    EXPECT_EQ(sheet.ColourCodes()[Cell(2011, 1, 23)], 4);
+}
+
+TEST_F(MonthSheetTest, DatabaseFailureIsToldOnceAndTheCalendarStillFills) {
+    Exec("DROP TABLE Festival");
+    Show(2011, 1, {});
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_NE(prompter.Texts()[0].find("no such table: Festival"), std::string::npos);
+    EXPECT_TRUE(sheet.Festivals().empty());
+    EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 5)], "初二");
+
+    Show(2011, 1, {});
+    EXPECT_EQ(prompter.Texts().size(), 2u) << "once per refresh";
+}
+
+} // namespace
