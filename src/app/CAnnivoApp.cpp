@@ -11,7 +11,13 @@
 CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
     : m_Prompter(prompter), m_Clock(clock) {}
 
-CAnnivoApp::~CAnnivoApp() = default;
+CAnnivoApp::~CAnnivoApp() {
+    // Mail and update threads still running post to the window and use its
+    // mail queue; at the end of the program it is safer to leave the window
+    // to the process's end than to pull it from under them.
+    if (BusyCount() > 0)
+        (void)m_MainFrame.release();
+}
 
 bool CAnnivoApp::InitInstance() {
     // The program lives on in the notification area with no window open, and

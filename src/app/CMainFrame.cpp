@@ -8,9 +8,11 @@
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
 #include "controls/ResourceImages.h"
+#include "mail/MailQueue.h"
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
+#include "reminders/ReminderCheck.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -62,8 +64,11 @@ void PostQuit(int exitCode) {
 } // namespace
 
 CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_Prompter(prompter), m_Clock(clock), m_Views(new QStackedWidget(this)),
-      m_QuitHandler(PostQuit),
+    : QMainWindow(parent), m_Prompter(prompter), m_Clock(clock),
+      m_MailQueue(std::make_unique<MailQueue>(*this)),
+      m_ReminderCheck(std::make_unique<ReminderCheck>(m_ReminderList, *m_MailQueue, *this,
+                                                      m_Prompter, m_Clock)),
+      m_Views(new QStackedWidget(this)), m_QuitHandler(PostQuit),
       m_LinkOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setWindowTitle(Q(kAppTitle));
     setWindowIcon(ResourceIcon(kIconProgram));
@@ -302,7 +307,7 @@ void CMainFrame::OnReminderTimer() {
 }
 
 void CMainFrame::CheckReminders() {
-    // The reminder engine runs here once it is part of the program.
+    m_ReminderCheck->CheckReminders();
 }
 
 // The automatic update check: raises g_BusyCount and starts the check thread,

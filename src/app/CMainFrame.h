@@ -20,11 +20,13 @@
 class CColorToolBar;
 class CMainView;
 class Clock;
+class MailQueue;
 class MediaPlayer;
 class Prompter;
 class QActionGroup;
 class QMenu;
 class QStackedWidget;
+class ReminderCheck;
 
 // The program's main window. It owns the reminder list, the hint texts, the
 // toolbar, the notification-area icon and the 20-second reminder timer, shows
@@ -37,6 +39,7 @@ public:
     ~CMainFrame() override;
 
     ReminderList& Reminders() { return m_ReminderList; }
+    MailQueue& OutgoingMail() { return *m_MailQueue; }
 
     // Shows the view with that id (101, 136 or 142), creating it the first time.
     void SwitchView(int viewId);
@@ -119,6 +122,8 @@ private:
     Prompter& m_Prompter;
     const Clock& m_Clock;
     ReminderList m_ReminderList;
+    std::unique_ptr<MailQueue> m_MailQueue;
+    std::unique_ptr<ReminderCheck> m_ReminderCheck;
     std::vector<std::string> m_HintTexts;
     HintRotation m_HintRotation;
     CTrayIcon m_TrayIcon;

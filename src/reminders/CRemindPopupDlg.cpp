@@ -90,7 +90,7 @@ CRemindPopupDlg::CRemindPopupDlg(const std::string& music, const std::string& he
         m_Player->Play();
 
     m_Heading->setText(QString::fromStdString(heading));
-    m_Message->setPlainText(QString::fromStdString(message));
+    m_Message->setPlainText(QString::fromStdString(message).replace("\r\n", "\n"));
     m_Ok->setFocus();
 }
 

@@ -1,7 +1,10 @@
 #include "ShellFixture.h"
 
 #include "platform/MediaPlayer.h"
+#include "reminders/CAdoDatabase.h"
 #include "reminders/CRemindPopupDlg.h"
+#include "reminders/DatabaseSeed.h"
+#include "reminders/LoadReminderList.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -129,6 +132,37 @@ TEST_F(RemindPopup, EmptyMusicIsSilentAndClosingTheLastPopupEndsACheckOnceRun) {
     EXPECT_EQ(BusyCount(), 0);
     EXPECT_EQ(quits, std::vector<int>{0});
     EXPECT_EQ(Audible(), 0);
+}
+
+TEST_F(RemindPopup, ADueReminderOpensItsPopupOnTheTickAndHoldsACheckOnceRun) {
+    CreateDatabaseFromSeed(program.File("data.db"));
+    {
+        CAdoDatabase db(program.File("data.db"));
+        db.Open();
+        db.Execute("Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_SoundPath) Values "
+                   "('张三','1980-09-12 00:00:00','阳历',33,'')");
+    }
+    g_Setting.m_DayWnd = 1;
+    g_RunOnce = 1;
+    clock.Set(DateTime(2011, 9, 12, 9, 0, 0));
+    CMainFrame& f = MakeFrame(false);
+    LoadReminderList(f.Reminders(), clock, prompter);
+    ASSERT_EQ(f.Reminders().size(), 1u);
+
+    f.OnReminderTimer();
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_TRUE(quits.empty()); // the pop-up keeps the run alive
+    const std::vector<CRemindPopupDlg*> popups = f.OpenPopups();
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(popups[0]->Message()->toPlainText().toStdString(),
+              "今天是张三的31周岁生日！让我们一起祝他(她)生日快乐！");
+    EXPECT_EQ(f.Reminders()[0].state, "进行");
+
+    f.OnReminderTimer(); // fires once only
+    EXPECT_EQ(f.OpenPopups().size(), 1u);
+    QTest::mouseClick(popups[0]->OkButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, std::vector<int>{0});
 }
 
 } // namespace
