@@ -1,11 +1,9 @@
 #pragma once
-// What the window tests of the application shell share: one QApplication,
-// and a fixture that gives each test its own program directory, home and
-// configuration directory, fresh process-wide state and a frame that records
-// instead of quitting.
+// Shared by the shell's window tests: each test gets its own program
+// directory (also the working directory), home and configuration directory,
+// fresh process-wide state, and a frame that records instead of quitting.
 
 #include "app/CMainFrame.h"
-#include "app/CTrayIcon.h"
 #include "app/CUnlockDlg.h"
 #include "app/Globals.h"
 #include "controls/CImageButton.h"
@@ -19,35 +17,22 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 class ShellTest : public ::testing::Test {
 protected:
-    ShellTest() {
-        std::filesystem::create_directories(home.Path());
-        m_SavedDirectory = std::filesystem::current_path();
+    ShellTest() : m_SavedDirectory(std::filesystem::current_path()) {
         std::filesystem::current_path(program.Path());
         ResetGlobals();
-        g_ExePath = ExecutablePath();
-        g_UrlPath = "http://example.test/";
         CTrayIcon::OverrideAvailability(true);
     }
     ~ShellTest() override {
         frame.reset();
         CTrayIcon::OverrideAvailability(std::nullopt);
         EXPECT_EQ(BusyCount(), 0) << "something was left counted as busy";
-        {
-            std::lock_guard lock(g_BusyMutex);
-            g_BusyCount = 0;
-        }
+        SetBusy(0);
         ResetGlobals();
         std::filesystem::current_path(m_SavedDirectory);
     }
@@ -56,9 +41,14 @@ protected:
         g_Setting = SettingRecord();
         g_StartedInProfileDir = g_AutoStart = g_RunOnce = g_AutoUpdate = g_ActiveView = 0;
         g_UpdateDlgOpen = 0;
+        g_ExePath = ExecutablePath();
+        g_UrlPath = "http://example.test/";
+    }
+    static void SetBusy(int count) {
+        std::lock_guard lock(g_BusyMutex);
+        g_BusyCount = count;
     }
 
-    // A frame on the current globals, shown unless told otherwise.
     CMainFrame& MakeFrame(bool show = true) {
         frame = std::make_unique<CMainFrame>(prompter, clock);
         frame->SetQuitHandler([this](int code) { quits.push_back(code); });
@@ -73,27 +63,21 @@ protected:
 
     std::string Ini() const { return ReadBytes(program.Path() / "annivo.ini"); }
 
-    // Answers the next unlock dialog from inside its own event loop: tries
-    // each password in turn, then cancels unless one of them unlocked.
+    // Answers the next unlock dialog from inside its event loop: tries each
+    // password in turn, then cancels unless one of them unlocked.
     void AnswerUnlock(std::vector<std::string> passwords, int triesLeft = 100) {
-        QTimer::singleShot(0, [this, passwords, triesLeft] {
+        QTimer::singleShot(triesLeft == 100 ? 0 : 10, [this, passwords, triesLeft] {
             auto* dialog = qobject_cast<CUnlockDlg*>(QApplication::activeModalWidget());
             if (dialog == nullptr) { // not open yet
                 if (triesLeft > 0)
-                    QTimer::singleShot(10, [=, this] { AnswerUnlock(passwords, triesLeft - 1); });
+                    AnswerUnlock(passwords, triesLeft - 1);
                 return;
             }
             ++unlockDialogs;
             busyWhileAsking = BusyCount();
             for (const std::string& password : passwords) {
                 dialog->PasswordField()->clear();
-                const QString typed = QString::fromStdString(password);
-                // Key clicks know only ASCII; other text arrives as an input method would.
-                if (std::all_of(password.begin(), password.end(),
-                                [](unsigned char c) { return c < 128; }))
-                    QTest::keyClicks(dialog->PasswordField(), typed);
-                else
-                    dialog->PasswordField()->insert(typed);
+                QTest::keyClicks(dialog->PasswordField(), QString::fromStdString(password));
                 QTest::mouseClick(dialog->UnlockButton(), Qt::LeftButton);
                 if (!dialog->isVisible())
                     return;
@@ -102,9 +86,7 @@ protected:
         });
     }
 
-    const TempDir program; // ANNIVO_HOME and working directory
-    const TempDir home;    // HOME
-    const TempDir config;  // XDG_CONFIG_HOME
+    const TempDir program, home, config;
     const ScopedEnv programEnv{"ANNIVO_HOME", program.Path().string()};
     const ScopedEnv homeEnv{"HOME", home.Path().string()};
     const ScopedEnv profileEnv{"USERPROFILE", std::nullopt};
