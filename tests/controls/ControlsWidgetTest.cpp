@@ -150,22 +150,17 @@ TEST(ColorToolBar, CutsOneStripIntoTheButtonsPictures) {
     buttons.push_back(bar.addAction("added later"));
     EXPECT_EQ(bar.ImageCount(), 5);
     EXPECT_EQ(bar.iconSize(), QSize(24, 24));
-
     const auto pictures = CutImageStrip(RenderBitmap(kBitmapToolbar, {120, 24}), 24);
     ASSERT_EQ(pictures.size(), 5u);
-    for (int i = 0; i < 5; ++i) {
-        const QIcon icon = buttons[i]->icon();
-        const QImage normal = icon.pixmap(24, QIcon::Normal).toImage();
-        EXPECT_EQ(normal, pictures[i].toImage()) << "button " << i;
-        EXPECT_EQ(icon.pixmap(24, QIcon::Active).toImage(), normal) << "hot " << i;
-        EXPECT_EQ(icon.pixmap(24, QIcon::Disabled).toImage(), normal) << "disabled " << i;
-    }
     EXPECT_NE(pictures[0].toImage(), pictures[1].toImage());
+    for (int i = 0; i < 5; ++i)
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Disabled})
+            EXPECT_EQ(buttons[i]->icon().pixmap(24, mode).toImage(), pictures[i].toImage())
+                << "button " << i << " mode " << mode;
     EXPECT_FALSE(bar.SetTrueColorImages(24, 999, kBitmapToolbar, 0));
     EXPECT_FALSE(bar.SetTrueColorImages(0, kBitmapToolbar, kBitmapToolbar, 0));
 
-    // A strip on white: white goes transparent, and a leftover narrower than
-    // a picture is dropped.
+    // On a white strip white goes transparent; a leftover narrower than a picture is dropped.
     QImage strip(50, 10, QImage::Format_RGB32);
     strip.fill(Qt::white);
     strip.setPixel(3, 3, qRgb(250, 250, 250));
@@ -173,14 +168,13 @@ TEST(ColorToolBar, CutsOneStripIntoTheButtonsPictures) {
     ASSERT_EQ(cut.size(), 2u);
     EXPECT_EQ(qAlpha(cut[0].toImage().pixel(0, 0)), 0);
     EXPECT_EQ(cut[0].toImage().pixelColor(3, 3), QColor(250, 250, 250));
-}
 
-TEST(ResourceImages, EveryPictureIsBuiltIn) {
+    // Every other picture is built in too.
     for (int id : {kBitmapExit, kBitmapUpdate})
         EXPECT_FALSE(RenderBitmap(id, BitmapSize(id)).isNull()) << id;
     EXPECT_TRUE(RenderBitmap(999, {18, 18}).isNull());
-    EXPECT_FALSE(ResourceIcon(kIconProgram).pixmap(32).isNull());
-    EXPECT_FALSE(ResourceIcon(kIconLocked).pixmap(32).isNull());
+    for (int id : {kIconProgram, kIconLocked})
+        EXPECT_FALSE(ResourceIcon(id).pixmap(32).isNull()) << id;
 }
 
 } // namespace

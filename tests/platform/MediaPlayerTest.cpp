@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -19,34 +19,106 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::uint32_t BigEndian(const std::string& bytes, std::size_t at, int width) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < width; ++i)
+        value = value << 8 | std::uint8_t(bytes.at(at + i));
+    return value;
+}
+
+// Reads every track chunk event by event, as a MIDI player would, and
+// returns the number of notes in each; faults are reported through gtest.
+std::vector<int> NotesPerTrack(const std::string& file) {
+    std::vector<int> notes;
+    for (std::size_t at = 14; at < file.size();) {
+        EXPECT_EQ(file.substr(at, 4), "MTrk") << "chunk at " << at;
+        const std::size_t end = at + 8 + BigEndian(file, at + 4, 4);
+        if (end > file.size()) {
+            ADD_FAILURE() << "track chunk runs past the end of the file";
+            break;
+        }
+        std::size_t p = at + 8;
+        auto quantity = [&] {
+            std::uint32_t value = 0;
+            for (std::uint8_t b = 0x80; b & 0x80 && p < end;)
+                value = value << 7 | ((b = std::uint8_t(file[p++])) & 0x7F);
+            return value;
+        };
+        int count = 0;
+        std::uint8_t status = 0;
+        bool ended = false;
+        while (p < end && !ended) {
+            quantity(); // delta time
+            if (std::uint8_t(file[p]) == 0xFF) {
+                const std::uint8_t type = std::uint8_t(file[p + 1]);
+                p += 2;
+                const std::uint32_t size = quantity();
+                ended = type == 0x2F && size == 0;
+                p += size;
+                continue;
+            }
+            if (std::uint8_t(file[p]) & 0x80) // otherwise running status
+                status = std::uint8_t(file[p++]);
+            if (status == 0) {
+                ADD_FAILURE() << "data byte without a status";
+                return notes;
+            }
+            count += (status & 0xF0) == 0x90 && std::uint8_t(file[p + 1]) > 0;
+            p += ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0) ? 1 : 2;
+        }
+        EXPECT_TRUE(ended) << "track without an end-of-track event";
+        EXPECT_EQ(p, end) << "end of track is not the last event of its chunk";
+        notes.push_back(count);
+        at = end;
+    }
+    return notes;
+}
+
+TEST(BuiltInTune, IsAStandardMidiFileOfFormatOneAndWhatTheGeneratorWrites) {
+    const std::string tune(BuiltInTuneBytes());
+    ASSERT_EQ(tune.substr(0, 4), "MThd");
+    EXPECT_EQ(BigEndian(tune, 4, 4) * 100 + BigEndian(tune, 8, 2), 601u)
+        << "6-byte header, format 1";
+    const std::vector<int> notes = NotesPerTrack(tune);
+    ASSERT_EQ(notes.size(), BigEndian(tune, 10, 2));
+    ASSERT_GE(notes.size(), 3u);
+    EXPECT_EQ(notes[0], 0) << "the first track carries tempo and metre only";
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), 0), 1) << "every other track has notes";
+
+    EXPECT_EQ(ReadBytes(fs::path(ANNIVO_SOURCE_DIR) / "res/happy.mid"), tune);
+    const TempDir dir;
+    const std::string fresh = dir.File("fresh.mid");
+    ASSERT_EQ(std::system(("'" + std::string(ANNIVO_MAKE_TUNE) + "' '" + fresh + "'").c_str()), 0);
+    EXPECT_EQ(ReadBytes(fresh), tune) << "res/happy.mid is stale: build annivo_update_tune";
+}
+
+TEST(BuiltInTune, WriteReplacesTheFileAndDeleteRemovesIt) {
+    const TempDir temp;
+    const fs::path tune = temp.Path() / kBuiltInTuneFileName;
+    WriteBytes(tune, std::string(50000, 'x')); // longer than the tune: no tail may remain
+    for (int i = 0; i < 2; ++i) {              // a second reminder writes it again
+        ASSERT_TRUE(WriteBuiltInTune(temp.Path().string()));
+        EXPECT_EQ(ReadBytes(tune), std::string(BuiltInTuneBytes()));
+    }
+    EXPECT_FALSE(WriteBuiltInTune(temp.File("missing")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), {}), 1)
+        << "nothing but happy.mid is left behind";
+    DeleteBuiltInTune(temp.Path().string());
+    EXPECT_FALSE(fs::exists(tune));
+    DeleteBuiltInTune(temp.Path().string()); // already gone: nothing happens
+}
+
 // Every test sends the sound through SDL's disk driver into a file of its own
 // (16-bit stereo at 44100 Hz) and reads it back once the players are closed.
 class MediaPlayerTest : public ::testing::Test {
 protected:
-    const TempDir temp;
-    const fs::path dir = temp.Path();
+    const TempDir dir;
     const ScopedEnv driver{"SDL_AUDIODRIVER", "disk"};
-    const ScopedEnv output{"SDL_DISKAUDIOFILE", temp.File("output.raw")};
+    const ScopedEnv output{"SDL_DISKAUDIOFILE", dir.File("output.raw")};
     const ScopedEnv delay{"SDL_DISKAUDIODELAY", "5"}; // faster than real time
+    const std::string tune = dir.File(kBuiltInTuneFileName);
 
-    // Seconds of audible sound, and the loudest sample.
-    std::pair<double, int> Heard() const {
-        std::ifstream in(dir / "output.raw", std::ios::binary);
-        std::int16_t sample;
-        int audible = 0, peak = 0;
-        while (in.read(reinterpret_cast<char*>(&sample), 2)) {
-            peak = std::max(peak, std::abs(int(sample)));
-            audible += std::abs(int(sample)) > 200;
-        }
-        return {audible / 2.0 / 44100, peak};
-    }
-
-    // Bounded, so that a tune that never ends fails instead of hanging.
-    static void WaitUntilFinished(const MediaPlayer& player) {
-        for (int i = 0; i < 6000 && player.IsPlaying(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_FALSE(player.IsPlaying()) << "still playing after a minute";
-    }
+    void SetUp() override { ASSERT_TRUE(WriteBuiltInTune(dir.Path().string())); }
 
     // A quarter of a second of 440 Hz, 16-bit mono at 22050 Hz.
     std::string ToneWav() const {
@@ -54,47 +126,53 @@ protected:
         const std::uint32_t header[] = {0x46464952, 36 + size,  0x45564157, 0x20746d66,
                                         16,         0x00010001, rate,       rate * 2,
                                         0x00100002, 0x61746164, size};
-        std::ofstream out(dir / "tone.wav", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(header), sizeof header);
+        std::string bytes(reinterpret_cast<const char*>(header), sizeof header);
         for (std::uint32_t i = 0; i < frames; ++i) {
             const auto sample = std::int16_t(12000 * std::sin(2 * M_PI * 440 * i / rate));
-            out.write(reinterpret_cast<const char*>(&sample), 2);
+            bytes.append(reinterpret_cast<const char*>(&sample), 2);
         }
-        return (dir / "tone.wav").string();
+        WriteBytes(dir.Path() / "tone.wav", bytes);
+        return dir.File("tone.wav");
     }
 };
 
-TEST_F(MediaPlayerTest, PlaysAWaveFileOnceToItsEnd) {
-    {
-        MediaPlayer player;
-        ASSERT_TRUE(player.Open(ToneWav())) << player.Error();
-        ASSERT_TRUE(player.Play()) << player.Error();
-        WaitUntilFinished(player);
+TEST_F(MediaPlayerTest, PlaysWaveAndMidiOnceToTheirEnd) {
+    const struct {
+        std::string file;
+        int minPeak;
+        double minSeconds, maxSeconds; // of audible sound
+    } cases[] = {
+        {tune, 2000, 10.0, 20.0},     // about sixteen seconds, with rests
+        {ToneWav(), 5000, 0.2, 0.35}, // the quarter second, played once
+    };
+    for (const auto& c : cases) {
+        const std::string raw = c.file + ".raw";
+        {
+            const ScopedEnv own("SDL_DISKAUDIOFILE", raw);
+            MediaPlayer player;
+            ASSERT_TRUE(player.Open(c.file)) << player.Error();
+            ASSERT_TRUE(player.Play()) << player.Error();
+            fs::remove(c.file); // the player has read the whole file
+            // Bounded, so that a sound that never ends fails instead of hanging.
+            for (int i = 0; i < 6000 && player.IsPlaying(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            EXPECT_FALSE(player.IsPlaying()) << "still playing after a minute";
+        }
+        const std::string bytes = ReadBytes(raw);
+        int audible = 0, peak = 0;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            std::int16_t sample;
+            std::memcpy(&sample, bytes.data() + i, 2);
+            peak = std::max(peak, std::abs(int(sample)));
+            audible += std::abs(int(sample)) > 200;
+        }
+        EXPECT_GT(peak, c.minPeak) << c.file;
+        EXPECT_GT(audible / 2.0 / 44100, c.minSeconds) << c.file;
+        EXPECT_LT(audible / 2.0 / 44100, c.maxSeconds) << c.file;
     }
-    const auto [seconds, peak] = Heard();
-    EXPECT_GT(peak, 5000);
-    EXPECT_GT(seconds, 0.2); // the quarter second, played once
-    EXPECT_LT(seconds, 0.35);
-}
-
-TEST_F(MediaPlayerTest, PlaysTheBuiltInTuneThroughTheSoundFont) {
-    ASSERT_TRUE(WriteBuiltInTune(dir.string()));
-    {
-        MediaPlayer player;
-        ASSERT_TRUE(player.Open((dir / kBuiltInTuneFileName).string())) << player.Error();
-        ASSERT_TRUE(player.Play()) << player.Error();
-        DeleteBuiltInTune(dir.string()); // the player has read the whole file
-        WaitUntilFinished(player);
-    }
-    const auto [seconds, peak] = Heard();
-    EXPECT_GT(peak, 2000);
-    EXPECT_GT(seconds, 10.0); // the tune lasts about sixteen seconds, with rests
-    EXPECT_LT(seconds, 20.0);
 }
 
 TEST_F(MediaPlayerTest, StopAndCloseWhilePlaying) {
-    ASSERT_TRUE(WriteBuiltInTune(dir.string()));
-    const std::string tune = (dir / kBuiltInTuneFileName).string();
     MediaPlayer first, second;
     ASSERT_TRUE(first.Open(tune)) << first.Error();
     ASSERT_TRUE(first.Play());
@@ -113,7 +191,6 @@ TEST_F(MediaPlayerTest, StopAndCloseWhilePlaying) {
     first.Close();
     EXPECT_FALSE(first.IsOpen());
     EXPECT_TRUE(second.IsPlaying());
-
     second.Close();
     EXPECT_FALSE(second.Play());
     ASSERT_TRUE(second.Open(tune)) << second.Error(); // usable again after closing
@@ -121,16 +198,14 @@ TEST_F(MediaPlayerTest, StopAndCloseWhilePlaying) {
 } // destroyed while playing
 
 TEST_F(MediaPlayerTest, FilesThatCannotBePlayedGiveAnErrorText) {
-    std::ofstream(dir / "notes.txt") << "this is not a sound file\n";
-    std::ofstream(dir / "empty.wav");
-    fs::create_directory(dir / "folder.mp3");
+    WriteBytes(dir.Path() / "notes.txt", "this is not a sound file\n");
+    WriteBytes(dir.Path() / "empty.wav", "");
+    fs::create_directory(dir.Path() / "folder.mp3");
     for (const char* name : {"", "missing.mid", "notes.txt", "empty.wav", "folder.mp3"}) {
         MediaPlayer player;
-        EXPECT_FALSE(player.Open(*name ? (dir / name).string() : "")) << name;
+        EXPECT_FALSE(player.Open(*name ? dir.File(name) : "")) << name;
         EXPECT_FALSE(player.Error().empty()) << name;
-        EXPECT_FALSE(player.IsOpen()) << name;
-        EXPECT_FALSE(player.Play()) << name;
-        EXPECT_FALSE(player.IsPlaying()) << name;
+        EXPECT_FALSE(player.IsOpen() || player.Play() || player.IsPlaying()) << name;
     }
     MediaPlayer player;
     EXPECT_FALSE(player.Open(""));

@@ -10,8 +10,7 @@
 class ScriptedPrompter final : public Prompter {
 public:
     struct Asked {
-        std::string text;
-        std::string caption;
+        std::string text, caption;
         PromptButtons buttons;
         PromptIcon icon;
     };
@@ -25,23 +24,17 @@ public:
     PromptAnswer Ask(const std::string& text, const std::string& caption, PromptButtons buttons,
                      PromptIcon icon) override {
         asked.push_back({text, caption, buttons, icon});
-        if (!answers.empty()) {
-            const PromptAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return buttons == PromptButtons::YesNo || buttons == PromptButtons::YesNoCancel
-                   ? PromptAnswer::Yes
-                   : PromptAnswer::Ok;
+        const bool yesNo = buttons == PromptButtons::YesNo || buttons == PromptButtons::YesNoCancel;
+        return Next(answers, yesNo ? PromptAnswer::Yes : PromptAnswer::Ok);
     }
-
     std::string ChooseOpenFile(const std::string& title, const std::string&,
                                const std::string&) override {
-        return NextFile(title);
+        fileDialogs.push_back(title);
+        return Next(files, std::string());
     }
-    std::string ChooseSaveFile(const std::string& title, const std::string&,
-                               const std::string&) override {
-        return NextFile(title);
+    std::string ChooseSaveFile(const std::string& title, const std::string& filter,
+                               const std::string& initialPath) override {
+        return ChooseOpenFile(title, filter, initialPath);
     }
 
     std::vector<std::string> Texts() const {
@@ -52,12 +45,11 @@ public:
     }
 
 private:
-    std::string NextFile(const std::string& title) {
-        fileDialogs.push_back(title);
-        if (files.empty())
-            return {};
-        std::string file = files.front();
-        files.pop_front();
-        return file;
+    template <typename T> static T Next(std::deque<T>& script, T otherwise) {
+        if (script.empty())
+            return otherwise;
+        T next = script.front();
+        script.pop_front();
+        return next;
     }
 };
