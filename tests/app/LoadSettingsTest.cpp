@@ -10,8 +10,8 @@
 #include "SeededDatabase.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -35,78 +35,66 @@ std::string Loaded(const SettingRecord& s) {
            "|" + s.m_AcceptEmail;
 }
 
-TEST(LoadSettings, ReadsTheRowWithYesNoColumnsAsZeroOrOneAndTheBuiltInAccount) {
+TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
+    const std::string own =
+        "Update MySetting Set m_Name='昵称',m_ServerName='smtp.163.com',m_Email='me@163.com',"
+        "m_UserName='me',m_Password=\"secret\",m_UnLockPwd=\"unlock\",m_IsLock=1,m_MyMobile='139',"
+        "m_AcceptEmail='inbox@qq.com',m_AheadEmail=-1,m_AheadWnd=0,m_DayEmail=1,m_DayWnd=-1,"
+        "m_EveryDay=0,m_SmtpSelect=";
     const std::string builtIn = std::string(kBuiltInEmail) + "|" + std::string(kBuiltInUserName) +
                                 "|" + std::string(kBuiltInPassword) + "|" +
                                 std::string(kBuiltInServerName);
-    const std::pair<int, std::string> cases[] = {
-        {-1, "||0|0|||||01011|"}, // the shipped row: window reminders only
-        // A stored true of -1 reads as 1.
-        {0, "|unlock|1|0|me@163.com|me|secret|smtp.163.com|10110|inbox@qq.com"},
-        {1, "|unlock|1|1|" + builtIn + "|10110|inbox@qq.com"},
+    const std::string untouched = "|?|7|7|?|?|?|?|77777|?";
+    const struct {
+        std::string setup;        // statements, one a line, or "rm" to remove data.db
+        bool settings;            // which load runs: the settings or the reminder list
+        std::string told, loaded; // the message; the settings, or the number of reminders
+    } cases[] = {
+        {"", true, "", "||0|0|||||01011|"}, // the shipped row: window reminders only
+        // A stored true of -1 reads as 1; the built-in account replaces the sender.
+        {own + "0", true, "", "|unlock|1|0|me@163.com|me|secret|smtp.163.com|10110|inbox@qq.com"},
+        {own + "1", true, "", "|unlock|1|1|" + builtIn + "|10110|inbox@qq.com"},
+        {"", false, "", "1"},
+        {"rm", true, "unable to open database file", untouched},
+        {"rm", false, "unable to open database file", "0"},
+        {"DROP TABLE MySetting", true, "no such table: MySetting", untouched},
+        {"DROP TABLE TiXing", false, "no such table: TiXing", "0"},
+        {"Delete * From MySetting", true,
+         "数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。", untouched},
+        {"Update MySetting Set m_UnLockPwd='pw'\nALTER TABLE MySetting DROP COLUMN m_IsLock", true,
+         "m_IsLock", "|pw|7|7|?|?|?|?|77777|?"},
     };
-    for (const auto& [smtpSelect, loaded] : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setup);
         const SeededDatabase db;
-        if (smtpSelect >= 0)
-            db.Run(SqlFormat(
-                "Update MySetting Set m_Name='昵称',m_ServerName='smtp.163.com',"
-                "m_Email='me@163.com',m_UserName='me',m_Password=\"secret\",m_UnLockPwd=\"unlock\","
-                "m_IsLock=1,m_SmtpSelect=%d,m_MyMobile='139',m_AcceptEmail='inbox@qq.com',"
-                "m_AheadEmail=-1,m_AheadWnd=0,m_DayEmail=1,m_DayWnd=-1,m_EveryDay=0",
-                smtpSelect));
+        db.Run("Insert Into TiXing(m_Name) Values('甲')");
+        std::istringstream lines(c.setup == "rm" ? "" : c.setup);
+        for (std::string sql; std::getline(lines, sql);)
+            db.Run(sql);
+        if (c.setup == "rm")
+            std::filesystem::remove(db.Path());
+        const std::string stored =
+            c.told.empty() ? db.Value("Select * From MySetting", "m_Email") : "";
         ScriptedPrompter prompter;
         const SettingRecord saved = g_Setting;
         g_Setting = Sentinel();
-        LoadSettings(prompter);
-        EXPECT_EQ(Loaded(g_Setting), loaded);
-        g_Setting = saved;
-        EXPECT_TRUE(prompter.asked.empty());
-        // The table keeps the user's own account for when they switch back.
-        EXPECT_EQ(db.Value("Select * From MySetting", "m_Password"),
-                  smtpSelect < 0 ? "" : "secret");
-    }
-}
-
-TEST(StartupLoads, DatabaseFailuresAreToldOnceAndKeepWhatWasNotRead) {
-    const std::string untouched = "|?|7|7|?|?|?|?|77777|?";
-    const std::function<void(const SeededDatabase&)> remove = [](const SeededDatabase& db) {
-        std::filesystem::remove(db.Path());
-    };
-    const struct {
-        std::function<void(const SeededDatabase&)> spoil;
-        bool settings;            // which load runs: settings or the reminder list
-        std::string text, loaded; // settings left, or the number of reminders
-    } cases[] = {
-        {remove, true, "unable to open database file", untouched},
-        {remove, false, "unable to open database file", "0"},
-        {[](auto& db) { db.Run("DROP TABLE MySetting"); }, true, "no such table: MySetting",
-         untouched},
-        {[](auto& db) { db.Run("DROP TABLE TiXing"); }, false, "no such table: TiXing", "0"},
-        {[](auto& db) { db.Run("Delete * From MySetting"); }, true,
-         "数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。", untouched},
-        {[](auto& db) {
-             db.Run("Update MySetting Set m_UnLockPwd='pw'");
-             db.Run("ALTER TABLE MySetting DROP COLUMN m_IsLock");
-         },
-         true, "m_IsLock", "|pw|7|7|?|?|?|?|77777|?"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const SeededDatabase db;
-        db.Run("Insert Into TiXing(m_Name) Values('甲')");
-        c.spoil(db);
-        ScriptedPrompter prompter;
-        SettingRecord s = Sentinel();
         ReminderList list(2);
         if (c.settings)
-            LoadSettings(s, prompter);
+            LoadSettings(prompter);
         else
             LoadReminderList(list, FixedClock(DateTime(2011, 6, 1)), prompter);
-        ASSERT_EQ(prompter.asked.size(), 1u);
-        EXPECT_NE(prompter.asked[0].text.find(c.text), std::string::npos) << prompter.asked[0].text;
+        const std::string loaded = c.settings ? Loaded(g_Setting) : std::to_string(list.size());
+        g_Setting = saved;
+        EXPECT_EQ(loaded, c.loaded);
+        ASSERT_EQ(prompter.asked.size(), c.told.empty() ? 0u : 1u);
+        if (c.told.empty()) {
+            EXPECT_EQ(db.Value("Select * From MySetting", "m_Email"), stored)
+                << "the table keeps the user's own account";
+            continue;
+        }
+        EXPECT_NE(prompter.asked[0].text.find(c.told), std::string::npos) << prompter.asked[0].text;
         EXPECT_EQ(prompter.asked[0].caption, kAppTitle);
         EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
-        EXPECT_EQ(c.settings ? Loaded(s) : std::to_string(list.size()), c.loaded);
     }
 }
 
