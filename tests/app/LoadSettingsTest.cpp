@@ -9,7 +9,6 @@
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -96,19 +95,6 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
         EXPECT_EQ(prompter.asked[0].caption, kAppTitle);
         EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
     }
-}
-
-TEST(BuiltInAccount, IsConsistentWithTheServerList) {
-    // The user name is the address's local part, and the settings dialog's
-    // domain lookup on the built-in address lands on the built-in server.
-    const std::size_t at = kBuiltInEmail.find('@');
-    ASSERT_NE(at, std::string_view::npos);
-    EXPECT_EQ(kBuiltInUserName, kBuiltInEmail.substr(0, at));
-    const auto first = std::find_if(kSmtpServers.begin(), kSmtpServers.end(), [&](auto host) {
-        return host.find(kBuiltInEmail.substr(at + 1)) != std::string_view::npos;
-    });
-    ASSERT_NE(first, kSmtpServers.end());
-    EXPECT_EQ(*first, kBuiltInServerName);
 }
 
 } // namespace

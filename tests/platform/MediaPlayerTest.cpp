@@ -163,45 +163,40 @@ TEST_F(MediaPlayerTest, PlaysWaveAndMidiOnceToTheirEnd) {
     }
 }
 
-TEST_F(MediaPlayerTest, StopAndCloseWhilePlaying) {
+TEST_F(MediaPlayerTest, StopCloseAndFilesThatCannotBePlayed) {
     MediaPlayer first, second;
-    ASSERT_TRUE(first.Open(tune)) << first.Error();
-    ASSERT_TRUE(first.Play());
-    EXPECT_TRUE(first.IsPlaying());
+    auto playing = [&] {
+        return std::to_string(first.IsPlaying()) + std::to_string(second.IsPlaying());
+    };
+    ASSERT_TRUE(first.Open(tune) && first.Play()) << first.Error();
+    EXPECT_EQ(playing(), "10");
     first.Stop();
-    EXPECT_FALSE(first.IsPlaying());
+    EXPECT_EQ(playing(), "00");
     ASSERT_TRUE(first.Play()); // again from the start
-    EXPECT_TRUE(first.IsPlaying());
-
+    EXPECT_EQ(playing(), "10");
     // One music stream: the player started last is heard, and the other
     // player's stop or close leaves it alone.
-    ASSERT_TRUE(second.Open(tune)) << second.Error();
-    ASSERT_TRUE(second.Play());
-    EXPECT_FALSE(first.IsPlaying());
+    ASSERT_TRUE(second.Open(tune) && second.Play()) << second.Error();
+    EXPECT_EQ(playing(), "01");
     first.Stop();
     first.Close();
     EXPECT_FALSE(first.IsOpen());
-    EXPECT_TRUE(second.IsPlaying());
+    EXPECT_EQ(playing(), "01");
     second.Close();
     EXPECT_FALSE(second.Play());
-    ASSERT_TRUE(second.Open(tune)) << second.Error(); // usable again after closing
-    EXPECT_TRUE(second.Play());
-} // destroyed while playing
+    ASSERT_TRUE(second.Open(tune) && second.Play()) << second.Error(); // usable after closing
 
-TEST_F(MediaPlayerTest, FilesThatCannotBePlayedGiveAnErrorText) {
     WriteBytes(dir.Path() / "notes.txt", "this is not a sound file\n");
     WriteBytes(dir.Path() / "empty.wav", "");
     fs::create_directory(dir.Path() / "folder.mp3");
-    MediaPlayer player;
     for (const char* name : {"missing.mid", "notes.txt", "empty.wav", "folder.mp3", ""}) {
-        EXPECT_FALSE(player.Open(*name ? dir.File(name) : "")) << name;
-        const std::string error = player.Error();
-        EXPECT_FALSE(error.empty() || player.IsOpen() || player.Play() || player.IsPlaying())
-            << name;
+        EXPECT_FALSE(first.Open(*name ? dir.File(name) : "")) << name;
+        const std::string error = first.Error();
+        EXPECT_FALSE(error.empty() || first.IsOpen() || first.Play() || first.IsPlaying()) << name;
         EXPECT_TRUE(*name || error == "没有指定要播放的声音文件。") << error;
     }
-    ASSERT_TRUE(player.Open(ToneWav())) << player.Error();
-    EXPECT_TRUE(player.Error().empty()) << "a successful open clears the last error";
-}
+    ASSERT_TRUE(first.Open(ToneWav())) << first.Error();
+    EXPECT_TRUE(first.Error().empty()) << "a successful open clears the last error";
+} // destroyed while playing
 
 } // namespace

@@ -71,7 +71,7 @@ TEST(DatabaseSeed, FestivalsAreWellFormedForTheCalendar) {
     access.Open();
     access.Execute("Select * from Festival Order By Class");
     ASSERT_GT(access.GetRecordCount(), 20);
-    std::set<std::string> rows, names;
+    std::set<std::string> names;
     for (int lastClass = 0; !access.IsEOF(); access.MoveNext()) {
         const int cls = access.GetCollect("Class").AsInt(),
                   kind = access.GetCollect("GorN").AsInt();
@@ -86,17 +86,7 @@ TEST(DatabaseSeed, FestivalsAreWellFormedForTheCalendar) {
             << name;
         EXPECT_LE(Gb18030Length(name), 6u) << name << ": a calendar cell shows six bytes whole";
         EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
-        rows.insert(name + " " + std::to_string(cls) + (kind ? " 阳历 " : " 阴历 ") +
-                    std::to_string(month) + "-" + std::to_string(day));
     }
-    for (const char* row :
-         {"元旦 0 阳历 1-1",    "春节 0 阴历 1-1",     "劳动节 0 阳历 5-1",  "国庆节 0 阳历 10-1",
-          "元宵节 1 阴历 1-15", "端午节 1 阴历 5-5",   "七夕 1 阴历 7-7",    "中秋节 1 阴历 8-15",
-          "重阳节 1 阴历 9-9",  "腊八节 1 阴历 12-8",  "小年 1 阴历 12-23",  "妇女节 1 阳历 3-8",
-          "植树节 1 阳历 3-12", "青年节 1 阳历 5-4",   "儿童节 1 阳历 6-1",  "建党节 1 阳历 7-1",
-          "建军节 1 阳历 8-1",  "教师节 1 阳历 9-10",  "情人节 2 阳历 2-14", "愚人节 2 阳历 4-1",
-          "万圣节 2 阳历 11-1", "平安夜 2 阳历 12-24", "圣诞节 2 阳历 12-25"})
-        EXPECT_EQ(rows.count(row), 1u) << row;
 }
 
 TEST(DatabaseSeed, AnExistingFileIsNeverReplaced) {
