@@ -1,0 +1,49 @@
+#pragma once
+// Days to go, age, shown state and the reminder decision for one person, as
+// pure functions of the record, the current date and the every-day setting.
+
+#include "reminders/ReminderRecord.h"
+
+#include <string>
+
+// m_Ahead = 10 x N + R: N days ahead reminding starts (0..7), R the countdown,
+// the largest number of days to go for which a reminder may still be given.
+struct AheadCode {
+    int code = 0;
+
+    int AheadDays() const { return code / 10; }
+    int Countdown() const { return code % 10; }
+    // A fresh or reset code: the countdown back at the full number of days.
+    static int Fresh(int aheadDays) { return 11 * aheadDays; }
+    static int Make(int aheadDays, int countdown) { return 10 * aheadDays + countdown; }
+};
+
+// Day of year of this year's birthday minus day of year of today, so
+// positive = days to go, 0 = today, negative = passed. The year is ignored:
+// a window never reaches across New Year. An invalid birthday counts as passed.
+int DaysUntilBirthday(const DateTime& birthdayThisYear, const DateTime& today);
+
+// The age reached this year (also for lunar rows: the stored year counts).
+int AgeThisYear(const ReminderRecord& record, const DateTime& now);
+std::string AgeText(int age); // "31周岁"
+
+// "%Y-%m-%d" of the birthday this year; "" when there is none this year.
+std::string ThisYearText(const ReminderRecord& record);
+
+// The state the list shows: the stored one, or "已过" for a birthday (with
+// its stored time of day) that has passed while nothing else is going on.
+std::string ShownState(const std::string& state, const DateTime& birthdayThisYear,
+                       const DateTime& now);
+
+enum class ReminderAction { None, Ahead, Birthday };
+
+struct Evaluation {
+    ReminderAction action = ReminderAction::None;
+    bool countdownReset = false; // write the ahead code alone
+    bool backToActive = false;   // write the state "生效" alone
+};
+
+// Applies the rules to the record in place: state and ahead code. The writes
+// that go with a reminder (state "进行", or "将到" with the new code) are left
+// to the reminder; the two others are flagged in the result.
+Evaluation Evaluate(ReminderRecord& record, int days, int everyDay);

@@ -1,0 +1,116 @@
+#include "reminders/ReminderCheck.h"
+
+#include "app/Globals.h"
+#include "mail/MailQueue.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "reminders/BirthdayEvaluation.h"
+#include "reminders/CAdoDatabase.h"
+#include "reminders/ReminderSink.h"
+
+#include <utility>
+
+ReminderCheck::ReminderCheck(ReminderList& list, MailQueue& mail, ReminderSink& sink,
+                             Prompter& prompter, const Clock& clock)
+    : m_List(list), m_Mail(mail), m_Sink(sink), m_Prompter(prompter), m_Clock(clock) {}
+
+void ReminderCheck::CheckReminders() {
+    const DateTime today = m_Clock.Now();
+    const int everyDay = g_Setting.m_EveryDay;
+    // By index: a list refresh during the walk must not leave us holding a
+    // dangling iterator.
+    for (std::size_t i = 0; i < m_List.size(); ++i) {
+        ReminderRecord& record = m_List[i];
+        const int days = DaysUntilBirthday(record.birthdayThisYear, today);
+        // Only state and ahead code change, so keep just those for the copy
+        // a reminder needs; copying every record on every tick would be waste.
+        std::string oldState = record.state;
+        const int oldAhead = record.ahead;
+        const Evaluation evaluation = Evaluate(record, days, everyDay);
+        if (!evaluation.countdownReset && !evaluation.backToActive &&
+            evaluation.action == ReminderAction::None)
+            continue;
+
+        ReminderRecord before = record;
+        before.state = std::move(oldState);
+        before.ahead = oldAhead;
+        if (evaluation.countdownReset)
+            UpdateReminderState(before.id, "", AheadCode::Fresh(AheadCode{oldAhead}.AheadDays()));
+        if (evaluation.backToActive)
+            UpdateReminderState(before.id, "生效", -1);
+        if (evaluation.action != ReminderAction::None) {
+            IncrementBusyCount();
+            FireReminder(before, days);
+        }
+    }
+}
+
+void ReminderCheck::UpdateReminderState(int id, const std::string& state, int aheadCode) {
+    std::string sql;
+    if (state.empty())
+        sql = SqlFormat("Update TiXing Set m_Ahead=%d Where ID=%d", aheadCode, id);
+    else if (aheadCode == -1)
+        sql = SqlFormat("Update TiXing Set m_State='%s' Where ID=%d", state, id);
+    else
+        sql = SqlFormat("Update TiXing Set m_State='%s',m_Ahead=%d Where ID=%d", state, aheadCode,
+                        id);
+    try {
+        CAdoDatabase db;
+        db.SetConnectionString(g_ConnectionString);
+        db.Open();
+        db.Execute(sql);
+        db.Close();
+    } catch (const DbError& error) {
+        m_Prompter.Tell(error.what());
+    }
+    RefreshIfShown();
+}
+
+void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
+    DecrementBusyCount();
+    RefreshIfShown();
+
+    const DateTime now = m_Clock.Now();
+    const std::string age = AgeText(AgeThisYear(record, now));
+    const std::string birth = record.birth.Format("%Y-%m-%d");
+    const std::string bornText = record.name + "的出生日期是:" + record.calendar + birth;
+
+    if (days == 0) {
+        UpdateReminderState(record.id, "进行", -1);
+        if (!record.title.empty())
+            m_Mail.Enqueue({record.title, record.email, record.content});
+        if (g_Setting.m_DayEmail == 1)
+            m_Mail.Enqueue({record.name + "的" + age + "生日的提醒!", g_Setting.m_AcceptEmail,
+                            bornText + "\r\n今天(阳历" + now.Format("%Y-%m-%d") + ")是他(她)的" +
+                                age + "生日，特此提醒!"});
+        if (g_Setting.m_DayWnd == 1) {
+            IncrementBusyCount();
+            m_Sink.OpenReminderPopup(record.sound, "生日提醒!",
+                                     "今天是" + record.name + "的" + age +
+                                         "生日！让我们一起祝他(她)生日快乐！");
+        }
+        return;
+    }
+    if (days < 0)
+        return;
+
+    const AheadCode ahead{record.ahead};
+    UpdateReminderState(
+        record.id, "将到",
+        AheadCode::Make(ahead.AheadDays(), g_Setting.m_EveryDay != 0 ? days - 1 : 0));
+    const std::string thisYear = ThisYearText(record);
+    if (g_Setting.m_AheadEmail == 1)
+        m_Mail.Enqueue({record.name + "的" + age + "生日即将到!", g_Setting.m_AcceptEmail,
+                        bornText + "\r\n阳历" + thisYear + "是他(她)的" + age + "生日，特此提醒!"});
+    if (g_Setting.m_AheadWnd == 1) {
+        IncrementBusyCount();
+        m_Sink.OpenReminderPopup(record.sound, "生日提前提醒！",
+                                 bornText + "。\r\n他(她)今年的" + age + "生日是:" + thisYear +
+                                     "。还有" + std::to_string(days) + "天就要到了，请准备！");
+    }
+}
+
+void ReminderCheck::RefreshIfShown() {
+    if (g_ActiveView == 0)
+        m_Sink.RefreshReminderList();
+}
