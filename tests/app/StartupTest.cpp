@@ -40,12 +40,9 @@ TEST_F(StartupTest, SettingsDefaultWithoutAFileAndCreateNone) {
     ReadStartupSettings();
     EXPECT_EQ(std::tie(g_RunOnce, g_AutoUpdate, g_ActiveView, g_UrlPath),
               std::make_tuple(1, 1, 2, std::string("http://mirror.example/")));
-    EXPECT_EQ((std::vector{StartViewFor(1), StartViewFor(2), StartViewFor(3), StartViewFor(0)}),
-              (std::vector{StartView::Calendar, StartView::AddressBook, StartView::ReminderList,
-                           StartView::ReminderList}));
 }
 
-TEST_F(StartupTest, ProfileDirectoryAndProgramDirectory) {
+TEST(Startup, ProfileDirectoryIsUserProfileOrElseHome) {
     const struct {
         const char *workingDirectory, *userProfile, *home;
         bool expected;
@@ -56,16 +53,6 @@ TEST_F(StartupTest, ProfileDirectoryAndProgramDirectory) {
     for (const auto& c : cases)
         EXPECT_EQ(IsProfileDirectory(c.workingDirectory, c.userProfile, c.home), c.expected)
             << c.workingDirectory << " " << (c.userProfile ? c.userProfile : "-");
-
-    fs::current_path(dir.Path() / "home");
-    ScopedEnv realHome("HOME", fs::current_path().string());
-    CheckStartedInProfileDir();
-    EXPECT_EQ(g_StartedInProfileDir, 1);
-    ASSERT_TRUE(EnterProgramDirectory());
-    EXPECT_EQ(fs::current_path(), fs::canonical(dir.Path() / "program"));
-    EXPECT_EQ(fs::path(g_ExePath).filename(), "annivo_app_core_tests");
-    CheckStartedInProfileDir();
-    EXPECT_EQ(g_StartedInProfileDir, 0);
 }
 
 TEST_F(StartupTest, AutostartCheckOffersToCorrectAnEntryForAnotherCopy) {
@@ -105,16 +92,6 @@ TEST_F(StartupTest, AutostartCheckOffersToCorrectAnEntryForAnotherCopy) {
     CheckAutostart(prompter);
     EXPECT_EQ(g_AutoStart, 0);
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"错误，不能创建子键!"});
-}
-
-TEST(FirstAppearance, FollowsAutostartProfileDirectoryAndLock) {
-    using enum FirstAppearance;
-    const std::tuple<int, int, int, FirstAppearance> cases[] = {
-        {1, 1, 1, ToTray},    {1, 1, 0, ToTray},    {1, 0, 1, AskUnlock},  {1, 0, 0, ShowWindow},
-        {0, 1, 1, AskUnlock}, {0, 0, 1, AskUnlock}, {0, 1, 0, ShowWindow}, {0, 0, 0, ShowWindow}};
-    for (const auto& [autoStart, inProfileDir, isLock, expected] : cases)
-        EXPECT_EQ(DecideFirstAppearance(autoStart, inProfileDir, isLock), expected)
-            << autoStart << inProfileDir << isLock;
 }
 
 } // namespace
