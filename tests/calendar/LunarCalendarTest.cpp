@@ -144,16 +144,11 @@ TEST(LunarCalendar, BirthdayThisYearFollowsTheClock) {
 }
 
 TEST(LunarCalendar, SexagenaryYearTextsAndDayLabels) {
-    const std::pair<int, const char*> years[] = {{2011, "农历辛卯年[兔年]"},
-                                                 {1924, "农历甲子年[鼠年]"},
-                                                 {1983, "农历癸亥年[猪年]"},
-                                                 {1984, "农历甲子年[鼠年]"},
-                                                 {2050, "农历庚午年[马年]"},
-                                                 {1864, "农历甲子年[鼠年]"},
-                                                 {1923, "农历"},
-                                                 {1900, "农历"}};
-    for (const auto& [year, text] : years)
-        EXPECT_EQ(kCalendar.GanZhiYearText(year), text) << year;
+    for (const std::string c :
+         {"2011农历辛卯年[兔年]", "1924农历甲子年[鼠年]", "1983农历癸亥年[猪年]",
+          "1984农历甲子年[鼠年]", "2050农历庚午年[马年]", "1864农历甲子年[鼠年]", "1923农历",
+          "1900农历"})
+        EXPECT_EQ(kCalendar.GanZhiYearText(std::stoi(c.substr(0, 4))), c.substr(4));
     const std::tuple<int, int, const char*> labels[] = {
         {1, 1, "正月"},  {12, 1, "十二月"}, {11, 1, "十一月"}, {5, 2, "初二"},  {5, 10, "初十"},
         {5, 11, "十一"}, {5, 20, "廿十"},   {5, 21, "廿一"},   {5, 29, "廿九"}, {5, 30, "三十"},
