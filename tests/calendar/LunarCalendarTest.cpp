@@ -84,13 +84,12 @@ TEST(LunarCalendar, AgreesWithEveryRowOfTheYearFile) {
 }
 
 TEST(LunarCalendar, KnownConversionsAndNothingOutsideTheTable) {
-    // 1949-12-30: the table now reaches back; 2012 has a leap 4th month after a 30-day 4th.
+    // Every day is checked above; these are the dates people know. 1949-12-30 shows that
+    // the table reaches back; 2012 has a leap 4th month.
     const std::pair<DateTime, CalendarDate> bothWays[] = {
         {DateTime(1950, 2, 17), Date(1950, 1, 1)},    {DateTime(1950, 2, 16), Date(1949, 12, 30)},
         {DateTime(2011, 2, 3), Date(2011, 1, 1)},     {DateTime(2012, 4, 21), Date(2012, 4, 1)},
-        {DateTime(2012, 5, 21), Date(2012, 4, 1, 1)}, {DateTime(2012, 6, 20), Date(2012, 5, 2)},
-        {DateTime(1952, 6, 22), Date(1952, 5, 1, 1)}, {DateTime(1952, 6, 26), Date(1952, 5, 5, 1)},
-        {DateTime(2050, 1, 22), Date(2049, 12, 29)},  {DateTime(2050, 1, 23), Date(2050, 1, 1)}};
+        {DateTime(2012, 5, 21), Date(2012, 4, 1, 1)}, {DateTime(1952, 6, 22), Date(1952, 5, 1, 1)}};
     for (const auto& [gregorian, lunar] : bothWays) {
         EXPECT_EQ(ToLunar(gregorian), lunar) << gregorian.Format("%Y-%m-%d");
         EXPECT_EQ(ToGregorian(lunar), gregorian);
