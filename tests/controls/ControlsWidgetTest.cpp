@@ -6,23 +6,10 @@
 #include "ScriptedPrompter.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-// One application for all widget tests of the process.
-class QtEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "annivo_controls_tests", *argv[] = {name, nullptr};
-        m_App = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_App.reset(); }
-    std::unique_ptr<QApplication> m_App;
-};
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 const QColor kBlack(0, 0, 0), kBlue(0, 0, 255), kPurple(128, 0, 128), kOlive(125, 125, 0);
 
