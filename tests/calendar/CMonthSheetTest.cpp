@@ -48,9 +48,9 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
             const int first = DateTime(year, month, 1).DayOfWeek();
             const int days = DateTime::DaysInMonth(year, month);
             // Week 1 holds 1 January; each later Sunday opens the next week.
-            const int week =
-                (DateTime(year, month, 1).DayOfYear() + DateTime(year, 1, 1).DayOfWeek() - 1) / 7 +
-                1;
+            int week = 1;
+            for (DateTime d(year, 1, 2); d <= DateTime(year, month, 1); d = d.AddDays(1))
+                week += d.DayOfWeek() == 0;
             for (int i = 0; i < CMonthSheet::kCells; ++i) {
                 const bool inMonth = i >= first && i < first + days;
                 ASSERT_EQ(sheet.GregorianCells()[i].valid, inMonth)
