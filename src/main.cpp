@@ -1,10 +1,14 @@
-#include "app/CMainFrame.h"
+#include "app/CAnnivoApp.h"
+#include "platform/Clock.h"
+#include "platform/QtPrompter.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    CMainFrame frame;
-    frame.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QtPrompter prompter;
+    CAnnivoApp annivo(prompter, DefaultClock());
+    if (!annivo.InitInstance())
+        return 1;
+    return application.exec();
 }

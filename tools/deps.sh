@@ -13,6 +13,8 @@ PACKAGES=(
     libsdl2-mixer-dev timgm6mb-soundfont
     # a font, so that widget tests can measure and draw text without a desktop
     fonts-dejavu-core
+    # Chinese text on a real desktop
+    fonts-noto-cjk
 )
 
 missing=()

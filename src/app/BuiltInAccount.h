@@ -1,6 +1,7 @@
 #pragma once
-// The program's own sender account, offered to users who have none of their
-// own, and the SMTP servers offered in the personal settings.
+// The maker's services built into the program: the web server, the sender
+// account offered to users who have none of their own, and the SMTP servers
+// offered in the personal settings.
 //
 // The password is a placeholder: the real account is configured by whoever
 // ships the program, never kept in the source.
@@ -8,6 +9,10 @@
 #include <array>
 #include <cstddef>
 #include <string_view>
+
+// Base URL of the maker's web server, prefix of the help links and of the
+// update files; annivo.ini's Version/UrlPath overrides it.
+inline constexpr const char* kDefaultUrlPath = "http://www.qilora.com/";
 
 // Mail servers in the order the settings list shows them (provider 1 first).
 inline constexpr std::array<std::string_view, 12> kSmtpServers = {

@@ -1,10 +1,142 @@
 #pragma once
 
-#include <QMainWindow>
+#include "app/CTrayIcon.h"
+#include "app/FrameCommands.h"
+#include "reminders/CRemindPopupDlg.h"
+#include "reminders/ReminderRecord.h"
+#include "reminders/ReminderSink.h"
 
-// The program's main window.
-class CMainFrame : public QMainWindow {
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CColorToolBar;
+class CMainView;
+class Clock;
+class MailQueue;
+class MediaPlayer;
+class Prompter;
+class QActionGroup;
+class QMenu;
+class QStackedWidget;
+class ReminderCheck;
+
+// The program's main window. It owns the reminder list, the hint texts, the
+// toolbar, the notification-area icon and the 20-second reminder timer, shows
+// one of the three views at a time and carries out the program's commands.
+class CMainFrame : public QMainWindow, public ReminderSink, public RemindPopupHost {
     Q_OBJECT
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    // Both outlive the frame.
+    CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    ReminderList& Reminders() { return m_ReminderList; }
+    MailQueue& OutgoingMail() { return *m_MailQueue; }
+
+    // Shows the view with that id (101, 136 or 142), creating it the first time.
+    void SwitchView(int viewId);
+    CMainView* ActiveView() const;
+    CMainView* View(int viewId) const; // null until first shown
+
+    // The command of that id in the main menu, or only in the toolbar.
+    QAction* Command(int id) const;
+    // The same command as the notification-area menu shows it.
+    QAction* TrayCommand(int id) const;
+    QMenu* TrayMenu() const { return m_TrayMenu; }
+    CColorToolBar* ToolBar() const { return m_ToolBar; }
+    CTrayIcon& TrayIcon() { return m_TrayIcon; }
+    void RunCommand(int id);
+
+    // The reminder timer: every 20 seconds, from start-up on.
+    void StartReminderTimer();
+    QTimer& ReminderTimer() { return m_ReminderTimer; }
+    // One tick of it.
+    void OnReminderTimer();
+
+    // Texts the hint line cycles through; may be called from any thread.
+    void AddHintText(const std::string& text);
+    const std::vector<std::string>& HintTexts() const { return m_HintTexts; }
+
+    // Notification area and lock.
+    void OnTrayClicked();
+    void ShowFromTray();
+    void Lock();
+    void UnlockFromTray();
+    // Asks for the unlock password; true when the lock was cleared.
+    bool RunUnlockDialog();
+    // Hides the window behind the notification-area icon, or, where the
+    // desktop has no notification area, minimises it.
+    void SendToTray();
+    // Hidden or minimised: what a check-once run waits for.
+    bool IsOutOfSight() const;
+
+    void CentreOnScreen();
+
+    // Ends the program with an exit code; tests record it instead.
+    using QuitHandler = std::function<void(int)>;
+    void SetQuitHandler(QuitHandler handler);
+    // Opens help links; the desktop's handler by default.
+    using LinkOpener = std::function<bool(const QUrl&)>;
+    void SetLinkOpener(LinkOpener opener);
+
+    // ReminderSink
+    void OpenReminderPopup(const std::string& music, const std::string& heading,
+                           const std::string& message) override;
+    void RefreshReminderList() override;
+    void WriteHint(const std::string& text) override;
+
+    // RemindPopupHost
+    void KeepMusicPlaying(std::unique_ptr<MediaPlayer> player) override;
+    void PopupClosed() override;
+
+    std::vector<CRemindPopupDlg*> OpenPopups() const;
+    std::size_t LingeringPlayerCount() const { return m_LingeringPlayers.size(); }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    QAction* AddCommand(QMenu* menu, int id, const char* caption);
+    CMainView* CreateView(int viewId);
+    void UpdateCommandStates();
+    void OnViewCommand(int activeView);
+    void CheckReminders();
+    void StartUpdateCheck();
+    void QuitIfCheckOnceDone();
+    void EndProgram(int exitCode);
+    void OpenLink(const std::string& address);
+    void ShowAbout();
+    void DropFinishedPlayers();
+
+    Prompter& m_Prompter;
+    const Clock& m_Clock;
+    ReminderList m_ReminderList;
+    std::unique_ptr<MailQueue> m_MailQueue;
+    std::unique_ptr<ReminderCheck> m_ReminderCheck;
+    std::vector<std::string> m_HintTexts;
+    HintRotation m_HintRotation;
+    CTrayIcon m_TrayIcon;
+    QTimer m_ReminderTimer;
+    QStackedWidget* m_Views;
+    CColorToolBar* m_ToolBar = nullptr;
+    QMenu* m_TrayMenu = nullptr;
+    QActionGroup* m_ViewGroup = nullptr;
+    std::map<int, QAction*> m_Commands;
+    std::map<int, QAction*> m_TrayCommands;
+    std::vector<QPointer<CRemindPopupDlg>> m_Popups;
+    std::vector<std::unique_ptr<MediaPlayer>> m_LingeringPlayers;
+    QuitHandler m_QuitHandler;
+    LinkOpener m_LinkOpener;
+    bool m_UnlockOpen = false;
 };

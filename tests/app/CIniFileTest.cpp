@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -14,49 +15,132 @@ class CIniFileTest : public ::testing::Test {
 protected:
     TempDir dir;
     ScopedEnv programDirectory{"ANNIVO_HOME", dir.Path().string()};
+    std::filesystem::path path = dir.Path() / "annivo.ini";
+    CIniFile ini{"annivo.ini"};
+
+    // Stores UTF-8 text as GB18030, each "|" ending a line with CR LF.
+    void Store(std::string text) {
+        for (std::size_t at; (at = text.find('|')) != std::string::npos;)
+            text.replace(at, 1, "\r\n");
+        WriteBytes(path, Utf8ToGb18030(text));
+    }
 };
 
+TEST_F(CIniFileTest, LooksUpLikeTheWindowsProfileFunctions) {
+    EXPECT_EQ(ini.GetString("A", "k", "D") + ini.GetString("A", "k", "x  "), "Dx") << "no file";
+    EXPECT_EQ(ini.GetInt("A", "k", 7), 7);
+    // [A] k as text and as a number (default 99): names ignore case and blanks, the first
+    // section and key win, keys above any section belong to none.
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"[a]|K=1", "1", 1},          {" [ A ] |  k  =  1 2  ", "1 2", 1},
+        {"[A]|k=-7|", "-7", -7},      {"[A]|k=1|K=9|[a]|k=2", "1", 1},
+        {"[A]|j=1|[a]|k=2", "D", 99}, {"k=5|[A]", "D", 99},
+        {"[A]|k=a=b", "a=b", 0},      {"[A]|k=", "", 99},
+        {"[A]|k", "D", 99},           {"[A]|k='quoted'", "'quoted'", 0},
+        {"[A]|k=42abc", "42abc", 42}, {"[A]|k=+3", "+3", 3},
+        {"[A]|k=-", "-", 0},          {"[A]|k=0x1F", "0x1F", 31},
+        {"[A]|k=٣", "٣", 0},          {"[A]|k=4294967297", "4294967297", 1}};
+    for (const auto& [file, text, number] : cases) {
+        Store(file);
+        EXPECT_EQ(ini.GetString("A", "k", "D"), text) << file;
+        EXPECT_EQ(ini.GetInt("A", "k", 99), number) << file;
+    }
+    WriteBytes(path, Utf8ToGb18030("[A]\n\t k\t=\t\"quoted\"\t\n[邮件]\n主题=生日快乐"));
+    EXPECT_EQ(ini.GetString("A", "K", "") + ini.GetString("邮件", "主题", ""),
+              "\"quoted\"生日快乐");
+}
+
 TEST_F(CIniFileTest, BothSpellingsOfTheNameAreOneFile) {
-    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir.Path() / "annivo.ini");
+    EXPECT_EQ(CIniFile("Annivo.ini").Path(), path);
     ASSERT_TRUE(CIniFile("Annivo.ini").WriteString("Settings", "ActiveView", "2"));
     EXPECT_EQ(CIniFile("annivo.ini").GetInt("Settings", "ActiveView", 0), 2);
     // A file copied in with another spelling is still found.
-    std::filesystem::rename(dir.Path() / "annivo.ini", dir.Path() / "ANNIVO.INI");
+    std::filesystem::rename(path, dir.Path() / "ANNIVO.INI");
     EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir.Path() / "ANNIVO.INI");
     EXPECT_EQ(CIniFile("annivo.ini").GetInt("Settings", "ActiveView", 0), 2);
 }
 
-TEST_F(CIniFileTest, ReadSectionFillsParallelLists) {
-    WriteBytes(
-        dir.Path() / "annivo.ini",
-        Utf8ToGb18030("[Mail]\r\nSubject=生日\r\n; note\r\n\r\nbare entry\r\nContent=a=b==\r\n"));
-    CIniFile ini("annivo.ini");
-    ini.ReadSection("mail");
-    EXPECT_EQ(ini.SectionKeys(), (Strings{"Subject", "", "Content"}));
-    EXPECT_EQ(ini.SectionValues(), (Strings{"生日", "bare entry", "a=b=="}));
-    EXPECT_EQ(ini.GetSectionValue("Mail", "Content"), "a=b==");
-    EXPECT_EQ(ini.GetSectionValue("Mail", "content"), ""); // exact key only
-    ini.ReadSection("Absent");
-    EXPECT_TRUE(ini.SectionKeys().empty() && ini.SectionValues().empty());
-}
+TEST_F(CIniFileTest, StringsAreCutAt259BytesAndSectionsAt1024) {
+    std::string chinese;
+    for (int i = 0; i < 200; ++i)
+        chinese += "生";
+    Store("[S]|ascii=" + std::string(300, 'a') + "|zh=" + chinese + "|mix=a" + chinese);
+    EXPECT_EQ(ini.GetString("S", "ascii", ""), std::string(259, 'a'));
+    EXPECT_EQ(Gb18030Length(ini.GetString("S", "zh", "")), 258u); // 259 would split a character
+    EXPECT_EQ(Gb18030Length(ini.GetString("S", "mix", "")), 259u);
+    EXPECT_EQ(Gb18030Length(ini.GetString("S", "absent", chinese)), 258u);
 
-TEST_F(CIniFileTest, SectionValuesGoBeyondTheStringLimitUpTo1024Bytes) {
     const std::string body(800, 'Q'); // a Base64 draft body
-    CIniFile ini("annivo.ini");
     ASSERT_TRUE(ini.WriteString("Mail", "Content", body));
     EXPECT_EQ(ini.GetString("Mail", "Content", "").size(), 259u);
     EXPECT_EQ(ini.GetSectionValue("Mail", "Content"), body);
-
     // A takes 603 of the 1024 bytes, B is cut to what is left, C is past the cut.
-    WriteBytes(dir.Path() / "annivo.ini", "[S]\r\nA=" + std::string(600, 'a') +
-                                              "\r\nB=" + std::string(600, 'b') + "\r\nC=1\r\n");
+    Store("[S]|A=" + std::string(600, 'a') + "|B=" + std::string(600, 'b') + "|C=1|");
     EXPECT_EQ(ini.GetSectionValue("S", "B"), std::string(1024 - 603 - 2 - 2, 'b'));
     EXPECT_EQ(ini.GetSectionValue("S", "C"), "");
     EXPECT_EQ(ini.SectionKeys(), (Strings{"A", "B"}));
     // "A=" + 1020 bytes and its zero leave just the final zero; one more byte is cut.
     for (const std::size_t size : {1020u, 1021u}) {
-        WriteBytes(dir.Path() / "annivo.ini", "[S]\r\nA=" + std::string(size, 'a'));
+        Store("[S]|A=" + std::string(size, 'a'));
         EXPECT_EQ(ini.GetSectionValue("S", "A").size(), 1020u) << size;
+    }
+    // Entries in file order, comments left out, a bare line as a value with an empty key.
+    Store("[Mail]|Subject=生日|; note||bare entry|Content=a=b==|");
+    ini.ReadSection("mail");
+    EXPECT_EQ(ini.SectionKeys(), (Strings{"Subject", "", "Content"}));
+    EXPECT_EQ(ini.SectionValues(), (Strings{"生日", "bare entry", "a=b=="}));
+    EXPECT_EQ(ini.GetSectionValue("Mail", "content"), ""); // exact key only
+    ini.ReadSection("Absent");
+    EXPECT_TRUE(ini.SectionKeys().empty() && ini.SectionValues().empty());
+}
+
+TEST_F(CIniFileTest, WriteChangesOnlyItsOwnLine) {
+    ASSERT_TRUE(ini.WriteString("Mail", "Subject", "生日"));
+    EXPECT_EQ(ReadBytes(path), "[Mail]\r\nSubject=\xC9\xFA\xC8\xD5\r\n"); // GB18030, CR LF
+
+    Store("; Annivo||[Settings]|  runonce = 0   |Unknown=keep me\n|[Mail]|Subject=生日");
+    ASSERT_TRUE(ini.WriteString("Settings", "RunOnce", "1"));
+    ASSERT_TRUE(ini.WriteString("Settings", "ActiveView", "2"));
+    ASSERT_TRUE(ini.WriteString("Mail", "Subject", "祝你生日快乐"));
+    ASSERT_TRUE(ini.WriteString("Festival", "24Fest", "0"));
+    const std::string expected = ReadBytes(path);
+    Store("; Annivo||[Settings]|runonce=1|Unknown=keep me\nActiveView=2||[Mail]|"
+          "Subject=祝你生日快乐||[Festival]|24Fest=0|");
+    EXPECT_EQ(expected, ReadBytes(path));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+        << "no temporary file is left behind";
+
+    // Text that would start new lines is refused and changes nothing.
+    EXPECT_FALSE(ini.WriteString("Mail", "Subject", "x\r\n[Settings]\r\nRunOnce=1"));
+    EXPECT_FALSE(ini.WriteString("Mail", "Sub=ject", "x"));
+    EXPECT_FALSE(ini.WriteString("Ma]il", "Subject", "x"));
+    EXPECT_EQ(ReadBytes(path), expected);
+    const ScopedEnv missing("ANNIVO_HOME", dir.File("no-such-dir"));
+    EXPECT_FALSE(CIniFile("annivo.ini").WriteString("A", "k", "v"));
+}
+
+TEST_F(CIniFileTest, DamagedFilesGiveDefaultsAndStayWritable) {
+    std::string binary;
+    std::mt19937 random(7);
+    for (int i = 0; i < 8192; ++i)
+        binary += static_cast<char>(random());
+    const std::pair<std::string, std::string> cases[] = {
+        {binary, "D"},
+        {"[A]\r\n" + std::string(1 << 20, 'x') + "\r\nk=1\r\n", "1"},
+        {"[A]\r\nk=" + std::string(1 << 20, '9') + "\r\n", std::string(259, '9')},
+        {"[]\r\nk=3\r\n[A]\r\nk=1\r\n", "1"},
+        {"[A]\r\n[abc\r\nk=1\r\n", "1"},
+        {"[A]\r\nk=1" + std::string(1, '\0') + "junk\r\n", "1"},
+        {"\xEF\xBB\xBF[A]\r\nk=1\r\n", "D"}}; // a UTF-8 mark eats the "["
+    for (const auto& [bytes, expected] : cases) {
+        WriteBytes(path, bytes);
+        const std::string label = bytes.substr(0, 24);
+        EXPECT_EQ(ini.GetString("A", "k", "D"), expected) << label;
+        ini.GetInt("A", "k", 0);
+        ini.ReadSection("A");
+        ASSERT_TRUE(ini.WriteString("A", "New", "v")) << label;
+        EXPECT_EQ(ini.GetString("A", "New", "D") + ini.GetString("A", "k", "D"), "v" + expected)
+            << label;
     }
 }
 

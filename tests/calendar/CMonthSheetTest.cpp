@@ -1,50 +1,44 @@
 #include "calendar/CMonthSheet.h"
 
-#include "reminders/DatabaseSeed.h"
-
 #include "FixedClock.h"
 #include "Printers.h"
 #include "ScriptedPrompter.h"
-#include "TempDir.h"
+#include "SeededDatabase.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 
 const FestivalOptions kTableOnly{false, false}, kBirthdaysOnly{false, true};
 
+int Cell(int year, int month, int day) {
+    return DateTime(year, month, 1).DayOfWeek() + day - 1;
+}
+
+// "label|all festival names|colour code, red mark" of one day's cell.
+std::string At(const CMonthSheet& sheet, int year, int month, int day) {
+    const int i = Cell(year, month, day);
+    return sheet.Labels()[i] + "|" + sheet.FestivalTexts()[i] + "|" +
+           std::to_string(sheet.ColourCodes()[i]) + "," + std::to_string(sheet.RedMarks()[i]);
+}
+
 class MonthSheetTest : public ::testing::Test {
 protected:
-    // The shipped schema; each test brings its own festivals.
-    void SetUp() override {
-        CreateDatabaseFromSeed(path);
-        Exec("DELETE FROM Festival");
-    }
-    void Exec(const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-        sqlite3_close(db);
-    }
+    void SetUp() override { db.Run("DELETE FROM Festival"); } // each test brings its own
     // Rows as "(Class,GorN,Month,Day,'Name'),...".
     void AddFestivals(const std::string& rows) {
-        Exec("INSERT INTO Festival ([Class],GorN,[Month],[Day],FestivalName) VALUES " + rows);
+        db.Run("INSERT INTO Festival ([Class],GorN,[Month],[Day],FestivalName) VALUES " + rows);
     }
     void Show(int year, int month, const FestivalOptions& options) {
         sheet.FillMonth(year, month);
         sheet.FillCellTexts(year, month, options);
     }
-    static int Cell(int year, int month, int day) {
-        return DateTime(year, month, 1).DayOfWeek() + day - 1;
-    }
 
-    TempDir dir;
-    std::string path = dir.File("data.db");
+    SeededDatabase db;
     FixedClock clock{DateTime(2011, 1, 15, 9, 30)};
     ScriptedPrompter prompter;
-    CMonthSheet sheet{clock, prompter, path};
+    CMonthSheet sheet{clock, prompter, db.Path()};
 };
 
 TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
@@ -76,79 +70,54 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
     EXPECT_EQ(sheet.WeekNumbers(), (std::array<int, 6>{6, 7, 8, 9, 0, 0}));
     Show(2011, 1, kTableOnly); // starts on Saturday: six rows
     EXPECT_EQ(sheet.WeekNumbers(), (std::array<int, 6>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 5)], "初二");
+    EXPECT_EQ(At(sheet, 2011, 1, 5), "初二||0,0");
     Show(2011, 2, kTableOnly);
-    EXPECT_EQ(sheet.Labels()[Cell(2011, 2, 3)], "正月") << "lunar new year";
+    EXPECT_EQ(At(sheet, 2011, 2, 3), "正月||0,0") << "lunar new year";
     EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(MonthSheetTest, ShippedFestivalsShowWithTheirColours) {
-    CreateDatabaseFromSeed(dir.File("shipped.db"));
-    CMonthSheet shipped(clock, prompter, dir.File("shipped.db"));
+    const SeededDatabase shippedDb;
+    CMonthSheet shipped(clock, prompter, shippedDb.Path());
     shipped.FillMonth(2011, 2);
     shipped.FillCellTexts(2011, 2, {});
-    const std::tuple<int, const char*, int, int> cases[] = {
-        {3, "春节", 1, 1}, {4, "立春", 2, 0}, {14, "情人节", 3, 0}, {17, "元宵节", 2, 0}};
-    for (const auto& [day, text, colour, red] : cases) {
-        EXPECT_EQ(shipped.Labels()[Cell(2011, 2, day)], text);
-        EXPECT_EQ(shipped.ColourCodes()[Cell(2011, 2, day)], colour);
-        EXPECT_EQ(shipped.RedMarks()[Cell(2011, 2, day)], red);
-    }
+    EXPECT_EQ(At(shipped, 2011, 2, 3) + At(shipped, 2011, 2, 4), "春节|春节|1,1立春|立春|2,0");
+    EXPECT_EQ(At(shipped, 2011, 2, 14), "情人节|情人节|3,0");
+    EXPECT_EQ(At(shipped, 2011, 2, 17), "元宵节|元宵节|2,0");
     EXPECT_TRUE(prompter.asked.empty());
 }
 
-TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAndTheLowestFirstClassColoursTheDay) {
+TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAreCutAndColourTheirDay) {
+    // -1 and 7 are classes no editor offers; GorN -1 and day 0 match no day.
     AddFestivals(
         "(3,1,10,3,'甲'),(1,1,10,3,'乙'),(0,1,10,3,'丙'),(3,1,10,4,'家'),(1,0,9,8,'传'),"
         "(2,1,10,5,'洋'),(1,1,10,6,'传统'),(-1,1,10,7,'无类'),(7,1,10,8,'怪类'),"
-        "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(-1,1,2,3,'无类'),(2,1,2,3,'洋节'),(0,0,1,1,'春节')");
-    Show(2011, 10, kTableOnly); // lunar 9-8 is 4 October; -1 and 7 are classes no editor offers
+        "(0,-1,10,10,'无历'),(0,1,0,0,'无日'),(-1,1,2,3,'无类'),(2,1,2,3,'洋节'),(0,0,1,1,'春节'),"
+        "(1,0,5,5,'端午节'),(2,1,3,1,'三个字'),(2,1,3,2,'四个字的'),(2,1,3,3,'a中文字'),"
+        "(2,1,3,4,'ab中文'),(2,1,3,5,'𠀀中文'),(2,1,3,6,'中𠀀')");
+    // Lunar 9-8 is 4 October 2011; lunar new year 2011 a Thursday; 1952 has a leap 5th
+    // month. Names of more than six bytes are cut to four without splitting a character.
+    for (const std::string c :
+         {"2011-10-03 丙 ..|丙 乙 甲|1,1", "2011-10-04 家 传|家 传|2,0", "2011-10-05 洋|洋|3,0",
+          "2011-10-06 传统|传统|2,0", "2011-10-07 无类|无类|0,0", "2011-10-08 怪类|怪类|0,1",
+          "2011-10-10 十四||0,0", "2011-02-03 无类..|无类 洋节 春节|1,1",
+          "1952-05-28 端午节|端午节|2,0", "1952-06-26 端午节|端午节|2,0",
+          "2011-03-01 三个字|三个字|3,0", "2011-03-02 四个..|四个字的|3,0",
+          "2011-03-03 a中..|a中文字|3,0", "2011-03-04 ab中文|ab中文|3,0",
+          "2011-03-05 𠀀..|𠀀中文|3,1", "2011-03-06 中𠀀|中𠀀|3,1"}) {
+        const DateTime day = DateTime::Parse(c.substr(0, 10));
+        Show(day.Year(), day.Month(), kTableOnly);
+        EXPECT_EQ(At(sheet, day.Year(), day.Month(), day.Day()), c.substr(11));
+    }
     EXPECT_EQ(sheet.FestivalText(1, 10, 3), "0丙 乙 甲");
     EXPECT_EQ(sheet.FestivalText(1, 10, 9), "");
-    struct Case {
-        int day;
-        const char* text;
-        int colour, red;
-    } const cases[] = {{3, "丙 乙 甲", 1, 1}, {4, "家 传", 2, 0}, {5, "洋", 3, 0},
-                       {6, "传统", 2, 0},     {7, "无类", 0, 0},  {8, "怪类", 0, 1},
-                       {10, "", 0, 0}};
-    for (const Case& c : cases) {
-        const int i = Cell(2011, 10, c.day);
-        EXPECT_EQ(sheet.FestivalTexts()[i], c.text) << c.day;
-        EXPECT_EQ(sheet.ColourCodes()[i], c.colour) << c.day;
-        EXPECT_EQ(sheet.RedMarks()[i], c.red) << c.day;
-    }
-    Show(2011, 2, kTableOnly); // lunar new year on a Thursday
-    const int newYear = Cell(2011, 2, 3);
-    EXPECT_EQ(sheet.FestivalTexts()[newYear], "无类 洋节 春节");
-    EXPECT_EQ(sheet.Labels()[newYear], "无类..");
-    EXPECT_EQ(sheet.ColourCodes()[newYear], 1);
-    EXPECT_EQ(sheet.RedMarks()[newYear], 1);
-}
-
-TEST_F(MonthSheetTest, LunarFestivalShowsInTheOrdinaryAndTheLeapMonth) {
-    AddFestivals("(1,0,5,5,'端午节')");
-    for (const DateTime day : {DateTime(1952, 5, 28), DateTime(1952, 6, 26)}) {
-        Show(1952, day.Month(), kTableOnly);
-        const int i = Cell(1952, day.Month(), day.Day());
-        EXPECT_EQ(sheet.LunarCells()[i].leap, day.Month() == 6);
-        EXPECT_EQ(sheet.Labels()[i], "端午节");
-    }
-}
-
-TEST_F(MonthSheetTest, LongFestivalTextsAreCutAtFourBytesWithoutSplittingACharacter) {
-    AddFestivals("(2,1,3,1,'三个字'),(2,1,3,2,'四个字的'),(2,1,3,3,'a中文字'),(2,1,3,4,'ab中文'),"
-                 "(2,1,3,5,'𠀀中文'),(2,1,3,6,'中𠀀')");
-    Show(2011, 3, kTableOnly);
-    const char* labels[] = {"三个字", "四个..", "a中..", "ab中文", "𠀀..", "中𠀀"};
-    for (int day = 1; day <= 6; ++day)
-        EXPECT_EQ(sheet.Labels()[Cell(2011, 3, day)], labels[day - 1]);
-    EXPECT_EQ(sheet.FestivalTexts()[Cell(2011, 3, 2)], "四个字的");
+    Show(1952, 6, kTableOnly);
+    EXPECT_EQ(sheet.LunarCells()[Cell(1952, 6, 26)].leap, 1);
 }
 
 TEST_F(MonthSheetTest, SolarTermsAndBirthdaysFollowTheProfileFile) {
-    Exec("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date) VALUES ('周','阳历','1985-02-19')");
-    ScopedEnv home("ANNIVO_HOME", dir.Path().string());
+    db.Run("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date) VALUES ('周','阳历','1985-02-19')");
+    ScopedEnv home("ANNIVO_HOME", db.Dir().Path().string());
     const std::pair<std::string, std::string> profiles[] = {
         {"", "雨水 周生日"}, // a missing file or key counts as on
         {"[Festival]\r\n24Fest=1\r\nBirthday=0\r\n", "雨水"},
@@ -156,24 +125,23 @@ TEST_F(MonthSheetTest, SolarTermsAndBirthdaysFollowTheProfileFile) {
         {"[Festival]\r\n24Fest=2\r\nBirthday=-1\r\n", ""}, // only 1 means on
     };
     for (const auto& [profile, rainWater] : profiles) {
-        WriteBytes(dir.Path() / "annivo.ini", profile);
+        WriteBytes(db.Dir().Path() / "annivo.ini", profile);
         sheet.FillMonth(2015, 2);
         sheet.FillCellTexts(2015, 2);
         EXPECT_EQ(sheet.FestivalTexts()[Cell(2015, 2, 19)], rainWater) << profile;
-        const bool terms = rainWater.starts_with("雨水");
-        EXPECT_EQ(sheet.Labels()[Cell(2015, 2, 4)], terms ? "立春" : "十六");
-        EXPECT_EQ(sheet.ColourCodes()[Cell(2015, 2, 4)], terms ? 2 : 0);
+        EXPECT_EQ(At(sheet, 2015, 2, 4),
+                  rainWater.starts_with("雨水") ? "立春|立春|2,0" : "十六||0,0");
     }
-    WriteBytes(dir.Path() / "annivo.ini", "");
+    WriteBytes(db.Dir().Path() / "annivo.ini", "");
     sheet.LoadFestivals(2015, 2, true);
     EXPECT_EQ(sheet.Festivals().size(), 2u) << "birthdays skipped, the two terms kept";
 }
 
 TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
-    Exec("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date,m_IsVailid) VALUES "
-         "('张三','阴历','1980-12-20 23:59:59',1),('李四','阳历','1988-02-29 00:00:00',1),"
-         "('赵六','其他','1970-01-13 00:00:00',1),('王五','阳历','1970-01-23 00:00:00',0),"
-         "('钱七','阴历','1990-12-01 23:59:59',1)"); // anything but 阴历 counts as Gregorian
+    db.Run("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date,m_IsVailid) VALUES "
+           "('张三','阴历','1980-12-20 23:59:59',1),('李四','阳历','1988-02-29 00:00:00',1),"
+           "('赵六','其他','1970-01-13 00:00:00',1),('王五','阳历','1970-01-23 00:00:00',0),"
+           "('钱七','阴历','1990-12-01 23:59:59',1)"); // anything but 阴历 counts as Gregorian
     auto birthdays = [&](int year, int month) {
         sheet.LoadFestivals(year, month, false, kBirthdaysOnly);
         std::vector<std::string> found;
@@ -192,18 +160,16 @@ TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
     EXPECT_EQ(birthdays(2016, 12), (Days{"29:3钱七生日"}));
     EXPECT_EQ(birthdays(2017, 12), Days{});
     Show(2011, 1, kBirthdaysOnly);
-    EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 23)], "张三..");
-    EXPECT_EQ(sheet.ColourCodes()[Cell(2011, 1, 23)], 4);
+    EXPECT_EQ(At(sheet, 2011, 1, 23), "张三..|张三生日|4,1"); // a Sunday
 }
 
 TEST_F(MonthSheetTest, DatabaseFailureIsToldOnceAndTheCalendarStillFills) {
-    Exec("DROP TABLE Festival");
+    db.Run("DROP TABLE Festival");
     Show(2011, 1, {});
     ASSERT_EQ(prompter.Texts().size(), 1u);
     EXPECT_NE(prompter.Texts()[0].find("no such table: Festival"), std::string::npos);
     EXPECT_TRUE(sheet.Festivals().empty());
     EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 5)], "初二");
-
     Show(2011, 1, {});
     EXPECT_EQ(prompter.Texts().size(), 2u) << "once per refresh";
 }

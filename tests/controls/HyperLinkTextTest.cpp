@@ -2,57 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-inline void PrintTo(const HyperLinkSegment& s, std::ostream* out) {
-    *out << (s.link ? "link[" + s.address + "]" : std::string("plain")) << " \"" << s.text << "\"";
-}
-
 namespace {
 
-HyperLinkSegment Plain(const std::string& text) {
-    return {false, "", text};
-}
-HyperLinkSegment Link(const std::string& address, const std::string& text) {
-    return {true, address, text};
-}
-
 TEST(HyperLinkMarkup, SplitsTextIntoPlainAndLinkSegments) {
-    struct Case {
-        std::string source;
-        std::vector<HyperLinkSegment> segments;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"没有链接的提示", {Plain("没有链接的提示")}},
-        {"[url=A]B[/url]", {Link("A", "B")}},
-        {"[url]A[/url]", {Link("A", "A")}},
-        {"前[url=http://example.com/bbs]链接[/url]后",
-         {Plain("前"), Link("http://example.com/bbs", "链接"), Plain("后")}},
-        {"[url=A][/url]", {Link("A", "")}}, // empty: a link nobody can click
-        {"[url=mailto:a@b.cn?subject=生日 快乐]写信[/url]",
-         {Link("mailto:a@b.cn?subject=生日 快乐", "写信")}},
-        // A link opened before the last one closed: the text before it is plain.
-        {"[url=A]B[url=C]D[/url]", {Plain("B"), Link("C", "D")}},
-        // Links that never close show as plain text; a stray closing tag is dropped.
-        {"[url=A]B", {Plain("B")}},
-        {"abc[/url]def", {Plain("abcdef")}},
-        // Brackets that are not our tags stay in the text.
-        {"[新版]已发布", {Plain("[新版]已发布")}},
-        {"[b]粗[/b]体", {Plain("[b]粗[/b]体")}},
-        {"a[ur x]b[/urlx]", {Plain("a[ur x]b[/urlx]")}},
-        {"[[url=A]B[/url]", {Plain("["), Link("A", "B")}},
-        {"[url]x[b]y[/url]", {Link("x[b]y", "x[b]y")}},
-        {"abc[ur", {Plain("abc[ur")}},
-        {"x[url=A", {Plain("x"), Plain("[url=A")}},
-    };
-    for (const Case& c : cases) {
-        const HyperLinkMarkup markup = ParseHyperLinkMarkup(c.source);
-        EXPECT_EQ(markup.segments, c.segments) << c.source;
-        std::string joined;
-        for (const HyperLinkSegment& segment : c.segments)
-            joined += segment.text;
-        EXPECT_EQ(markup.plainText, joined) << c.source;
+    // Source → segments as "plain|<address>link text|...". An empty link is one nobody
+    // can click; a link opened before the last one closed makes the text before it plain;
+    // links that never close show as plain text; a stray closing tag is dropped; brackets
+    // that are not our tags stay in the text.
+    for (const std::string c :
+         {" → ", "没有链接的提示 → 没有链接的提示", "[url=A]B[/url] → <A>B", "[url]A[/url] → <A>A",
+          "前[url=http://example.com/bbs]链接[/url]后 → 前|<http://example.com/bbs>链接|后",
+          "[url=A][/url] → <A>",
+          "[url=mailto:a@b.cn?subject=生日 快乐]写信[/url] → <mailto:a@b.cn?subject=生日 快乐>写信",
+          "[url=A]B[url=C]D[/url] → B|<C>D", "[url=A]B → B", "abc[/url]def → abcdef",
+          "[新版]已发布 → [新版]已发布", "[b]粗[/b]体 → [b]粗[/b]体",
+          "a[ur x]b[/urlx] → a[ur x]b[/urlx]", "[[url=A]B[/url] → [|<A>B",
+          "[url]x[b]y[/url] → <x[b]y>x[b]y", "abc[ur → abc[ur", "x[url=A → x|[url=A"}) {
+        const std::size_t arrow = c.find(" → ");
+        const std::string source = c.substr(0, arrow), expected = c.substr(arrow + 5);
+        const HyperLinkMarkup markup = ParseHyperLinkMarkup(source);
+        std::string segments, plain;
+        for (const HyperLinkSegment& s : markup.segments) {
+            segments +=
+                (segments.empty() ? "" : "|") + (s.link ? "<" + s.address + ">" : "") + s.text;
+            plain += s.text;
+        }
+        EXPECT_EQ(segments, expected) << source;
+        EXPECT_EQ(markup.plainText, plain) << source;
     }
 }
 

@@ -1,161 +1,111 @@
+// The database object, and the program's kinds of SQL text against a real
+// seeded database with names that break naive quoting.
+
 #include "reminders/CAdoDatabase.h"
 
 #include "Printers.h"
-#include "TempDir.h"
+#include "SeededDatabase.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <thread>
 
 namespace {
 
-// A small people table in a real file, made without the class under test.
-class DatabaseTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        path = dir.File("people.db");
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE People (ID INTEGER PRIMARY KEY AUTOINCREMENT,"
-                               " m_Name TEXT DEFAULT '', m_Date DATETIME, m_Ahead INTEGER,"
-                               " m_Flag SMALLINT, m_Note TEXT);"
-                               "INSERT INTO People (m_Name, m_Date, m_Ahead, m_Flag, m_Note)"
-                               " VALUES ('张三', '2011-09-09 23:59:59', 33, -1, NULL);",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
+using Strings = std::vector<std::string>;
 
-    // Runs one statement on a fresh object, as every operation of the program does.
-    void Run(const std::string& sql) {
-        CAdoDatabase db;
-        db.SetConnectionString(path);
-        db.Open();
-        db.Execute(sql);
-        db.Close();
-    }
-
-    std::vector<std::string> Names(const std::string& sql) {
-        CAdoDatabase db(path);
-        db.Open();
-        db.Execute(sql);
-        std::vector<std::string> names;
-        if (db.GetRecordCount() > 0)
-            for (; !db.IsEOF(); db.MoveNext())
-                names.push_back(db.GetCollect("m_Name").AsString());
-        return names;
-    }
-
-    TempDir dir;
-    std::string path;
-};
-
-TEST_F(DatabaseTest, ReadsColumnsWithTheUsualConversions) {
-    CAdoDatabase db(path);
+TEST(CAdoDatabase, ReadsColumnsWithTheUsualConversions) {
+    const SeededDatabase seeded;
+    seeded.Run("Insert Into TiXing (m_Name, m_Date, m_Ahead, m_IsVailid, m_Email) "
+               "Values ('张三', '2011-09-09 23:59:59', 33, -1, NULL)");
+    CAdoDatabase db(seeded.Path());
     db.Open();
-    db.Execute("select * from People Order By ID");
+    db.Execute("select * from TiXing Order By ID");
     ASSERT_EQ(db.GetRecordCount(), 1);
-    ASSERT_FALSE(db.IsEOF());
     EXPECT_EQ(db.GetCollect("m_name").AsString(), "张三"); // column names ignore case
     EXPECT_EQ(db.GetCollect("m_Date").AsDateTime(), DateTime(2011, 9, 9, 23, 59, 59));
     EXPECT_EQ(db.GetCollect("m_Ahead").AsInt(), 33);
-    EXPECT_EQ(db.GetCollect("m_Flag").AsYesNo(), 1); // a stored true of -1
-    EXPECT_TRUE(db.GetCollect("m_Note").IsNull());
-    EXPECT_EQ(db.GetCollect("m_Note").AsString(), "");
-    EXPECT_EQ(db.GetCollect("m_Note").AsInt(), 0);
-    EXPECT_FALSE(db.GetCollect("m_Note").AsDateTime().IsValid());
+    EXPECT_EQ(db.GetCollect("m_IsVailid").AsYesNo(), 1); // a stored true of -1
+    const DbValue null = db.GetCollect("m_Email");
+    EXPECT_TRUE(null.IsNull() && null.AsString() == "" && null.AsInt() == 0);
+    EXPECT_FALSE(null.AsDateTime().IsValid());
     EXPECT_THROW(db.GetCollect("m_Missing"), DbError);
     db.MoveNext();
     EXPECT_TRUE(db.IsEOF());
     db.MoveNext(); // harmless at the end
-
-    db.Execute("Update People Set m_Ahead=32 Where ID=1");
+    db.Execute("Update TiXing Set m_Ahead=32 Where ID=1");
     EXPECT_EQ(db.GetRecordCount(), -1);
-    EXPECT_TRUE(db.IsEOF());
-    EXPECT_TRUE(db.GetCollect("m_Name").IsEmpty());
-    db.Execute("select * from People Where m_Name='nobody'");
+    EXPECT_TRUE(db.IsEOF() && db.GetCollect("m_Name").IsEmpty());
+    db.Execute("select * from TiXing Where m_Name='nobody'");
     EXPECT_EQ(db.GetRecordCount(), 0);
     EXPECT_TRUE(db.IsEOF());
 }
 
-TEST_F(DatabaseTest, NamesWithQuotesSaveLoadAndMatchLikeAnyOther) {
-    const std::string names[] = {"O'Brien", "''", "it's \"quoted\"", "back\\slash", "𠀀丽", "'; DROP TABLE People; --"};
-    for (const std::string& name : names)
-        Run(SqlFormat("Insert Into People (m_Name, m_Ahead) Values ('%s', %d)", name, 11));
-    for (const std::string& name : names) {
-        EXPECT_EQ(Names(SqlFormat("select * from People Where m_Name='%s'", name)),
-                  std::vector<std::string>{name});
-        EXPECT_EQ(Names(SqlFormat("Select * from People Where m_Name='%s' And m_Name<>'%s'", name, "x")),
-                  std::vector<std::string>{name});
+TEST(CAdoDatabase, JetFormsAreTranslated) {
+    const SeededDatabase db;
+    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('晚',#1990-12-01 23:59:59#,1)");
+    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('早',#1960-01-31#,1)");
+    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('联系人',#1950-01-01#,0)");
+    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('中',#1975-7-4 8:00:00#,1)");
+    EXPECT_EQ(db.Column("Select * from TiXing Where m_IsVailid=1 Order By m_Date", "m_Name"),
+              (Strings{"早", "中", "晚"}));
+    EXPECT_EQ(db.Value("select * from TiXing Where m_Date=#1975-07-04 08:00:00#", "m_Date"),
+              "1975-07-04 08:00:00");
+    const std::pair<const char*, const char*> values[] = {
+        {"m_Content='#1 \"x\"'", "#1 \"x\""}, // '#' and '"' inside a quoted value are data
+        {"m_Content='007.50'", "007.50"},     // text columns keep texts that look like numbers
+        {"m_Content=\"0138\"", "0138"}};
+    for (const auto& [set, stored] : values) {
+        db.Run(std::string("Update TiXing Set ") + set + " Where ID=1");
+        EXPECT_EQ(db.Value("select * from TiXing Where ID=1", "m_Content"), stored) << set;
     }
-    EXPECT_EQ(Names("select * from People").size(), 7u);
+    db.Run("Delete * From TiXing Where ID=1");
+    EXPECT_EQ(db.Column("select * from TiXing", "ID"), (Strings{"2", "3", "4"}));
+    EXPECT_THROW(db.Run("Update TiXing Set m_Date=#2011-02-30# Where ID=2"), DbError);
 }
 
-TEST_F(DatabaseTest, JetFormsAreTranslated) {
-    Run("Update People Set m_Date=#2012-1-5 23:59:59# Where ID=1");
-    CAdoDatabase db(path);
+TEST(CAdoDatabase, ExactlyOneStatementRunsAndUnquotedValuesMustBeNumbersOrDates) {
+    const SeededDatabase db;
+    db.Run("Insert Into TiXing(m_Name) Values('甲')");
+    EXPECT_THROW(db.Run("Update TiXing Set m_Ahead=1 Where ID=1; Delete From TiXing"), DbError);
+    EXPECT_EQ(db.Value("select * from TiXing", "m_Name"), "甲");
+    EXPECT_NO_THROW(db.Run("Update TiXing Set m_Ahead=1 Where ID=1;"));
+    EXPECT_THROW(db.Run(""), DbError);
+
+    for (const char* good : {"12", "#2011-09-09 23:59:59#"})
+        EXPECT_EQ(SqlFormat("ID=%s", std::string(good)), std::string("ID=") + good);
+    for (const char* bad : {"1 OR 1=1", "#2011-09-09# OR 1=1", "#2011-09-09# OR #2011-09-09#",
+                            "#2011-02-30#", "##", "", "-"})
+        EXPECT_THROW(SqlFormat("DELETE from TiXing where ID=%s", std::string(bad)), DbError) << bad;
+    // Each quote doubles only inside its own kind of quoted value.
+    EXPECT_EQ(SqlFormat("100%% a='%s',b=\"%s\",c=%d", std::string("x\"y'"), "x\"y'", 7),
+              "100% a='x\"y''',b=\"x\"\"y'\",c=7");
+}
+
+TEST(CAdoDatabase, FailuresCarrySqliteMessagesAndCreateNothing) {
+    const SeededDatabase seeded;
+    CAdoDatabase missing(seeded.Dir().File("no-such.db"));
+    EXPECT_THAT([&] { missing.Open(); },
+                ThrowsMessage<DbError>(HasSubstr("unable to open database file")));
+    EXPECT_FALSE(std::filesystem::exists(seeded.Dir().File("no-such.db")));
+    CAdoDatabase db(seeded.Path());
     db.Open();
-    db.Execute("select * from People Where m_Date=#2012-01-05 23:59:59#");
-    ASSERT_EQ(db.GetRecordCount(), 1);
-    EXPECT_EQ(db.GetCollect("m_Date").AsString(), "2012-01-05 23:59:59");
-
-    Run("Update People Set m_Note=\"it's \"\"fine\"\"\" Where ID=1");
-    db.Execute("select * from People");
-    EXPECT_EQ(db.GetCollect("m_Note").AsString(), "it's \"fine\"");
-    // '#' and '"' inside a quoted value are data, not syntax.
-    Run("Update People Set m_Note='#1 \"x\"' Where ID=1");
-    db.Execute("select * from People");
-    EXPECT_EQ(db.GetCollect("m_Note").AsString(), "#1 \"x\"");
-
-    Run("Delete * From People Where ID=1");
-    EXPECT_TRUE(Names("select * from People").empty());
-    EXPECT_THROW(Run("Update People Set m_Date=#2011-02-30# Where ID=1"), DbError);
-}
-
-TEST_F(DatabaseTest, ExactlyOneStatementRuns) {
-    EXPECT_THROW(Run("Update People Set m_Ahead=1 Where ID=1; Delete From People"), DbError);
-    EXPECT_EQ(Names("select * from People").size(), 1u);
-    EXPECT_NO_THROW(Run("Update People Set m_Ahead=1 Where ID=1;"));
-    EXPECT_THROW(Run(""), DbError);
-    // An ID passed as text must be a number.
-    EXPECT_EQ(SqlFormat("DELETE from People where ID=%s", std::string("12")), "DELETE from People where ID=12");
-    EXPECT_THROW(SqlFormat("DELETE from People where ID=%s", std::string("1 OR 1=1")), DbError);
-    EXPECT_EQ(SqlFormat("Update T Set a='%s',b=%d Where ID=%d", std::string("将到"), 32, 7),
-              "Update T Set a='将到',b=32 Where ID=7");
-    EXPECT_EQ(SqlFormat("100%% '%s'", std::string("a'b")), "100% 'a''b'");
-}
-
-TEST_F(DatabaseTest, FailuresCarrySqliteMessages) {
-    CAdoDatabase missing(dir.File("no-such.db"));
-    try {
-        missing.Open();
-        FAIL() << "a missing file must not be created";
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("unable to open database file"), std::string::npos) << e.what();
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.File("no-such.db")));
-
-    CAdoDatabase db(path);
-    db.Open();
-    try {
-        db.Execute("select * from NoSuchTable");
-        FAIL();
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("no such table: NoSuchTable"), std::string::npos) << e.what();
-    }
-    EXPECT_THROW(db.Execute("Selec * from People"), DbError);
-    // The object stays usable after a failure.
-    db.Execute("select * from People");
+    EXPECT_THAT([&] { db.Execute("select * from NoSuchTable"); },
+                ThrowsMessage<DbError>(HasSubstr("no such table: NoSuchTable")));
+    EXPECT_THROW(db.Execute("Selec * from TiXing"), DbError);
+    db.Execute("select * from MySetting"); // still usable after a failure
     EXPECT_EQ(db.GetRecordCount(), 1);
 }
 
-TEST_F(DatabaseTest, TwoWritersAtOnceBothSucceed) {
-    auto writer = [this](int base, std::string* error) {
+TEST(CAdoDatabase, TwoWritersAtOnceBothSucceed) {
+    const SeededDatabase db;
+    auto writer = [&db](int base, std::string* error) {
         try {
-            for (int i = 0; i < 150; ++i)
-                Run(SqlFormat("Insert Into People (m_Name, m_Ahead) Values ('%s', %d)",
-                              "w" + std::to_string(base + i), base + i));
+            for (int i = base; i < base + 150; ++i)
+                db.Run(SqlFormat("Insert Into TiXing (m_Name, m_Ahead) Values ('%s', %d)",
+                                 "w" + std::to_string(i), i));
         } catch (const DbError& e) {
             *error = e.what();
         }
@@ -164,9 +114,75 @@ TEST_F(DatabaseTest, TwoWritersAtOnceBothSucceed) {
     std::thread a(writer, 1000, &errorA), b(writer, 2000, &errorB);
     a.join();
     b.join();
-    EXPECT_EQ(errorA, "");
-    EXPECT_EQ(errorB, "");
-    EXPECT_EQ(Names("select * from People").size(), 301u);
+    EXPECT_EQ(errorA + errorB, "");
+    EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 300u);
+}
+
+// The reminder editor, address book, festival editor and settings statements.
+TEST(SqlTexts, NamesWithQuotesBackslashesAndFourByteCharactersStayIntact) {
+    const SeededDatabase db;
+    const std::string byName = "select * from TiXing Where m_Name='%s'";
+    const std::string renameCheck = "Select * from TiXing Where m_Name='%s' And m_Name<>'%s'";
+    const std::size_t festivals =
+        db.Column("Select * From Festival Order By Class", "Class").size();
+    // "𠀀" and "😀" take four bytes in GB18030.
+    for (const std::string name : {"O'Brien", "''", "\"引号\"张", "back\\slash", "𠀀丽", "😀小明",
+                                   "'; DROP TABLE TiXing; --", "%s%d"}) {
+        SCOPED_TRACE(name);
+        // The reminder editor: insert, rename check and update by ID.
+        const std::string content = name + "，生日快乐！\r\n第二行";
+        db.Run(SqlFormat("InSert InTo TiXing(m_State,m_Name,m_Date,m_SoundPath,m_Content,m_Ahead)"
+                         "Values('%s','%s',%s,'%s','%s',%s)",
+                         "生效", name, std::string("#1980-09-12 23:59:59#"), name + ".mp3", content,
+                         std::string("33")));
+        const std::string id = db.Value(SqlFormat(byName, name), "ID");
+        const std::string byId = "select * from TiXing Where ID=" + id;
+        EXPECT_EQ(db.Value(byId, "m_SoundPath") + db.Value(byId, "m_Content") +
+                      db.Value(byId, "m_Date"),
+                  name + ".mp3" + content + "1980-09-12 23:59:59");
+        EXPECT_EQ(db.Column(SqlFormat(renameCheck, name, "别人"), "ID"), Strings{id});
+        EXPECT_TRUE(db.Column(SqlFormat(renameCheck, name, name), "ID").empty());
+        db.Run(SqlFormat("Update TiXing Set m_State='%s',m_Title='%s',m_Ahead=%s Where ID=%s",
+                         "进行", name + "'二", std::string("52"), id));
+        // The address book: update and delete by name; a 1925 birth keeps its year.
+        db.Run(
+            SqlFormat("Update TiXing Set m_Name='%s',m_Date=%s,m_CompAddr='%s' Where m_Name='%s'",
+                      "新" + name, std::string("#1925-06-01#"), name, name));
+        const std::string renamed = SqlFormat(byName, "新" + name);
+        EXPECT_EQ(db.Value(renamed, "m_Title") + db.Value(renamed, "m_Ahead") +
+                      db.Value(renamed, "m_Date") + db.Value(renamed, "m_CompAddr"),
+                  name + "'二52" + "1925-06-01 00:00:00" + name);
+        db.Run(SqlFormat("Delete * From TiXing Where m_Name='%s'", "新" + name));
+        EXPECT_TRUE(db.Column("SELECT   *  FROM  TiXing", "ID").empty());
+
+        // The festival editor: bracketed column names and the 编号 key.
+        db.Run(SqlFormat("InSert Into Festival([Class],GorN,[Month],[Day],FestivalName)"
+                         "Values(%d,%d,%d,%d,'%s')",
+                         3, 0, 12, 30, name));
+        const int key = std::stoi(
+            db.Value(SqlFormat("Select * From Festival Where FestivalName='%s'", name), "编号"));
+        db.Run(SqlFormat("Update Festival Set [Class]=%d,GorN=%d,[Month]=%d,[Day]=%d,"
+                         "FestivalName='%s' Where 编号=%d",
+                         2, 1, 2, 29, name + "节", key));
+        const std::string byKey = "Select * From Festival Where 编号=" + std::to_string(key);
+        EXPECT_EQ(db.Value(byKey, "Class") + db.Value(byKey, "GorN") + db.Value(byKey, "Month") +
+                      db.Value(byKey, "Day") + db.Value(byKey, "FestivalName"),
+                  "21229" + name + "节");
+        db.Run(SqlFormat("Delete * From Festival Where 编号=%d", key));
+        EXPECT_EQ(db.Value(byKey, "编号"), "(no row)");
+
+        // Settings: passwords are stored in double quotes, the others in single ones.
+        db.Run(SqlFormat("Update MySetting Set m_Name='%s',m_UserName='%s',m_Password=\"%s\","
+                         "m_UnLockPwd=\"%s\",m_IsLock=%d",
+                         name, name, name + "\"#%", name, 1));
+        const std::string settings = "Select * From MySetting";
+        EXPECT_EQ(db.Value(settings, "m_Name") + db.Value(settings, "m_UserName") +
+                      db.Value(settings, "m_Password") + db.Value(settings, "m_UnLockPwd"),
+                  name + name + name + "\"#%" + name);
+    }
+    EXPECT_EQ(db.Column("Select * from Festival Order By Class", "Class").size(), festivals)
+        << "each delete removed its own row only";
+    EXPECT_EQ(db.Column("Select * From MySetting", "m_Name").size(), 1u);
 }
 
 } // namespace

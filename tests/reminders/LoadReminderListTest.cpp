@@ -1,125 +1,109 @@
-#include "reminders/LoadReminderList.h"
+// The shipped data.db and what start-up reads from it.
 
-#include "app/AppInfo.h"
+#include "reminders/LoadReminderList.h"
+#include "platform/TextCodec.h"
 #include "reminders/CAdoDatabase.h"
+#include "reminders/DatabaseSeed.h"
 
 #include "FixedClock.h"
 #include "Printers.h"
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
+#include "TestFiles.h"
 
-#include <functional>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
-std::string Describe(const ReminderRecord& r) {
-    auto date = [](const DateTime& d) {
-        return d.IsValid() ? d.Format("%Y-%m-%d %H:%M:%S") : std::string("invalid");
-    };
-    return std::to_string(r.id) + "|" + r.state + "|" + r.name + "|" + r.calendar + "|" + r.sound +
-           "|" + date(r.birth) + "|" + date(r.birthdayThisYear) + "|" + r.email + "|" + r.title +
-           "|" + r.content + "|" + std::to_string(r.ahead);
-}
-
 std::vector<std::string> Describe(const ReminderList& list) {
+    auto date = [](const DateTime& d) {
+        return d.IsValid() ? d.Format("%Y-%m-%d %H:%M:%S") : "invalid";
+    };
     std::vector<std::string> rows;
     for (const ReminderRecord& r : list)
-        rows.push_back(Describe(r));
+        rows.push_back(std::to_string(r.id) + "|" + r.state + "|" + r.name + "|" + r.calendar +
+                       "|" + r.sound + "|" + date(r.birth) + "|" + date(r.birthdayThisYear) + "|" +
+                       r.email + "|" + r.title + "|" + r.content + "|" + std::to_string(r.ahead));
     return rows;
-}
-
-void Insert(const SeededDatabase& db, int id, const char* state, const char* name, const char* date,
-            const char* calendar, const char* isValid, const char* ahead) {
-    db.Run(std::string("Insert Into TiXing(ID,m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,"
-                       "m_Email,m_Title,m_Content,m_Ahead,m_IsVailid) Values(") +
-           std::to_string(id) + "," + state + "," + name + "," + date + "," + calendar +
-           ",'HAPPYBIRTHDAY','p@q.cn','祝福','内容'," + ahead + "," + isValid + ")");
 }
 
 TEST(LoadReminderList, ReadsRemindersInIdOrderWithThisYearsBirthday) {
     const SeededDatabase db;
     // Inserted out of order; contacts and odd validity values are left out.
-    Insert(db, 9, "'生效'", "'王五'", "'1990-02-03 23:59:59'", "'农历'", "1", "0");
-    Insert(db, 5, "'将到'", "'张三'", "'1980-09-12 23:59:59'", "'阳历'", "1", "32");
-    Insert(db, 3, "'生效'", "'联系人'", "'1980-01-01 00:00:00'", "'阳历'", "0", "0");
-    Insert(db, 4, "'生效'", "'二'", "'1980-01-01 00:00:00'", "'阳历'", "2", "0");
-    Insert(db, 6, "'生效'", "'空'", "'1980-01-01 00:00:00'", "'阳历'", "NULL", "0");
-    Insert(db, 7, "'生效'", "'负一'", "'1980-01-01 00:00:00'", "'阳历'", "-1", "0");
-    Insert(db, 2, "'进行'", "'李四'", "'1985-08-15 23:59:59'", "'阴历'", "1", "33");
-    Insert(db, 10, "'生效'", "'腊月'", "'1970-12-20 23:59:59'", "'阴历'", "1", "77");
-    Insert(db, 11, "'生效'", "'闰日'", "'1984-02-29 00:00:00'", "'阳历'", "1", "11");
-    db.Run(
-        "Insert Into TiXing(ID,m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,m_Email,m_Title,"
-        "m_Content,m_Ahead,m_IsVailid) Values(8,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,1)");
+    db.Run("Insert Into TiXing(ID,m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,m_Email,m_Title,"
+           "m_Content,m_Ahead,m_IsVailid) Values"
+           "(9,'生效','王五','1990-02-03 23:59:59','农历','S','p@q.cn','祝福','内容',0,1),"
+           "(5,'将到','张三','1980-09-12 23:59:59','阳历','S','p@q.cn','祝福','内容',32,1),"
+           "(2,'进行','李四','1985-08-15 23:59:59','阴历','S','p@q.cn','祝福','内容',33,1),"
+           "(8,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,1)");
+    db.Run("Insert Into TiXing(ID,m_Name,m_IsVailid) Values(3,'甲',0),(4,'乙',2),(6,'丙',NULL),"
+           "(7,'丁',-1)");
+    // The reminder editor names no m_IsVailid: the defaults make it a reminder.
+    db.Run("Insert Into TiXing(ID,m_Name) Values(12,'戊')");
 
-    const FixedClock clock(DateTime(2011, 6, 1, 10, 0, 0));
-    ScriptedPrompter prompter;
-    ReminderList list(3); // whatever was there is replaced
-    LoadReminderList(list, clock, prompter);
-    EXPECT_TRUE(prompter.asked.empty());
-    const std::string tail = "|p@q.cn|祝福|内容|";
-    EXPECT_EQ(
-        Describe(list),
-        (std::vector<std::string>{
-            // Mid-Autumn 2011 fell on 12 September.
-            "2|进行|李四|阴历|HAPPYBIRTHDAY|1985-08-15 23:59:59|2011-09-12 23:59:59" + tail + "33",
-            "5|将到|张三|阳历|HAPPYBIRTHDAY|1980-09-12 23:59:59|2011-09-12 23:59:59" + tail + "32",
-            "8|||||invalid|invalid||||0",
-            // An unknown calendar text counts as Gregorian.
-            "9|生效|王五|农历|HAPPYBIRTHDAY|1990-02-03 23:59:59|2011-02-03 23:59:59" + tail + "0",
-            // Twelfth lunar month: found through the previous lunar year.
-            "10|生效|腊月|阴历|HAPPYBIRTHDAY|1970-12-20 23:59:59|2011-01-23 23:59:59" + tail + "77",
-            // No 29 February in 2011.
-            "11|生效|闰日|阳历|HAPPYBIRTHDAY|1984-02-29 00:00:00|invalid" + tail + "11",
-        }));
-}
-
-TEST(LoadReminderList, UsesDataDbInTheWorkingDirectory) {
-    const SeededDatabase db;
-    db.Run(
-        "Insert Into TiXing(m_Name,m_Date,m_DateStatus) Values('甲','2000-03-01 23:59:59','阳历')");
-    const std::string saved = g_ConnectionString;
+    // Start-up opens data.db in the working directory.
     const std::filesystem::path cwd = std::filesystem::current_path();
     g_ConnectionString = "data.db";
     std::filesystem::current_path(db.Dir().Path());
     ScriptedPrompter prompter;
-    ReminderList list;
-    LoadReminderList(list, FixedClock(DateTime(2012, 1, 1)), prompter);
+    ReminderList list(3); // whatever was there is replaced
+    LoadReminderList(list, FixedClock(DateTime(2011, 6, 1, 10, 0, 0)), prompter);
     std::filesystem::current_path(cwd);
-    g_ConnectionString = saved;
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].name, "甲");
-    EXPECT_EQ(list[0].birthdayThisYear, DateTime(2012, 3, 1, 23, 59, 59));
+    EXPECT_TRUE(prompter.asked.empty());
+    const std::string tail = "|p@q.cn|祝福|内容|";
+    EXPECT_EQ(Describe(list),
+              (std::vector<std::string>{
+                  // Mid-Autumn 2011 fell on 12 September.
+                  "2|进行|李四|阴历|S|1985-08-15 23:59:59|2011-09-12 23:59:59" + tail + "33",
+                  "5|将到|张三|阳历|S|1980-09-12 23:59:59|2011-09-12 23:59:59" + tail + "32",
+                  "8|||||invalid|invalid||||0",
+                  // An unknown calendar text counts as Gregorian.
+                  "9|生效|王五|农历|S|1990-02-03 23:59:59|2011-02-03 23:59:59" + tail + "0",
+                  "12|生效|戊|||invalid|invalid||||0",
+              }));
 }
 
-TEST(LoadReminderList, DatabaseFailuresAreToldOnceAndLeaveTheListEmpty) {
-    struct Case {
-        const char* what;
-        std::function<void(SeededDatabase&)> spoil;
-        const char* sqliteText;
-    };
-    const std::vector<Case> cases = {
-        {"missing file", [](SeededDatabase& db) { std::filesystem::remove(db.Path()); },
-         "unable to open database file"},
-        {"missing table", [](SeededDatabase& db) { db.Run("DROP TABLE TiXing"); },
-         "no such table: TiXing"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        SeededDatabase db;
-        db.Run("Insert Into TiXing(m_Name) Values('甲')");
-        c.spoil(db);
-        ScriptedPrompter prompter;
-        ReminderList list(2);
-        LoadReminderList(list, FixedClock(DateTime(2011, 6, 1)), prompter);
-        EXPECT_TRUE(list.empty());
-        ASSERT_EQ(prompter.asked.size(), 1u);
-        EXPECT_NE(prompter.asked[0].text.find(c.sqliteText), std::string::npos)
-            << prompter.asked[0].text;
-        EXPECT_EQ(prompter.asked[0].caption, kAppTitle);
-        EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
+TEST(DatabaseSeed, FestivalsAreWellFormedForTheCalendar) {
+    const SeededDatabase db;
+    CAdoDatabase access(db.Path());
+    access.Open();
+    access.Execute("Select * from Festival Order By Class");
+    ASSERT_GT(access.GetRecordCount(), 20);
+    std::set<std::string> names;
+    for (int lastClass = 0; !access.IsEOF(); access.MoveNext()) {
+        const int cls = access.GetCollect("Class").AsInt(),
+                  kind = access.GetCollect("GorN").AsInt();
+        const int month = access.GetCollect("Month").AsInt(),
+                  day = access.GetCollect("Day").AsInt();
+        const std::string name = access.GetCollect("FestivalName").AsString();
+        EXPECT_TRUE(cls >= lastClass && cls <= 2 && (kind == 0 || kind == 1)) << name;
+        lastClass = cls;
+        // Lunar months have at most 30 days; 30 itself is missing in some years.
+        EXPECT_TRUE(month >= 1 && month <= 12 && day >= 1 &&
+                    day <= (kind == 1 ? DateTime::DaysInMonth(2012, month) : 29))
+            << name;
+        EXPECT_LE(Gb18030Length(name), 6u) << name << ": a calendar cell shows six bytes whole";
+        EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
     }
+}
+
+TEST(DatabaseSeed, AnExistingFileIsNeverReplaced) {
+    TempDir dir;
+    const std::string path = dir.File("data.db"), fresh = dir.File("new.db");
+    WriteBytes(path, "the user's own data");
+    EXPECT_THROW(CreateDatabaseFromSeed(path), DbError);
+    EXPECT_EQ(ReadBytes(path), "the user's own data");
+    // The build's tool keeps the file and succeeds, so the build goes on.
+    for (const std::string& file : {path, fresh})
+        EXPECT_EQ(std::system((std::string(ANNIVO_MAKEDB) + " '" + file + "' >/dev/null").c_str()),
+                  0);
+    EXPECT_EQ(ReadBytes(path), "the user's own data");
+    CAdoDatabase made(fresh);
+    made.Open();
+    made.Execute("Select * From MySetting");
+    EXPECT_EQ(made.GetRecordCount(), 1);
 }
 
 } // namespace

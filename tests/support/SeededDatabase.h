@@ -21,14 +21,8 @@ public:
     const std::string& Path() const { return m_Path; }
     const TempDir& Dir() const { return m_Dir; }
 
-    // Runs one statement on its own connection, as every operation does.
-    void Run(const std::string& sql) const {
-        CAdoDatabase db(m_Path);
-        db.Open();
-        db.Execute(sql);
-    }
-
-    // The named column of every row the query returns, as text.
+    // The named column of every row the statement returns, as text. Each call
+    // runs on its own connection, as every operation of the program does.
     std::vector<std::string> Column(const std::string& sql, const std::string& column) const {
         CAdoDatabase db(m_Path);
         db.Open();
@@ -38,6 +32,7 @@ public:
             values.push_back(db.GetCollect(column).AsString());
         return values;
     }
+    void Run(const std::string& sql) const { Column(sql, {}); }
 
     std::string Value(const std::string& sql, const std::string& column) const {
         const std::vector<std::string> values = Column(sql, column);

@@ -1,17 +1,18 @@
 #pragma once
 // A fresh directory under the system's temporary directory, removed at the end.
 
+#include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <stdexcept>
 #include <string>
 
 class TempDir {
 public:
     TempDir() {
-        std::random_device random;
-        m_Path = std::filesystem::temp_directory_path() /
-                 ("annivo-test-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(m_Path);
+        std::string pattern = std::filesystem::temp_directory_path() / "annivo-test-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a temporary directory");
+        m_Path = pattern;
     }
     ~TempDir() {
         std::error_code ignored;

@@ -6,21 +6,16 @@
 #include <string>
 #include <vector>
 
-inline std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
+inline std::vector<std::vector<std::string>> ReadTsv(const std::string& name) {
     std::vector<std::vector<std::string>> rows;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
+    std::ifstream in(std::string(ANNIVO_DATA_DIR) + "/" + name);
+    for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#')
             continue;
-        std::vector<std::string> fields;
         std::stringstream stream(line);
-        std::string field;
-        while (std::getline(stream, field, '\t'))
-            fields.push_back(field);
-        rows.push_back(fields);
+        rows.emplace_back();
+        for (std::string field; std::getline(stream, field, '\t');)
+            rows.back().push_back(field);
     }
     return rows;
 }
-
-inline std::string DataFile(const std::string& name) { return std::string(ANNIVO_DATA_DIR) + "/" + name; }

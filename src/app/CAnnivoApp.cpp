@@ -1,0 +1,54 @@
+#include "app/CAnnivoApp.h"
+
+#include "app/CMainFrame.h"
+#include "app/Globals.h"
+#include "app/LoadSettings.h"
+#include "app/Startup.h"
+#include "reminders/LoadReminderList.h"
+
+#include <QApplication>
+
+CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
+    : m_Prompter(prompter), m_Clock(clock) {}
+
+CAnnivoApp::~CAnnivoApp() {
+    // Mail and update threads still running post to the window and use its
+    // mail queue; at the end of the program it is safer to leave the window
+    // to the process's end than to pull it from under them.
+    if (BusyCount() > 0)
+        (void)m_MainFrame.release();
+}
+
+bool CAnnivoApp::InitInstance() {
+    // The program lives on in the notification area with no window open, and
+    // ends only when the main window closes or a check-once run is done.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    CheckStartedInProfileDir();
+    EnterProgramDirectory();
+    ReadStartupSettings();
+    CheckAutostart(m_Prompter);
+    LoadSettings(m_Prompter);
+
+    m_MainFrame = std::make_unique<CMainFrame>(m_Prompter, m_Clock);
+    LoadReminderList(m_MainFrame->Reminders(), m_Clock, m_Prompter);
+    m_MainFrame->StartReminderTimer();
+    switch (StartViewFor(g_ActiveView)) {
+    case StartView::Calendar: m_MainFrame->SwitchView(kViewCalendar); break;
+    case StartView::AddressBook: m_MainFrame->SwitchView(kViewAddressBook); break;
+    case StartView::ReminderList: break;
+    }
+    m_MainFrame->CentreOnScreen();
+
+    switch (DecideFirstAppearance(g_AutoStart, g_StartedInProfileDir, g_Setting.m_IsLock)) {
+    case FirstAppearance::ToTray: m_MainFrame->SendToTray(); break;
+    case FirstAppearance::AskUnlock:
+        if (m_MainFrame->RunUnlockDialog())
+            m_MainFrame->show();
+        else
+            m_MainFrame->SendToTray();
+        break;
+    case FirstAppearance::ShowWindow: m_MainFrame->show(); break;
+    }
+    return true;
+}

@@ -1,0 +1,79 @@
+#include "platform/QtPrompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QMessageBox::Icon ToQt(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Warning: return QMessageBox::Warning;
+    case PromptIcon::Error: return QMessageBox::Critical;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption,
+                             PromptButtons buttons, PromptIcon icon) {
+    QMessageBox box(ToQt(icon), Q(caption), Q(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    switch (buttons) {
+    case PromptButtons::Ok:
+        ok = box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
+        break;
+    case PromptButtons::OkCancel:
+        ok = box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QString::fromUtf8("取消"), QMessageBox::RejectRole);
+        break;
+    case PromptButtons::YesNoCancel:
+    case PromptButtons::YesNo:
+        yes = box.addButton(QString::fromUtf8("是(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QString::fromUtf8("否(&N)"), QMessageBox::NoRole);
+        if (buttons == PromptButtons::YesNoCancel)
+            cancel = box.addButton(QString::fromUtf8("取消"), QMessageBox::RejectRole);
+        break;
+    }
+    // Closing the box: Cancel where there is one, else No, else OK.
+    box.setEscapeButton(cancel ? cancel : no ? no : ok);
+    box.setDefaultButton(ok ? ok : yes);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == nullptr)
+        clicked = box.escapeButton();
+    if (clicked == yes)
+        return PromptAnswer::Yes;
+    if (clicked == no)
+        return PromptAnswer::No;
+    if (clicked == cancel)
+        return PromptAnswer::Cancel;
+    return PromptAnswer::Ok;
+}
+
+std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                       const std::string& initialPath) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), Q(title), Q(initialPath),
+                                        Q(filter))
+        .toStdString();
+}
+
+std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                       const std::string& initialPath) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), Q(title), Q(initialPath),
+                                        Q(filter))
+        .toStdString();
+}

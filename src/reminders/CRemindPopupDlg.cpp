@@ -1,0 +1,124 @@
+#include "reminders/CRemindPopupDlg.h"
+
+#include "app/Globals.h"
+#include "controls/CImageButton.h"
+#include "controls/ResourceImages.h"
+#include "platform/BuiltInTune.h"
+#include "platform/MediaPlayer.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace {
+
+std::string WorkingDirectory() {
+    std::error_code error;
+    return std::filesystem::current_path(error).string();
+}
+
+// The window is laid out for 220 x 110 dialog units of its font.
+QSize DialogUnits(const QFontMetrics& metrics, int x, int y) {
+    return {x * metrics.averageCharWidth() / 4, y * metrics.height() / 8};
+}
+
+} // namespace
+
+CRemindPopupDlg* CRemindPopupDlg::Open(const std::string& music, const std::string& heading,
+                                       const std::string& message, RemindPopupHost* host) {
+    auto* popup = new CRemindPopupDlg(music, heading, message, host);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->show();
+    return popup;
+}
+
+CRemindPopupDlg::CRemindPopupDlg(const std::string& music, const std::string& heading,
+                                 const std::string& message, RemindPopupHost* host)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
+      m_Music(music), m_Host(host), m_Player(std::make_unique<MediaPlayer>()) {
+    setWindowTitle(QString::fromUtf8("提醒"));
+    setWindowIcon(ResourceIcon(kIconProgram));
+    setModal(false);
+
+    m_Heading = new QLabel(this);
+    m_Heading->setAlignment(Qt::AlignCenter);
+    QFont headingFont = m_Heading->font();
+    headingFont.setBold(true);
+    m_Heading->setFont(headingFont);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    m_Message = new QPlainTextEdit(this);
+    m_Message->setReadOnly(true);
+    m_Message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_Message->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_Ok = new CImageButton(QString::fromUtf8("确定"), this);
+    m_Ok->SetImage(kBitmapConfirm, 18, 18, 3);
+    m_Ok->setDefault(true);
+    m_StopMusic = new QCheckBox(QString::fromUtf8("按确定时关闭提醒音乐"), this);
+    m_StopMusic->setChecked(true);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_StopMusic);
+    bottom->addStretch(1);
+    bottom->addWidget(m_Ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_Heading);
+    layout->addWidget(line);
+    layout->addWidget(m_Message, 1);
+    layout->addLayout(bottom);
+    connect(m_Ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    const QSize size = DialogUnits(fontMetrics(), 220, 110).expandedTo(minimumSizeHint());
+    resize(size);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    if (m_Music == kBuiltInTuneMusic) {
+        WriteBuiltInTune(WorkingDirectory());
+        m_Music = kBuiltInTuneFileName;
+    }
+    // A missing or unplayable file leaves the reminder silent; the text is what counts.
+    if (m_Player->Open(m_Music))
+        m_Player->Play();
+
+    m_Heading->setText(QString::fromStdString(heading));
+    m_Message->setPlainText(QString::fromStdString(message).replace("\r\n", "\n"));
+    m_Ok->setFocus();
+}
+
+CRemindPopupDlg::~CRemindPopupDlg() {
+    // Destroyed without being closed: still counted out, but the host may be
+    // gone already.
+    if (!m_Finished) {
+        m_Host = nullptr;
+        Finish();
+    }
+}
+
+void CRemindPopupDlg::done(int result) {
+    if (!m_Finished)
+        Finish();
+    QDialog::done(result);
+}
+
+void CRemindPopupDlg::Finish() {
+    m_Finished = true;
+    if (m_StopMusic->isChecked()) {
+        m_Player->Stop();
+        m_Player->Close();
+        DeleteBuiltInTune(WorkingDirectory());
+    } else if (m_Player->IsOpen() && m_Host != nullptr) {
+        m_Host->KeepMusicPlaying(std::move(m_Player));
+    }
+    DecrementBusyCount();
+    if (m_Host != nullptr)
+        m_Host->PopupClosed();
+}
