@@ -36,10 +36,8 @@ TEST_F(CIniFileTest, LooksUpLikeTheWindowsProfileFunctions) {
         {"[A]|k=-7|", "-7", -7},      {"[A]|k=1|K=9|[a]|k=2", "1", 1},
         {"[A]|j=1|[a]|k=2", "D", 99}, {"k=5|[A]", "D", 99},
         {"[A]|k=a=b", "a=b", 0},      {"[A]|k=", "", 99},
-        {"[A]|k", "D", 99},           {"[A]|k='quoted'", "'quoted'", 0},
-        {"[A]|k=42abc", "42abc", 42}, {"[A]|k=+3", "+3", 3},
-        {"[A]|k=-", "-", 0},          {"[A]|k=0x1F", "0x1F", 31},
-        {"[A]|k=٣", "٣", 0},          {"[A]|k=4294967297", "4294967297", 1}};
+        {"[A]|k", "D", 99},           {"[A]|k=42abc", "42abc", 42},
+        {"[A]|k=0x1F", "0x1F", 31},   {"[A]|k=4294967297", "4294967297", 1}};
     for (const auto& [file, text, number] : cases) {
         Store(file);
         EXPECT_EQ(ini.GetString("A", "k", "D"), text) << file;
@@ -48,16 +46,6 @@ TEST_F(CIniFileTest, LooksUpLikeTheWindowsProfileFunctions) {
     WriteBytes(path, Utf8ToGb18030("[A]\n\t k\t=\t\"quoted\"\t\n[邮件]\n主题=生日快乐"));
     EXPECT_EQ(ini.GetString("A", "K", "") + ini.GetString("邮件", "主题", ""),
               "\"quoted\"生日快乐");
-}
-
-TEST_F(CIniFileTest, BothSpellingsOfTheNameAreOneFile) {
-    EXPECT_EQ(CIniFile("Annivo.ini").Path(), path);
-    ASSERT_TRUE(CIniFile("Annivo.ini").WriteString("Settings", "ActiveView", "2"));
-    EXPECT_EQ(CIniFile("annivo.ini").GetInt("Settings", "ActiveView", 0), 2);
-    // A file copied in with another spelling is still found.
-    std::filesystem::rename(path, dir.Path() / "ANNIVO.INI");
-    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir.Path() / "ANNIVO.INI");
-    EXPECT_EQ(CIniFile("annivo.ini").GetInt("Settings", "ActiveView", 0), 2);
 }
 
 TEST_F(CIniFileTest, StringsAreCutAt259BytesAndSectionsAt1024) {
@@ -79,19 +67,12 @@ TEST_F(CIniFileTest, StringsAreCutAt259BytesAndSectionsAt1024) {
     EXPECT_EQ(ini.GetSectionValue("S", "B"), std::string(1024 - 603 - 2 - 2, 'b'));
     EXPECT_EQ(ini.GetSectionValue("S", "C"), "");
     EXPECT_EQ(ini.SectionKeys(), (Strings{"A", "B"}));
-    // "A=" + 1020 bytes and its zero leave just the final zero; one more byte is cut.
-    for (const std::size_t size : {1020u, 1021u}) {
-        Store("[S]|A=" + std::string(size, 'a'));
-        EXPECT_EQ(ini.GetSectionValue("S", "A").size(), 1020u) << size;
-    }
     // Entries in file order, comments left out, a bare line as a value with an empty key.
     Store("[Mail]|Subject=生日|; note||bare entry|Content=a=b==|");
     ini.ReadSection("mail");
     EXPECT_EQ(ini.SectionKeys(), (Strings{"Subject", "", "Content"}));
     EXPECT_EQ(ini.SectionValues(), (Strings{"生日", "bare entry", "a=b=="}));
     EXPECT_EQ(ini.GetSectionValue("Mail", "content"), ""); // exact key only
-    ini.ReadSection("Absent");
-    EXPECT_TRUE(ini.SectionKeys().empty() && ini.SectionValues().empty());
 }
 
 TEST_F(CIniFileTest, WriteChangesOnlyItsOwnLine) {
@@ -115,6 +96,12 @@ TEST_F(CIniFileTest, WriteChangesOnlyItsOwnLine) {
     EXPECT_FALSE(ini.WriteString("Mail", "Sub=ject", "x"));
     EXPECT_FALSE(ini.WriteString("Ma]il", "Subject", "x"));
     EXPECT_EQ(ReadBytes(path), expected);
+
+    // Either spelling of the name is the one file, whatever spelling it has on disk.
+    std::filesystem::rename(path, dir.Path() / "ANNIVO.INI");
+    EXPECT_EQ(CIniFile("Annivo.ini").GetString("Mail", "Subject", ""), "祝你生日快乐");
+    ASSERT_TRUE(CIniFile("annivo.ini").WriteString("Settings", "ActiveView", "3"));
+    EXPECT_EQ(CIniFile("Annivo.ini").Path(), dir.Path() / "ANNIVO.INI");
     const ScopedEnv missing("ANNIVO_HOME", dir.File("no-such-dir"));
     EXPECT_FALSE(CIniFile("annivo.ini").WriteString("A", "k", "v"));
 }

@@ -6,17 +6,14 @@
 #include "Printers.h"
 #include "SeededDatabase.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
 using Strings = std::vector<std::string>;
 
-TEST(CAdoDatabase, ReadsColumnsWithTheUsualConversions) {
+TEST(CAdoDatabase, ReadsColumnsWithTheUsualConversionsAndSurvivesFailures) {
     const SeededDatabase seeded;
     seeded.Run("Insert Into TiXing (m_Name, m_Date, m_Ahead, m_IsVailid, m_Email) "
                "Values ('张三', '2011-09-09 23:59:59', 33, -1, NULL)");
@@ -29,30 +26,27 @@ TEST(CAdoDatabase, ReadsColumnsWithTheUsualConversions) {
     EXPECT_EQ(db.GetCollect("m_Ahead").AsInt(), 33);
     EXPECT_EQ(db.GetCollect("m_IsVailid").AsYesNo(), 1); // a stored true of -1
     const DbValue null = db.GetCollect("m_Email");
-    EXPECT_TRUE(null.IsNull() && null.AsString() == "" && null.AsInt() == 0);
-    EXPECT_FALSE(null.AsDateTime().IsValid());
+    EXPECT_TRUE(null.IsNull() && null.AsString() == "" && !null.AsDateTime().IsValid());
     EXPECT_THROW(db.GetCollect("m_Missing"), DbError);
     db.MoveNext();
-    EXPECT_TRUE(db.IsEOF());
     db.MoveNext(); // harmless at the end
-    db.Execute("Update TiXing Set m_Ahead=32 Where ID=1");
-    EXPECT_EQ(db.GetRecordCount(), -1);
-    EXPECT_TRUE(db.IsEOF() && db.GetCollect("m_Name").IsEmpty());
-    db.Execute("select * from TiXing Where m_Name='nobody'");
-    EXPECT_EQ(db.GetRecordCount(), 0);
     EXPECT_TRUE(db.IsEOF());
+    EXPECT_THROW(db.Execute("Selec * from TiXing"), DbError);
+    db.Execute("select * from TiXing Where m_Name='nobody'"); // still usable after a failure
+    EXPECT_TRUE(db.GetRecordCount() == 0 && db.IsEOF());
+
+    CAdoDatabase missing(seeded.Dir().File("no-such.db"));
+    EXPECT_THROW(missing.Open(), DbError);
+    EXPECT_FALSE(std::filesystem::exists(seeded.Dir().File("no-such.db")));
 }
 
 TEST(CAdoDatabase, JetFormsAreTranslated) {
     const SeededDatabase db;
-    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('晚',#1990-12-01 23:59:59#,1)");
-    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('早',#1960-01-31#,1)");
-    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('联系人',#1950-01-01#,0)");
-    db.Run("Insert Into TiXing(m_Name,m_Date,m_IsVailid) Values('中',#1975-7-4 8:00:00#,1)");
-    EXPECT_EQ(db.Column("Select * from TiXing Where m_IsVailid=1 Order By m_Date", "m_Name"),
+    db.Run("Insert Into TiXing(m_Name,m_Date) Values('晚',#1990-12-01 23:59:59#),"
+           "('早',#1960-01-31#),('中',#1975-7-4 8:00:00#)");
+    EXPECT_EQ(db.Column("Select * from TiXing Order By m_Date", "m_Name"),
               (Strings{"早", "中", "晚"}));
-    EXPECT_EQ(db.Value("select * from TiXing Where m_Date=#1975-07-04 08:00:00#", "m_Date"),
-              "1975-07-04 08:00:00");
+    EXPECT_EQ(db.Value("select * from TiXing Where m_Date=#1975-07-04 08:00:00#", "m_Name"), "中");
     const std::pair<const char*, const char*> values[] = {
         {"m_Content='#1 \"x\"'", "#1 \"x\""}, // '#' and '"' inside a quoted value are data
         {"m_Content='007.50'", "007.50"},     // text columns keep texts that look like numbers
@@ -62,7 +56,7 @@ TEST(CAdoDatabase, JetFormsAreTranslated) {
         EXPECT_EQ(db.Value("select * from TiXing Where ID=1", "m_Content"), stored) << set;
     }
     db.Run("Delete * From TiXing Where ID=1");
-    EXPECT_EQ(db.Column("select * from TiXing", "ID"), (Strings{"2", "3", "4"}));
+    EXPECT_EQ(db.Column("select * from TiXing", "ID"), (Strings{"2", "3"}));
     EXPECT_THROW(db.Run("Update TiXing Set m_Date=#2011-02-30# Where ID=2"), DbError);
 }
 
@@ -72,7 +66,6 @@ TEST(CAdoDatabase, ExactlyOneStatementRunsAndUnquotedValuesMustBeNumbersOrDates)
     EXPECT_THROW(db.Run("Update TiXing Set m_Ahead=1 Where ID=1; Delete From TiXing"), DbError);
     EXPECT_EQ(db.Value("select * from TiXing", "m_Name"), "甲");
     EXPECT_NO_THROW(db.Run("Update TiXing Set m_Ahead=1 Where ID=1;"));
-    EXPECT_THROW(db.Run(""), DbError);
 
     for (const char* good : {"12", "#2011-09-09 23:59:59#"})
         EXPECT_EQ(SqlFormat("ID=%s", std::string(good)), std::string("ID=") + good);
@@ -84,74 +77,57 @@ TEST(CAdoDatabase, ExactlyOneStatementRunsAndUnquotedValuesMustBeNumbersOrDates)
               "100% a='x\"y''',b=\"x\"\"y'\",c=7");
 }
 
-TEST(CAdoDatabase, FailuresCarrySqliteMessagesAndCreateNothing) {
-    const SeededDatabase seeded;
-    CAdoDatabase missing(seeded.Dir().File("no-such.db"));
-    EXPECT_THAT([&] { missing.Open(); },
-                ThrowsMessage<DbError>(HasSubstr("unable to open database file")));
-    EXPECT_FALSE(std::filesystem::exists(seeded.Dir().File("no-such.db")));
-    CAdoDatabase db(seeded.Path());
-    db.Open();
-    EXPECT_THAT([&] { db.Execute("select * from NoSuchTable"); },
-                ThrowsMessage<DbError>(HasSubstr("no such table: NoSuchTable")));
-    EXPECT_THROW(db.Execute("Selec * from TiXing"), DbError);
-    db.Execute("select * from MySetting"); // still usable after a failure
-    EXPECT_EQ(db.GetRecordCount(), 1);
-}
-
 TEST(CAdoDatabase, TwoWritersAtOnceBothSucceed) {
     const SeededDatabase db;
-    auto writer = [&db](int base, std::string* error) {
+    std::string errors[2];
+    auto writer = [&](int w) {
         try {
-            for (int i = base; i < base + 150; ++i)
-                db.Run(SqlFormat("Insert Into TiXing (m_Name, m_Ahead) Values ('%s', %d)",
-                                 "w" + std::to_string(i), i));
+            for (int i = 0; i < 150; ++i)
+                db.Run(SqlFormat("Insert Into TiXing (m_Name, m_Ahead) Values ('w%d', %d)", w, i));
         } catch (const DbError& e) {
-            *error = e.what();
+            errors[w] = e.what();
         }
     };
-    std::string errorA, errorB;
-    std::thread a(writer, 1000, &errorA), b(writer, 2000, &errorB);
+    std::thread a(writer, 0), b(writer, 1);
     a.join();
     b.join();
-    EXPECT_EQ(errorA + errorB, "");
+    EXPECT_EQ(errors[0] + errors[1], "");
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 300u);
 }
 
 // The reminder editor, address book, festival editor and settings statements.
 TEST(SqlTexts, NamesWithQuotesBackslashesAndFourByteCharactersStayIntact) {
     const SeededDatabase db;
+    auto row = [&db](const std::string& sql, std::initializer_list<const char*> columns) {
+        std::string values;
+        for (const char* column : columns)
+            values += db.Value(sql, column) + "|";
+        return values;
+    };
     const std::string byName = "select * from TiXing Where m_Name='%s'";
-    const std::string renameCheck = "Select * from TiXing Where m_Name='%s' And m_Name<>'%s'";
-    const std::size_t festivals =
-        db.Column("Select * From Festival Order By Class", "Class").size();
+    const std::size_t festivals = db.Column("Select * From Festival", "Class").size();
     // "𠀀" and "😀" take four bytes in GB18030.
     for (const std::string name : {"O'Brien", "''", "\"引号\"张", "back\\slash", "𠀀丽", "😀小明",
                                    "'; DROP TABLE TiXing; --", "%s%d"}) {
         SCOPED_TRACE(name);
-        // The reminder editor: insert, rename check and update by ID.
         const std::string content = name + "，生日快乐！\r\n第二行";
         db.Run(SqlFormat("InSert InTo TiXing(m_State,m_Name,m_Date,m_SoundPath,m_Content,m_Ahead)"
                          "Values('%s','%s',%s,'%s','%s',%s)",
                          "生效", name, std::string("#1980-09-12 23:59:59#"), name + ".mp3", content,
                          std::string("33")));
         const std::string id = db.Value(SqlFormat(byName, name), "ID");
-        const std::string byId = "select * from TiXing Where ID=" + id;
-        EXPECT_EQ(db.Value(byId, "m_SoundPath") + db.Value(byId, "m_Content") +
-                      db.Value(byId, "m_Date"),
-                  name + ".mp3" + content + "1980-09-12 23:59:59");
-        EXPECT_EQ(db.Column(SqlFormat(renameCheck, name, "别人"), "ID"), Strings{id});
-        EXPECT_TRUE(db.Column(SqlFormat(renameCheck, name, name), "ID").empty());
+        EXPECT_EQ(
+            row("select * from TiXing Where ID=" + id, {"m_SoundPath", "m_Content", "m_Date"}),
+            name + ".mp3|" + content + "|1980-09-12 23:59:59|");
         db.Run(SqlFormat("Update TiXing Set m_State='%s',m_Title='%s',m_Ahead=%s Where ID=%s",
                          "进行", name + "'二", std::string("52"), id));
         // The address book: update and delete by name; a 1925 birth keeps its year.
         db.Run(
             SqlFormat("Update TiXing Set m_Name='%s',m_Date=%s,m_CompAddr='%s' Where m_Name='%s'",
                       "新" + name, std::string("#1925-06-01#"), name, name));
-        const std::string renamed = SqlFormat(byName, "新" + name);
-        EXPECT_EQ(db.Value(renamed, "m_Title") + db.Value(renamed, "m_Ahead") +
-                      db.Value(renamed, "m_Date") + db.Value(renamed, "m_CompAddr"),
-                  name + "'二52" + "1925-06-01 00:00:00" + name);
+        EXPECT_EQ(
+            row(SqlFormat(byName, "新" + name), {"m_Title", "m_Ahead", "m_Date", "m_CompAddr"}),
+            name + "'二|52|1925-06-01 00:00:00|" + name + "|");
         db.Run(SqlFormat("Delete * From TiXing Where m_Name='%s'", "新" + name));
         EXPECT_TRUE(db.Column("SELECT   *  FROM  TiXing", "ID").empty());
 
@@ -165,24 +141,19 @@ TEST(SqlTexts, NamesWithQuotesBackslashesAndFourByteCharactersStayIntact) {
                          "FestivalName='%s' Where 编号=%d",
                          2, 1, 2, 29, name + "节", key));
         const std::string byKey = "Select * From Festival Where 编号=" + std::to_string(key);
-        EXPECT_EQ(db.Value(byKey, "Class") + db.Value(byKey, "GorN") + db.Value(byKey, "Month") +
-                      db.Value(byKey, "Day") + db.Value(byKey, "FestivalName"),
-                  "21229" + name + "节");
+        EXPECT_EQ(row(byKey, {"Class", "GorN", "Month", "Day", "FestivalName"}),
+                  "2|1|2|29|" + name + "节|");
         db.Run(SqlFormat("Delete * From Festival Where 编号=%d", key));
-        EXPECT_EQ(db.Value(byKey, "编号"), "(no row)");
 
         // Settings: passwords are stored in double quotes, the others in single ones.
         db.Run(SqlFormat("Update MySetting Set m_Name='%s',m_UserName='%s',m_Password=\"%s\","
                          "m_UnLockPwd=\"%s\",m_IsLock=%d",
                          name, name, name + "\"#%", name, 1));
-        const std::string settings = "Select * From MySetting";
-        EXPECT_EQ(db.Value(settings, "m_Name") + db.Value(settings, "m_UserName") +
-                      db.Value(settings, "m_Password") + db.Value(settings, "m_UnLockPwd"),
-                  name + name + name + "\"#%" + name);
+        EXPECT_EQ(row("Select * From MySetting", {"m_Name", "m_Password", "m_UnLockPwd"}),
+                  name + "|" + name + "\"#%|" + name + "|");
     }
-    EXPECT_EQ(db.Column("Select * from Festival Order By Class", "Class").size(), festivals)
+    EXPECT_EQ(db.Column("Select * from Festival", "Class").size(), festivals)
         << "each delete removed its own row only";
-    EXPECT_EQ(db.Column("Select * From MySetting", "m_Name").size(), 1u);
 }
 
 } // namespace
