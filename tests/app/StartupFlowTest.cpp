@@ -3,8 +3,8 @@
 #include "app/CAnnivoApp.h"
 #include "app/CMainView.h"
 #include "platform/Autostart.h"
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+
+#include "SeededDatabase.h"
 
 namespace {
 
@@ -28,15 +28,9 @@ TEST_F(StartupFlow, FirstAppearanceFollowsAutostartProfileDirectoryAndLock) {
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(index++);
-        std::filesystem::remove(program.Path() / "data.db");
-        CreateDatabaseFromSeed((program.Path() / "data.db").string());
-        {
-            CAdoDatabase db((program.Path() / "data.db").string());
-            db.Open();
-            db.Execute(SqlFormat("Update MySetting Set m_IsLock=%d,m_UnLockPwd='pw'", c.lock));
-            db.Execute("Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values "
-                       "('张三','1980-09-12 00:00:00','阳历',33)");
-        }
+        const SeededDatabase db;
+        db.Run(SqlFormat("Update MySetting Set m_IsLock=%d,m_UnLockPwd='pw'", c.lock));
+        db.Run("Insert Into TiXing (m_Name) Values ('张三')");
         WriteBytes(program.Path() / "annivo.ini",
                    "[Settings]\nActiveView=" + std::to_string(c.activeView) + "\n");
         RemoveAutostart();

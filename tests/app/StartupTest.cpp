@@ -43,47 +43,42 @@ TEST_F(StartupTest, SettingsDefaultWithoutAFileAndCreateNone) {
 }
 
 TEST(Startup, ProfileDirectoryIsUserProfileOrElseHome) {
-    const struct {
-        const char *workingDirectory, *userProfile, *home;
-        bool expected;
-    } cases[] = {{"/home/u", nullptr, "/home/u", true},    {"/home/u", nullptr, "/home/u/", true},
-                 {"/home/u", "/home/u", "/x", true},       {"/home/u", "/x", "/home/u", false},
-                 {"/home/u/x", nullptr, "/home/u", false}, {"/home/U", nullptr, "/home/u", false},
-                 {"/home/u", nullptr, nullptr, false},     {"/home/u", "", "/home/u", false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(IsProfileDirectory(c.workingDirectory, c.userProfile, c.home), c.expected)
-            << c.workingDirectory << " " << (c.userProfile ? c.userProfile : "-");
+    // Working directory, USERPROFILE, HOME: the answer.
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
+        {"/home/u", nullptr, "/home/u/", true}, {"/home/u", "/home/u", "/x", true},
+        {"/home/u", "/x", "/home/u", false},    {"/home/u/x", nullptr, "/home/u", false},
+        {"/home/U", nullptr, "/home/u", false}, {"/home/u", nullptr, nullptr, false},
+        {"/home/u", "", "/home/u", false}};
+    for (const auto& [workingDirectory, userProfile, home, expected] : cases)
+        EXPECT_EQ(IsProfileDirectory(workingDirectory, userProfile, home), expected)
+            << workingDirectory << " " << (userProfile ? userProfile : "-") << " " << home;
 }
 
 TEST_F(StartupTest, AutostartCheckOffersToCorrectAnEntryForAnotherCopy) {
     const std::string here = g_ExePath, old = "/old/place/annivo";
-    const struct {
-        std::optional<std::string> entry;
-        std::optional<PromptAnswer> answer; // the question is asked when set
-        int autoStart;
-        std::optional<std::string> entryAfter;
-    } cases[] = {{std::nullopt, std::nullopt, 0, std::nullopt},
-                 {here, std::nullopt, 1, here},
-                 {old, PromptAnswer::Yes, 1, here},
-                 {old, PromptAnswer::No, 1, old}};
-    for (const auto& c : cases) {
-        const std::string label = c.entry.value_or("no entry");
+    using Entry = std::optional<std::string>;
+    // The entry, the answer to the question (asked when set), then g_AutoStart and the entry.
+    const std::tuple<Entry, std::optional<PromptAnswer>, int, Entry> cases[] = {
+        {std::nullopt, std::nullopt, 0, std::nullopt},
+        {here, std::nullopt, 1, here},
+        {old, PromptAnswer::Yes, 1, here},
+        {old, PromptAnswer::No, 1, old}};
+    for (const auto& [entry, answer, autoStart, entryAfter] : cases) {
+        SCOPED_TRACE(entry.value_or("no entry"));
         RemoveAutostart();
-        ASSERT_TRUE(!c.entry || WriteAutostart(*c.entry));
+        ASSERT_TRUE(!entry || WriteAutostart(*entry));
         ScriptedPrompter prompter;
-        if (c.answer)
-            prompter.answers.push_back(*c.answer);
+        if (answer)
+            prompter.answers.push_back(*answer);
         CheckAutostart(prompter);
-        EXPECT_EQ(g_AutoStart, c.autoStart) << label;
-        EXPECT_EQ(ReadAutostart(), c.entryAfter) << label;
-        ASSERT_EQ(prompter.asked.size(), c.answer ? 1u : 0u) << label;
-        if (c.answer) {
-            const ScriptedPrompter::Asked& asked = prompter.asked[0];
-            EXPECT_EQ(asked.text + asked.caption,
-                      "随机启动的路径有误，是否调整？" + std::string(kAppTitle));
-            EXPECT_TRUE(asked.buttons == PromptButtons::YesNo &&
+        EXPECT_EQ(g_AutoStart, autoStart);
+        EXPECT_EQ(ReadAutostart(), entryAfter);
+        ASSERT_EQ(prompter.asked.size(), answer ? 1u : 0u);
+        for (const ScriptedPrompter::Asked& asked : prompter.asked)
+            EXPECT_TRUE(asked.text + asked.caption ==
+                            "随机启动的路径有误，是否调整？" + std::string(kAppTitle) &&
+                        asked.buttons == PromptButtons::YesNo &&
                         asked.icon == PromptIcon::Question);
-        }
     }
     // A configuration directory below a plain file can be neither read nor made.
     WriteBytes(dir.Path() / "blocker", "x");

@@ -34,12 +34,9 @@ TEST(SolarTerms, EachYearHasExactly24TermDays) {
 
 TEST(SolarTerms, TrueDaysWhereTheMeanModelIsOffAndDaysWithout) {
     // Outside the table (1949, 2051) the mean model stays within a day of the true dates.
-    for (const std::string c :
-         {"2011-01-06小寒", "2011-02-04立春", "2011-04-05清明", "2011-06-22夏至", "2011-12-22冬至",
-          "2012-01-06小寒", "2012-03-05惊蛰", "2012-03-20春分", "2012-12-21冬至", "1950-01-06小寒",
-          "1950-12-22冬至", "1951-12-23冬至", "2049-01-05小寒", "2049-12-21冬至", "2011-01-05",
-          "1951-12-22",     "2100-01-01",     "1949-01-05小寒", "1949-12-22冬至", "2051-01-05小寒",
-          "2051-06-21夏至", "9999-12-31"})
+    for (const std::string c : {"2011-01-06小寒", "2012-03-20春分", "1951-12-23冬至", "2011-01-05",
+                                "1951-12-22", "2100-01-01", "1949-01-05小寒", "1949-12-22冬至",
+                                "2051-01-05小寒", "2051-06-21夏至", "9999-12-31"})
         EXPECT_EQ(SolarTermName(DateTime::Parse(c.substr(0, 10))), c.substr(10)) << c;
     EXPECT_EQ(SolarTermName(DateTime()) + SolarTermNameByIndex(0) + SolarTermNameByIndex(25), "");
 }

@@ -1,10 +1,7 @@
-#include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
-#include "controls/ResourceImages.h"
 
 #include "ScriptedPrompter.h"
 
-#include <QAction>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -56,24 +53,6 @@ TEST(HyperLink, OnlyTheLinkIsBlueAndOpensAndStaysVisitedUntilNewText) {
     static_cast<QLabel&>(link).setText("[url]http://example.com/[/url]"); // bypassing ours
     click(0);
     EXPECT_EQ(opened.back(), "http://example.com/");
-}
-
-TEST(ColorToolBar, CutsOneStripIntoTheButtonsPictures) {
-    CColorToolBar bar;
-    std::vector<QAction*> buttons;
-    for (int i = 0; i < 4; ++i) {
-        buttons.push_back(bar.addAction(QString::number(i)));
-        if (i == 2)
-            bar.addSeparator(); // separators take no picture
-    }
-    ASSERT_TRUE(bar.SetTrueColorImages(24, kBitmapToolbar, kBitmapToolbar, kBitmapToolbar));
-    buttons.push_back(bar.addAction("added later"));
-    const auto pictures = CutImageStrip(RenderBitmap(kBitmapToolbar, {120, 24}), 24);
-    ASSERT_EQ(pictures.size(), 5u);
-    EXPECT_NE(pictures[0].toImage(), pictures[1].toImage());
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(buttons[i]->icon().pixmap(24).toImage(), pictures[i].toImage()) << i;
-    EXPECT_FALSE(bar.SetTrueColorImages(24, 999, kBitmapToolbar, 0));
 }
 
 } // namespace

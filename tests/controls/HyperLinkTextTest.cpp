@@ -32,27 +32,4 @@ TEST(HyperLinkMarkup, SplitsTextIntoPlainAndLinkSegments) {
     }
 }
 
-TEST(HyperLinkPlacement, AlignsTheLineAndClipsToTheClient) {
-    struct Case {
-        HyperLinkAlignment alignment;
-        int clientWidth, x, y;
-    };
-    const Case cases[] = {
-        {{false, false, false}, 100, 0, 0}, {{true, false, false}, 100, 20, 0},
-        {{true, true, false}, 100, 40, 0}, // right wins
-        {{false, false, true}, 100, 0, 4},  {{true, false, false}, 40, -10, 0},
-    };
-    for (const Case& c : cases) {
-        const auto placed =
-            PlaceHyperLinkSegments({10, 50}, 60, 12, c.clientWidth, 20, c.alignment);
-        EXPECT_EQ(placed.at(1).x, c.x + 10) << c.clientWidth;
-        EXPECT_EQ(placed[1].rect, (HyperLinkRect{std::max(c.x + 10, 0), c.y,
-                                                 std::min(c.x + 60, c.clientWidth), c.y + 12}));
-    }
-    // Beyond the right edge, or of no width: no point is inside.
-    const auto clipped = PlaceHyperLinkSegments({10, 20, 0, 30}, 60, 12, 25, 12, {});
-    EXPECT_FALSE(clipped[2].rect.Contains(30, 5));
-    EXPECT_FALSE(clipped[3].rect.Contains(26, 5));
-}
-
 } // namespace

@@ -31,14 +31,9 @@ public:
         return answer;
     }
     // File dialogs are cancelled.
-    std::string ChooseOpenFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string ChooseSaveFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
+    using S = const std::string&;
+    std::string ChooseOpenFile(S, S, S) override { return {}; }
+    std::string ChooseSaveFile(S, S, S) override { return {}; }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
