@@ -53,7 +53,6 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
         // A stored true of -1 reads as 1; the built-in account replaces the sender.
         {own + "0", true, "", "|unlock|1|0|me@163.com|me|secret|smtp.163.com|10110|inbox@qq.com"},
         {own + "1", true, "", "|unlock|1|1|" + builtIn + "|10110|inbox@qq.com"},
-        {"", false, "", "1"},
         {"rm", true, "unable to open database file", untouched},
         {"rm", false, "unable to open database file", "0"},
         {"DROP TABLE MySetting", true, "no such table: MySetting", untouched},
@@ -91,9 +90,9 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
                 << "the table keeps the user's own account";
             continue;
         }
-        EXPECT_NE(prompter.asked[0].text.find(c.told), std::string::npos) << prompter.asked[0].text;
-        EXPECT_EQ(prompter.asked[0].caption, kAppTitle);
-        EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
+        const ScriptedPrompter::Asked& told = prompter.asked[0];
+        EXPECT_NE(told.text.find(c.told), std::string::npos) << told.text;
+        EXPECT_TRUE(told.caption == kAppTitle && told.buttons == PromptButtons::Ok);
     }
 }
 

@@ -49,32 +49,28 @@ TEST_F(MainFrame, ViewCommandsSwitchViewsAndRememberTheChoice) {
 }
 
 TEST_F(MainFrame, TogglesStoreTheirChoiceAndTwiceRestores) {
-    auto stored = [this](const char* key) { return Ini().find(key) != std::string::npos; };
-    const struct {
-        int command;
-        std::function<std::string()> effect;
-        std::string before, after;
-    } cases[] = {
-        {kCmdAutostart, [] { return std::to_string(g_AutoStart) + ReadAutostart().value_or("-"); },
-         "0-", "1" + g_ExePath},
-        {kCmdRunOnce, [&] { return std::to_string(g_RunOnce) + (stored("RunOnce=1") ? "+" : "-"); },
-         "0-", "1+"},
-        // The stored value flips; the running flag waits for the next start.
-        {kCmdAutoUpdate,
-         [&] { return std::to_string(g_AutoUpdate) + (stored("AutoUpdate=1") ? "+" : "-"); }, "0-",
-         "0+"},
-    };
     CMainFrame& f = MakeFrame();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.command);
-        QAction* toggle = f.Command(c.command);
-        EXPECT_EQ(c.effect(), c.before);
-        toggle->trigger();
-        EXPECT_EQ(c.effect(), c.after);
-        EXPECT_TRUE(toggle->isChecked());
-        toggle->trigger();
-        EXPECT_EQ(c.effect(), c.before);
-        EXPECT_FALSE(toggle->isChecked());
+    // The running flags and the autostart entry | stored RunOnce, AutoUpdate | menu ticks.
+    auto state = [this, &f] {
+        std::string s = std::to_string(g_AutoStart) + std::to_string(g_RunOnce) +
+                        std::to_string(g_AutoUpdate) + ReadAutostart().value_or("") + "|";
+        for (const char* key : {"RunOnce=1", "AutoUpdate=1"})
+            s += Ini().find(key) != std::string::npos ? "+" : "-";
+        for (int id : {kCmdAutostart, kCmdRunOnce, kCmdAutoUpdate})
+            s += f.Command(id)->isChecked() ? "+" : "-";
+        return s;
+    };
+    const std::string initial = state();
+    EXPECT_EQ(initial, "000|-----");
+    // The running AutoUpdate waits for the next start.
+    const std::pair<int, std::string> toggles[] = {{kCmdAutostart, "100" + g_ExePath + "|--+--"},
+                                                   {kCmdRunOnce, "010|+--+-"},
+                                                   {kCmdAutoUpdate, "000|-+--+"}};
+    for (const auto& [command, after] : toggles) {
+        f.Command(command)->trigger();
+        EXPECT_EQ(state(), after) << command;
+        f.Command(command)->trigger();
+        EXPECT_EQ(state(), initial) << command;
     }
 }
 

@@ -110,9 +110,6 @@ TEST_F(MediaPlayerTest, PlaysWaveAndMidiOnceToTheirEnd) {
 TEST_F(MediaPlayerTest, StopCloseAndFilesThatCannotBePlayed) {
     MediaPlayer first, second;
     ASSERT_TRUE(first.Open(tune) && first.Play()) << first.Error();
-    first.Stop();
-    EXPECT_FALSE(first.IsPlaying());
-    ASSERT_TRUE(first.Play()); // again from the start
     // One music stream: the player started last is heard, and the other
     // player's stop or close leaves it alone.
     ASSERT_TRUE(second.Open(tune) && second.Play()) << second.Error();

@@ -47,14 +47,12 @@ TEST(CAdoDatabase, JetFormsAreTranslated) {
     EXPECT_EQ(db.Column("Select * from TiXing Order By m_Date", "m_Name"),
               (Strings{"早", "中", "晚"}));
     EXPECT_EQ(db.Value("select * from TiXing Where m_Date=#1975-07-04 08:00:00#", "m_Name"), "中");
-    const std::pair<const char*, const char*> values[] = {
-        {"m_Content='#1 \"x\"'", "#1 \"x\""}, // '#' and '"' inside a quoted value are data
-        {"m_Content='007.50'", "007.50"},     // text columns keep texts that look like numbers
-        {"m_Content=\"0138\"", "0138"}};
-    for (const auto& [set, stored] : values) {
-        db.Run(std::string("Update TiXing Set ") + set + " Where ID=1");
-        EXPECT_EQ(db.Value("select * from TiXing Where ID=1", "m_Content"), stored) << set;
-    }
+    // '#' and '"' inside a quoted value are data; texts that look like numbers stay texts.
+    db.Run("Update TiXing Set m_Content='#1 \"x\"',m_Title=\"0138\",m_Email='007.50' Where ID=1");
+    EXPECT_EQ(db.Value("select * from TiXing Where ID=1", "m_Content") + "|" +
+                  db.Value("select * from TiXing Where ID=1", "m_Title") + "|" +
+                  db.Value("select * from TiXing Where ID=1", "m_Email"),
+              "#1 \"x\"|0138|007.50");
     db.Run("Delete * From TiXing Where ID=1");
     EXPECT_EQ(db.Column("select * from TiXing", "ID"), (Strings{"2", "3"}));
     EXPECT_THROW(db.Run("Update TiXing Set m_Date=#2011-02-30# Where ID=2"), DbError);
@@ -140,8 +138,8 @@ TEST(SqlTexts, NamesWithQuotesBackslashesAndFourByteCharactersStayIntact) {
         db.Run(SqlFormat("Update Festival Set [Class]=%d,GorN=%d,[Month]=%d,[Day]=%d,"
                          "FestivalName='%s' Where 编号=%d",
                          2, 1, 2, 29, name + "节", key));
-        const std::string byKey = "Select * From Festival Where 编号=" + std::to_string(key);
-        EXPECT_EQ(row(byKey, {"Class", "GorN", "Month", "Day", "FestivalName"}),
+        EXPECT_EQ(row("Select * From Festival Where 编号=" + std::to_string(key),
+                      {"Class", "GorN", "Month", "Day", "FestivalName"}),
                   "2|1|2|29|" + name + "节|");
         db.Run(SqlFormat("Delete * From Festival Where 编号=%d", key));
 
