@@ -4,7 +4,6 @@
 #include "TsvFile.h"
 
 #include <gtest/gtest.h>
-#include <map>
 
 namespace {
 
@@ -17,18 +16,6 @@ TEST(SolarTerms, AgreesWithEveryRowOfTheTermFile) {
         EXPECT_EQ(SolarTermName(day), row[2]) << row[3];
         EXPECT_EQ(SolarTermName(day.AddSeconds(86399)), row[2]) << "time of day is ignored";
         EXPECT_EQ(SolarTermNameByIndex(std::stoi(row[1])), row[2]);
-    }
-}
-
-TEST(SolarTerms, EachYearHasExactly24TermDays) {
-    for (int year = 1900; year <= 2100; ++year) {
-        std::map<std::string, int> seen;
-        for (DateTime d(year, 1, 1); d.Year() == year; d = d.AddDays(1))
-            if (const std::string name = SolarTermName(d); !name.empty())
-                ++seen[name];
-        ASSERT_EQ(seen.size(), 24u) << year;
-        for (const auto& [name, count] : seen)
-            EXPECT_EQ(count, 1) << year << " " << name;
     }
 }
 
