@@ -2,7 +2,6 @@
 
 #include "app/AppInfo.h"
 #include "app/BuiltInAccount.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 
 #include "FixedClock.h"

@@ -21,21 +21,24 @@ TEST(HyperLink, OnlyTheLinkIsBlueAndOpensAndStaysVisitedUntilNewText) {
     link.resize(400, 24);
     link.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&link));
-    auto blue = [&link](int segment) { // pixels of the link colour in the segment
+    auto blueRow = [&link](int segment) { // the most link-coloured pixels in one row
         const QImage image = link.grab().toImage();
         const QRect area = link.SegmentRect(segment);
-        int count = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
+        int widest = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            int count = 0;
             for (int x = area.left(); x <= area.right(); ++x)
                 count += image.valid(x, y) && image.pixel(x, y) == qRgb(0, 0, 255);
-        return count;
+            widest = std::max(widest, count);
+        }
+        return widest;
     };
     auto click = [&link](int segment) {
         QTest::mouseClick(&link, Qt::LeftButton, {}, link.SegmentRect(segment).center());
     };
     ASSERT_EQ(link.SegmentCount(), 3);
-    EXPECT_EQ(blue(0), 0);
-    EXPECT_GE(blue(1), link.SegmentRect(1).width() - 2); // at least the underline
+    EXPECT_EQ(blueRow(0), 0);
+    EXPECT_GE(blueRow(1), link.SegmentRect(1).width() - 2); // the underline
     click(2);
     EXPECT_TRUE(opened.empty());
     click(1);

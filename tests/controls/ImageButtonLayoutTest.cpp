@@ -11,10 +11,11 @@ TEST(ImageButtonLayout, PictureAndCaptionAreCentredTogether) {
         int width, gap, imageWidth;
         bool pressed, enabled;
         ButtonPoint image, caption;
-    } cases[] = {
-        {80, 3, 18, false, true, {14, 3}, {35, 5}},  {80, 3, 18, true, true, {15, 4}, {36, 6}},
-        {80, 3, 18, false, false, {14, 3}, {35, 5}}, {80, 0, 0, false, true, {25, 3}, {25, 5}},
-        {21, 0, 0, false, true, {-4, 3}, {-4, 5}}};
+    } cases[] = {{80, 3, 18, false, true, {14, 3}, {35, 5}},
+                 {80, 3, 18, true, true, {15, 4}, {36, 6}},
+                 {80, 3, 18, false, false, {14, 3}, {35, 5}},
+                 {80, 0, 0, false, true, {25, 3}, {25, 5}},
+                 {21, 0, 0, false, true, {-4, 3}, {-4, 5}}};
     for (const auto& c : cases) {
         const ImageButtonLayout layout =
             LayOutImageButton({c.width, 24, c.gap, c.imageWidth, 18, 30, 14, c.pressed, c.enabled});

@@ -1,6 +1,4 @@
 #include "reminders/LoadReminderList.h"
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
 
 #include "FixedClock.h"
 #include "Printers.h"
