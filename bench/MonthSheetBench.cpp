@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,46 +21,8 @@ public:
     DateTime Now() const override { return DateTime(2011, 1, 15, 9, 30); }
 };
 
-// Any message would mean the load failed; the benchmark then reports it.
-class CountingPrompter final : public Prompter {
-public:
-    int told = 0;
-    PromptAnswer Ask(const std::string&, const std::string&, PromptButtons, PromptIcon) override {
-        ++told;
-        return PromptAnswer::Ok;
-    }
-    std::string ChooseOpenFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string ChooseSaveFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-};
-
-class PeopleDirectory {
-public:
-    PeopleDirectory()
-        : m_Path(std::filesystem::temp_directory_path() /
-                 ("annivo-bench-month-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(m_Path);
-        std::filesystem::create_directories(m_Path);
-        m_Database = MakePeopleDatabase(m_Path, kPeople);
-    }
-    ~PeopleDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_Path, ignored);
-    }
-    const std::string& Database() const { return m_Database; }
-
-private:
-    std::filesystem::path m_Path;
-    std::string m_Database;
-};
-
 void BM_FillMonthWithTenThousandPeople(benchmark::State& state) {
-    const PeopleDirectory people;
+    const PeopleDirectory people(kPeople);
     const FixedNow clock;
     CountingPrompter prompter;
     CMonthSheet sheet(clock, prompter, people.Database());
@@ -76,7 +37,7 @@ void BM_FillMonthWithTenThousandPeople(benchmark::State& state) {
 }
 
 void BM_SqliteAloneStepsThroughTheBirthdayQuery(benchmark::State& state) {
-    const PeopleDirectory people;
+    const PeopleDirectory people(kPeople);
     sqlite3* db = nullptr;
     sqlite3_open_v2(people.Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     for (auto _ : state) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <random>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace {
@@ -100,4 +101,17 @@ std::string MakePeopleDatabase(const std::filesystem::path& directory, std::size
     CreateDatabaseFromSeed(path);
     InsertPeople(path, GeneratePeople(count, seed));
     return path;
+}
+
+PeopleDirectory::PeopleDirectory(std::size_t count)
+    : m_Path(std::filesystem::temp_directory_path() /
+             ("annivo-bench-" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(m_Path);
+    std::filesystem::create_directories(m_Path);
+    m_Database = MakePeopleDatabase(m_Path, count);
+}
+
+PeopleDirectory::~PeopleDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_Path, ignored);
 }

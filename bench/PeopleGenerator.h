@@ -4,6 +4,7 @@
 // always gives the same people.
 
 #include "platform/DateTime.h"
+#include "platform/Prompter.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -35,3 +36,37 @@ void InsertPeople(const std::string& databasePath, const std::vector<GeneratedPe
 // generated people. Returns its path.
 std::string MakePeopleDatabase(const std::filesystem::path& directory, std::size_t count,
                                std::uint32_t seed = 2011);
+
+// A temporary directory holding a data.db with `count` generated people,
+// removed again at the end.
+class PeopleDirectory {
+public:
+    explicit PeopleDirectory(std::size_t count);
+    ~PeopleDirectory();
+    PeopleDirectory(const PeopleDirectory&) = delete;
+    PeopleDirectory& operator=(const PeopleDirectory&) = delete;
+    const std::string& Database() const { return m_Database; }
+
+private:
+    std::filesystem::path m_Path;
+    std::string m_Database;
+};
+
+// Answers every message box with OK and counts them: a benchmark whose
+// operation reported an error is not measuring what it claims.
+class CountingPrompter final : public Prompter {
+public:
+    int told = 0;
+    PromptAnswer Ask(const std::string&, const std::string&, PromptButtons, PromptIcon) override {
+        ++told;
+        return PromptAnswer::Ok;
+    }
+    std::string ChooseOpenFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    std::string ChooseSaveFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+};

@@ -3,6 +3,7 @@
 //
 //   build/bench/annivo_bench_reminders
 
+#include "PeopleGenerator.h"
 #include "app/Globals.h"
 #include "mail/MailQueue.h"
 #include "platform/Clock.h"
@@ -25,21 +26,6 @@ public:
     void OpenReminderPopup(const std::string&, const std::string&, const std::string&) override {}
     void RefreshReminderList() override {}
     void WriteHint(const std::string&) override {}
-};
-
-class SilentPrompter final : public Prompter {
-public:
-    PromptAnswer Ask(const std::string&, const std::string&, PromptButtons, PromptIcon) override {
-        return PromptAnswer::Ok;
-    }
-    std::string ChooseOpenFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string ChooseSaveFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
 };
 
 // People whose birthdays lie outside their windows (before today, or more
@@ -74,7 +60,7 @@ ReminderList QuietPeople(int count, const Clock& clock) {
 void BM_CheckRemindersNothingDue(benchmark::State& state) {
     const FixedNow clock;
     SilentSink sink;
-    SilentPrompter prompter;
+    CountingPrompter prompter;
     MailQueue mail(sink);
     ReminderList list = QuietPeople(static_cast<int>(state.range(0)), clock);
     g_Setting.m_EveryDay = 1;

@@ -11,7 +11,6 @@
 #include "reminders/LoadReminderList.h"
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,44 +19,9 @@ public:
     DateTime Now() const override { return DateTime(2011, 9, 9, 10, 0, 0); }
 };
 
-// Any message would mean the load failed; the benchmark then reports it.
-class CountingPrompter final : public Prompter {
-public:
-    int told = 0;
-    PromptAnswer Ask(const std::string&, const std::string&, PromptButtons, PromptIcon) override {
-        ++told;
-        return PromptAnswer::Ok;
-    }
-    std::string ChooseOpenFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string ChooseSaveFile(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-};
-
-class PeopleDirectory {
-public:
-    explicit PeopleDirectory(std::size_t count)
-        : m_Path(std::filesystem::temp_directory_path() /
-                 ("annivo-bench-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(m_Path);
-        std::filesystem::create_directories(m_Path);
-        g_ConnectionString = MakePeopleDatabase(m_Path, count);
-    }
-    ~PeopleDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_Path, ignored);
-    }
-
-private:
-    std::filesystem::path m_Path;
-};
-
 void BM_LoadReminderList(benchmark::State& state) {
     const PeopleDirectory people(static_cast<std::size_t>(state.range(0)));
+    g_ConnectionString = people.Database();
     const FixedNow clock;
     CountingPrompter prompter;
     ReminderList list;

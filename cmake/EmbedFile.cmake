@@ -1,4 +1,5 @@
-# Turns a file into a C++ byte array that can be #included.
+# Turns a file (the built-in tune, the database seed) into a C++ byte array
+# that can be #included.
 # Run as: cmake -DINPUT=... -DOUTPUT=... -DNAME=... -P EmbedFile.cmake
 file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" hex_length)

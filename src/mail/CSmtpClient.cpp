@@ -276,7 +276,9 @@ int CSmtpClient::SendMessage() {
         if (c == '\r' || c == '\n')
             c = ' ';
     }
-    const std::string date = m_Clock.Now().Format("%a, %d %b %y %H:%M:%S %Z");
+    // The zone goes out as a number: a zone name such as "CST" is read by mail
+    // readers as US Central time, 14 hours away from China's.
+    const std::string date = m_Clock.Now().Format("%a, %d %b %y %H:%M:%S %z");
     SendText("Date: " + date + "\r\nFrom: " + sender + "\r\nTo: " + recipient +
              "\r\nSubject: " + Utf8ToGb18030(subject) + "\r\n\r\n");
     SendText(PrepareBody(Utf8ToGb18030(m_Body)));

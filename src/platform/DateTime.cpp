@@ -219,8 +219,8 @@ std::string DateTime::Format(std::string_view format) const {
             out += format[i];
             continue;
         }
-        const char spec = format[++i];
-        switch (spec) {
+        const char specifier = format[++i];
+        switch (specifier) {
         case 'Y': put("%04d", p.year); break;
         case 'y': put("%02d", p.year % 100); break;
         case 'm': put("%02d", p.month); break;
@@ -251,7 +251,7 @@ std::string DateTime::Format(std::string_view format) const {
             const std::time_t t = std::mktime(&tm);
             std::tm local{};
             localtime_r(&t, &local);
-            if (spec == 'Z') {
+            if (specifier == 'Z') {
                 out += local.tm_zone ? local.tm_zone : "";
             } else {
                 const long offset = local.tm_gmtoff / 60;
@@ -262,7 +262,7 @@ std::string DateTime::Format(std::string_view format) const {
             break;
         }
         case '%': out += '%'; break;
-        default: out += '%'; out += spec;
+        default: out += '%'; out += specifier;
         }
     }
     return out;

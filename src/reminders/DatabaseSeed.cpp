@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 std::string_view DatabaseSeedSql() {
-    return kDatabaseSeedSql;
+    return {reinterpret_cast<const char*>(kDatabaseSeedSql), sizeof kDatabaseSeedSql};
 }
 
 namespace {

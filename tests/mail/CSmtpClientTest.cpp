@@ -17,7 +17,7 @@ class SmtpClientTest : public ::testing::Test {
 protected:
     // A client for the test server with the usual account and a short patience.
     std::unique_ptr<CSmtpClient> Client(unsigned int port) {
-        setenv("TZ", "UTC", 1); // for the Date header
+        setenv("TZ", "CST-8", 1); // China Standard Time, whose name mail readers take for US time
         tzset();
         auto client = std::make_unique<CSmtpClient>("127.0.0.1", port, clock);
         client->SetTimeouts(std::chrono::seconds(1), std::chrono::seconds(1));
@@ -67,7 +67,7 @@ TEST_F(SmtpClientTest, SendsTheDialogueByteForByte) {
                   "EHLO 127.0.0.1\r\nAUTH LOGIN\r\n" +
                       std::string(error.empty() ? "bWU=\r\nc2VjcmV0\r\n" : "") +
                       "MAIL FROM: <me@example.com>\r\nRCPT TO: <you@example.com>\r\nDATA\r\n"
-                      "Date: Mon, 12 Sep 11 08:30:00 UTC\r\nFrom: me@example.com\r\n"
+                      "Date: Mon, 12 Sep 11 08:30:00 +0800\r\nFrom: me@example.com\r\n"
                       "To: you@example.com\r\nSubject: \xC9\xFA\xC8\xD5\xBF\xEC\xC0\xD6\r\n\r\n" +
                       data + "\r\n\r\n.\r\nQUIT\r\n");
         EXPECT_EQ(client->GetError(), error);

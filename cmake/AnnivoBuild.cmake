@@ -23,3 +23,22 @@ function(annivo_check_core_has_no_qt target)
         endif()
     endforeach()
 endfunction()
+
+# Compiles a file into annivo_core as a byte array named `name`, in the
+# header `header` of the calling directory's build folder.
+function(annivo_embed_file input name header)
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${header})
+    get_filename_component(input_name ${input} NAME)
+    add_custom_command(
+        OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DNAME=${name}
+                -P ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+        DEPENDS ${input} ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+        COMMENT "Embedding ${input_name}"
+        VERBATIM)
+    # annivo_core is defined in another directory, so the header gets a target
+    # of its own that the library waits for.
+    add_custom_target(annivo_embed_${name} DEPENDS ${output})
+    add_dependencies(annivo_core annivo_embed_${name})
+    target_include_directories(annivo_core PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+endfunction()
