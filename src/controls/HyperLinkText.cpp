@@ -54,10 +54,8 @@ private:
                           : c == '/' ? State::Close
                                      : State::Tag,
                           c == 'u' || c == '/');
-        case State::TagU:
-            return Expect(c, State::TagUr, c == 'r');
-        case State::TagUr:
-            return Expect(c, State::TagUrl, c == 'l');
+        case State::TagU: return Expect(c, State::TagUr, c == 'r');
+        case State::TagUr: return Expect(c, State::TagUrl, c == 'l');
         case State::TagUrl:
             if (c == '=' || c == ']') {
                 // Whatever was collected before the link is plain text.
@@ -68,12 +66,9 @@ private:
                 return true;
             }
             return Unknown();
-        case State::Close:
-            return Expect(c, State::CloseU, c == 'u');
-        case State::CloseU:
-            return Expect(c, State::CloseUr, c == 'r');
-        case State::CloseUr:
-            return Expect(c, State::CloseUrl, c == 'l');
+        case State::Close: return Expect(c, State::CloseU, c == 'u');
+        case State::CloseU: return Expect(c, State::CloseUr, c == 'r');
+        case State::CloseUr: return Expect(c, State::CloseUrl, c == 'l');
         case State::CloseUrl:
             if (c != ']')
                 return Unknown();

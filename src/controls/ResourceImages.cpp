@@ -14,27 +14,19 @@ static void RegisterResources() {
 
 QString BitmapResourcePath(int bitmapId) {
     switch (bitmapId) {
-    case kBitmapToolbar:
-        return QStringLiteral(":/icons/toolbar.svg");
-    case kBitmapExit:
-        return QStringLiteral(":/icons/exit.svg");
-    case kBitmapConfirm:
-        return QStringLiteral(":/icons/confirm.svg");
-    case kBitmapUpdate:
-        return QStringLiteral(":/icons/update.svg");
-    default:
-        return {};
+    case kBitmapToolbar: return QStringLiteral(":/icons/toolbar.svg");
+    case kBitmapExit: return QStringLiteral(":/icons/exit.svg");
+    case kBitmapConfirm: return QStringLiteral(":/icons/confirm.svg");
+    case kBitmapUpdate: return QStringLiteral(":/icons/update.svg");
+    default: return {};
     }
 }
 
 QString IconResourcePath(int iconId) {
     switch (iconId) {
-    case kIconProgram:
-        return QStringLiteral(":/icons/annivo.svg");
-    case kIconLocked:
-        return QStringLiteral(":/icons/locked.svg");
-    default:
-        return {};
+    case kIconProgram: return QStringLiteral(":/icons/annivo.svg");
+    case kIconLocked: return QStringLiteral(":/icons/locked.svg");
+    default: return {};
     }
 }
 
