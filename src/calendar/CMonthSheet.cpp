@@ -98,35 +98,21 @@ void CMonthSheet::AddSolarTerms(int year, int month) {
     }
 }
 
-// A birthday is marked on the Gregorian day it falls on in the displayed year.
-// A lunar birthday moves from year to year and may fall into a Gregorian year
-// once, twice (late in the 11th or 12th month) or not at all, so both lunar
-// years that overlap the Gregorian year are looked at.
+// A birthday is marked on the day the reminders use for the displayed year
+// (BirthdayInYear), so the calendar never shows it on another day than the
+// one reminded; a year without that birthday shows none.
 void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
     if (db.GetRecordCount() <= 0)
         return;
     for (; !db.IsEOF(); db.MoveNext()) {
         const DateTime birth = db.GetCollect("m_Date").AsDateTime();
-        const bool lunar = db.GetCollect("m_DateStatus").AsString() == "阴历";
-        if (!birth.IsValid())
+        const int kind =
+            db.GetCollect("m_DateStatus").AsString() == "阴历" ? kLunarCalendarKind : 1;
+        const DateTime birthday = m_Calendar.BirthdayInYear(birth, kind, year);
+        if (!birthday.IsValid())
             continue;
-        const std::string name = db.GetCollect("m_Name").AsString() + "生日";
-        if (lunar) {
-            for (int lunarYear : {year - 1, year}) {
-                CalendarDate date;
-                date.year = lunarYear;
-                date.month = birth.Month();
-                date.day = birth.Day();
-                const CalendarDate day = m_Calendar.LunarToGregorian(date);
-                if (day.month != 0 && day.year == year)
-                    m_Festivals.push_back(
-                        {kCustomClass, kFestivalGregorian, day.month, day.day, name});
-            }
-        } else if (DateTime(year, birth.Month(), birth.Day()).IsValid()) {
-            // 29 February has no birthday in a common year.
-            m_Festivals.push_back(
-                {kCustomClass, kFestivalGregorian, birth.Month(), birth.Day(), name});
-        }
+        m_Festivals.push_back({kCustomClass, kFestivalGregorian, birthday.Month(), birthday.Day(),
+                               db.GetCollect("m_Name").AsString() + "生日"});
     }
 }
 
@@ -237,7 +223,11 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
             case kTraditionalClass:
             case kForeignClass:
             case kCustomClass: m_Colours[i] = festivalClass + 1; break;
-            default: m_Colours[i] = kNoFestivalColour; break;
+            default:
+                // A class the catalogue does not know takes the day's red mark away.
+                m_Colours[i] = kNoFestivalColour;
+                m_Red[i] = 0;
+                break;
             }
         }
         m_FestivalTexts[i] = std::move(text);

@@ -216,23 +216,26 @@ CalendarDate CLunarCalendar::LunarToGregorian(const CalendarDate& lunar) const {
     return gregorian;
 }
 
+// The birthday of Gregorian year `year` is a day of that year or none. A lunar
+// date of lunar year Y may fall into January of Y + 1; the one of lunar year
+// Y - 1 then stands in when it falls into Y. When neither does (a late 11th or
+// 12th month date in some years), that year has no birthday, like 29 February
+// in a common year.
 DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int year) const {
     if (!birth.IsValid())
         return DateTime::Invalid();
     int month = birth.Month();
     int day = birth.Day();
-    int resultYear = year;
     if (kind == kLunarCalendarKind) {
         CalendarDate result = LunarToGregorian({year, month, day, 0, 0, 0});
-        if (result.year > year)
+        if (result.month == 0 || result.year != year)
             result = LunarToGregorian({year - 1, month, day, 0, 0, 0});
-        if (result.month == 0)
+        if (result.month == 0 || result.year != year)
             return DateTime::Invalid();
-        resultYear = result.year;
         month = result.month;
         day = result.day;
     }
-    return DateTime(resultYear, month, day, birth.Hour(), birth.Minute(), birth.Second());
+    return DateTime(year, month, day, birth.Hour(), birth.Minute(), birth.Second());
 }
 
 DateTime CLunarCalendar::BirthdayThisYear(const DateTime& birth, int kind,
