@@ -164,8 +164,8 @@ void CAdoDatabase::Open() {
     if (rc != SQLITE_OK) {
         std::error_code error;
         const std::filesystem::path full = std::filesystem::absolute(m_ConnectionString, error);
-        const std::string text =
-            Message(db, "无法打开数据库文件 " + (error ? m_ConnectionString : full.string()) + "：");
+        const std::string text = Message(
+            db, "无法打开数据库文件 " + (error ? m_ConnectionString : full.string()) + "：");
         sqlite3_close(db);
         throw DbError(text);
     }

@@ -1,9 +1,9 @@
 #include "reminders/LoadReminderList.h"
 
 #include "calendar/LunarCalendar.h"
-#include "reminders/BirthdayEvaluation.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
+#include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
 
 void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {

@@ -9,12 +9,12 @@
 #include <vector>
 
 struct ReminderRecord {
-    std::int32_t id = 0;       // ID
-    std::string state;         // m_State: "生效", "失效", "将到", "进行"
-    std::string name;          // m_Name
-    std::string calendar;      // m_DateStatus: "阳历" or "阴历"
-    std::string sound;         // m_SoundPath
-    DateTime birth;            // m_Date
+    std::int32_t id = 0;  // ID
+    std::string state;    // m_State: "生效", "失效", "将到", "进行"
+    std::string name;     // m_Name
+    std::string calendar; // m_DateStatus: "阳历" or "阴历"
+    std::string sound;    // m_SoundPath
+    DateTime birth;       // m_Date
     // The birthday reminded: this year's, or next year's once this year's has
     // passed (or does not exist) and next year's is within the ahead days.
     DateTime birthdayThisYear;

@@ -58,7 +58,7 @@ TEST(BirthdayEvaluationTest, CountsWholeDays) {
         {DateTime(2012, 3, 1), DateTime(2012, 2, 28), 2},
         {DateTime(2011, 1, 2), DateTime(2011, 12, 30), -362},
         {DateTime(2012, 1, 2, 23, 59, 59), DateTime(2011, 12, 30, 23, 0, 0), 3},
-        {DateTime(2011, 2, 29), DateTime(2011, 2, 27), -1},   // no 29 February this year
+        {DateTime(2011, 2, 29), DateTime(2011, 2, 27), -1}, // no 29 February this year
     };
     for (const auto& [birthday, today, days] : cases)
         EXPECT_EQ(DaysUntilBirthday(birthday, today), days) << testing::PrintToString(today);
@@ -70,13 +70,13 @@ TEST(BirthdayEvaluationTest, MovesOnToNextYearsBirthdayOnlyWithinTheAheadDays) {
     const DateTime nextYear(2012, 1, 2, 23, 59, 59);
     // this year's birthday, ahead code, today -> the birthday reminded
     const std::tuple<DateTime, int, DateTime, DateTime> cases[] = {
-        {thisYear, 33, DateTime(2011, 12, 29), thisYear},  // 4 days: not yet
-        {thisYear, 33, DateTime(2011, 12, 30), nextYear},  // 3 days
-        {thisYear, 30, DateTime(2011, 12, 31), nextYear},  // the countdown does not matter
-        {thisYear, 3, DateTime(2011, 12, 31), thisYear},   // no ahead days
-        {thisYear, 33, DateTime(2011, 1, 2), thisYear},    // today
+        {thisYear, 33, DateTime(2011, 12, 29), thisYear}, // 4 days: not yet
+        {thisYear, 33, DateTime(2011, 12, 30), nextYear}, // 3 days
+        {thisYear, 30, DateTime(2011, 12, 31), nextYear}, // the countdown does not matter
+        {thisYear, 3, DateTime(2011, 12, 31), thisYear},  // no ahead days
+        {thisYear, 33, DateTime(2011, 1, 2), thisYear},   // today
         {DateTime::Invalid(), 77, DateTime(2011, 12, 27), nextYear}, // none this year
-        {thisYear, 2147483647, DateTime(2011, 6, 1), thisYear}, // out of range: a week at most
+        {thisYear, 2147483647, DateTime(2011, 6, 1), thisYear},      // out of range: a week at most
     };
     for (const auto& [birthday, ahead, today, reminded] : cases) {
         ReminderRecord record;

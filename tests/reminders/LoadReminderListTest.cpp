@@ -9,8 +9,8 @@
 #include "TestFiles.h"
 
 #include <cstdlib>
-#include <set>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -115,9 +115,9 @@ TEST(DatabaseSeed, StatutoryHolidaysShowAsRedDays) {
     CMonthSheet sheet{clock, prompter, db.Path()};
     // 2011: 端午节 on Monday 6 June, 中秋节 on Monday 12 September; 七夕 (a
     // Saturday) keeps its own colour.
-    for (const auto& [month, day, shown] : {std::tuple{6, 6, "端午节|1,1"},
-                                            std::tuple{9, 12, "中秋节|1,1"},
-                                            std::tuple{8, 6, "七夕|2,1"}}) {
+    for (const auto& [month, day, shown] :
+         {std::tuple{6, 6, "端午节|1,1"}, std::tuple{9, 12, "中秋节|1,1"},
+          std::tuple{8, 6, "七夕|2,1"}}) {
         sheet.FillMonth(2011, month);
         sheet.FillCellTexts(2011, month, FestivalOptions{false, false});
         const int cell = DateTime(2011, month, 1).DayOfWeek() + day - 1;
