@@ -15,6 +15,9 @@ PACKAGES=(
     fonts-dejavu-core
     # Chinese text on a real desktop
     fonts-noto-cjk
+    # mail over TLS: OpenSSL, the system's certificate store; the mail tests
+    # make their certificates with the openssl tool and read mails with Python's email package
+    libssl-dev ca-certificates openssl python3
 )
 
 missing=()
