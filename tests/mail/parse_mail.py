@@ -25,7 +25,12 @@ def broken_words(raw_header):
 
 for path in sys.argv[1:]:
     with open(path, "rb") as f:
-        message = email.message_from_bytes(f.read(), policy=email.policy.default)
+        raw = f.read()
+    message = email.message_from_bytes(raw, policy=email.policy.default)
+    # RFC 5322: lines end in CR LF, hold no other CR or LF and at most 998 characters.
+    lines = raw.split(b"\r\n")
+    bad_lines = sum(1 for line in lines if b"\r" in line or b"\n" in line or len(line) > 998)
+    bad_lines += lines[-1] != b""  # the last line ends too
 
     fields = {
         "subject": str(message["Subject"]),
@@ -39,7 +44,7 @@ for path in sys.argv[1:]:
         "id": str(message["Message-ID"]),
         "defects": str(len(message.defects) + sum(len(message[h].defects) for h in message.keys())
                        + sum(broken_words(value) for name, value in message.raw_items()
-                             if name == "Subject")),
+                             if name == "Subject") + bad_lines),
     }
     for name, value in fields.items():
         print(name + "=" + value.encode("utf-8").hex())

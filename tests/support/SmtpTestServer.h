@@ -6,12 +6,13 @@
 // the first byte. The record then shows "[TLS]" where the handshake ended
 // (or "[TLS failed]") and the decrypted bytes after it.
 
+#include "mail/CSmtpClient.h"
+
 #include <arpa/inet.h>
 #include <condition_variable>
 #include <csignal>
 #include <map>
 #include <mutex>
-#include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <string>
 #include <sys/socket.h>
@@ -87,18 +88,6 @@ public:
     }
 
 private:
-    static std::string DecodeBase64(const std::string& line) {
-        std::string bytes(line.size(), '\0');
-        const int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
-                                      reinterpret_cast<const unsigned char*>(line.data()),
-                                      static_cast<int>(line.size()));
-        bytes.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
-        // EVP_DecodeBlock keeps a zero byte for each "=" of padding.
-        for (auto c = line.rbegin(); c != line.rend() && *c == '=' && !bytes.empty(); ++c)
-            bytes.pop_back();
-        return bytes;
-    }
-
     void Serve(int connection) {
         const timeval patience{10, 0}; // a test gone wrong must not hang
         setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
@@ -166,7 +155,7 @@ private:
                                  : expect;
             if (key == "USER" || key == "PASS")
                 (key == "USER" ? user : password) =
-                    DecodeBase64(received.substr(done, stop - done));
+                    CSmtpClient::Base64Decode(received.substr(done, stop - done));
             done = stop + end.size();
         }
         if (tls) {
