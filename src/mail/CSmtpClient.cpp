@@ -13,6 +13,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
@@ -175,8 +176,13 @@ bool OffersStartTls(const std::string& reply) {
 } // namespace
 
 ServerAddress ParseServerAddress(std::string_view text, unsigned int defaultPort) {
+    // Spaces around a typed server name mean nothing.
+    while (text.starts_with(' '))
+        text.remove_prefix(1);
+    while (text.ends_with(' '))
+        text.remove_suffix(1);
     std::string_view host = text;
-    std::string_view port;
+    std::optional<std::string_view> port;
     if (text.starts_with('[')) {
         const std::size_t close = text.find(']');
         if (close == std::string_view::npos)
@@ -185,27 +191,24 @@ ServerAddress ParseServerAddress(std::string_view text, unsigned int defaultPort
         const std::string_view rest = text.substr(close + 1);
         if (!rest.empty() && !rest.starts_with(':'))
             return {std::string(host), 0};
-        port = rest.empty() ? rest : rest.substr(1);
-        if (rest == ":")
-            return {std::string(host), 0};
+        if (!rest.empty())
+            port = rest.substr(1);
     } else if (const std::size_t colon = text.find(':');
-               colon != std::string_view::npos && text.find(':', colon + 1) == text.npos) {
+               colon != std::string_view::npos && colon == text.rfind(':')) {
         // One colon separates the port; more make a bare IPv6 address.
         host = text.substr(0, colon);
         port = text.substr(colon + 1);
-        if (port.empty())
-            return {std::string(host), 0};
     }
-    if (port.empty())
+    if (!port)
         return {std::string(host), defaultPort};
     unsigned long number = 0;
-    for (const char c : port) {
+    for (const char c : *port) {
         if (c < '0' || c > '9' || number > 65535)
             return {std::string(host), 0};
         number = number * 10 + static_cast<unsigned long>(c - '0');
     }
-    return {std::string(host),
-            number >= 1 && number <= 65535 ? static_cast<unsigned int>(number) : 0};
+    const bool valid = number >= 1 && number <= 65535;
+    return {std::string(host), valid ? static_cast<unsigned int>(number) : 0};
 }
 
 CSmtpClient::CSmtpClient(std::string server, unsigned int port, const Clock& clock)

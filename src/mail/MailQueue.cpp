@@ -10,7 +10,7 @@
 namespace {
 
 // The user should know, and can pick a server that offers TLS.
-constexpr const char* kPasswordInClearNote = "(注意:该邮件服务器不支持加密连接，密码未经加密传送!)";
+constexpr const char* kPasswordInClearNote = "(注意:服务器不支持加密，密码未加密传送!)";
 
 } // namespace
 

@@ -220,7 +220,7 @@ TEST_F(SmtpClientTest, LongAndNonAsciiCredentialsLogIn) {
 TEST(ServerAddressTest, ReadsHostAndPort) {
     // field, host, port (0: refused)
     const std::tuple<std::string, std::string, unsigned int> cases[] = {
-        {"smtp.qq.com", "smtp.qq.com", 25},
+        {" smtp.qq.com ", "smtp.qq.com", 25},
         {"smtp.qq.com:465", "smtp.qq.com", 465},
         {"[::1]:587", "::1", 587},
         {"::1", "::1", 25},

@@ -14,7 +14,7 @@ namespace {
 
 using ::testing::UnorderedElementsAreArray;
 
-const std::string kClearNote = "(注意:该邮件服务器不支持加密连接，密码未经加密传送!)";
+const std::string kClearNote = "(注意:服务器不支持加密，密码未加密传送!)";
 
 class MailQueueTest : public ::testing::Test {
 protected:
