@@ -182,6 +182,7 @@ TEST_F(SmtpClientTest, ConnectsOnlyThroughTlsItCanVerify) {
         if (!c.ehlo.empty())
             server.reply["EHLO"] = c.ehlo;
         auto client = Client(server.Port(), c.host);
+        client->SetTimeouts(std::chrono::seconds(10), std::chrono::seconds(10)); // a busy machine
         client->m_Body = "Hi";
         if (c.trustTestCa)
             client->m_CaFile = certificates.caFile;
