@@ -6,6 +6,7 @@
 #include "reminders/LoadReminderList.h"
 
 #include "FixedClock.h"
+#include "ReceivedMail.h"
 #include "RecordingSink.h"
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
@@ -62,13 +63,10 @@ protected:
         // Every mail raised the busy count until its thread was done.
         EXPECT_TRUE(sink.WaitForMailThreads(0, static_cast<int>(sink.popups.size())));
         const std::vector<std::string> sessions = server.Sessions(sink.Hints().size());
-        static const std::regex mail("RCPT TO: <(.*)>\r\n[\\s\\S]*\r\nSubject: (.*)\r\n\r\n"
-                                     "([\\s\\S]*)\r\n\r\n\\.\r\n");
         std::vector<std::string> mails;
         for (std::size_t i = mailsSeen; i < sessions.size(); ++i) {
-            std::smatch m;
-            std::regex_search(sessions[i], m, mail);
-            mails.push_back(Gb18030ToUtf8(m.str(1) + " | " + m.str(2) + " | " + m.str(3)));
+            const ReceivedMail m(sessions[i]);
+            mails.push_back(m.recipient + " | " + m.subject + " | " + m.body);
         }
         mailsSeen = sessions.size();
         return mails;
