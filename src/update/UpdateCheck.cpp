@@ -22,15 +22,13 @@ public:
         std::error_code ignored;
         fs::create_directories(m_Path.parent_path(), ignored);
         m_File.open(m_Path, std::ios::binary | std::ios::trunc);
-        m_Opened = m_File.is_open();
-        return m_Opened;
+        m_OpenFailed = !m_File.is_open();
+        return !m_OpenFailed;
     }
 
     bool Block(std::string_view bytes) override {
-        if (StopRequested()) {
-            m_Stopped = true;
+        if (StopRequested())
             return false;
-        }
         if (!m_File.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
             m_WriteFailed = true;
             return false;
@@ -51,8 +49,10 @@ public:
         return !m_File.fail();
     }
 
-    bool Opened() const { return m_Opened; }
-    bool WriteFailed() const { return m_WriteFailed; }
+    // The transfer ended for neither of the sink's own failures: a stop.
+    bool Stopped(const FetchResult& fetched) const {
+        return fetched.outcome == FetchOutcome::Ended && !m_OpenFailed && !m_WriteFailed;
+    }
     std::int64_t Received() const { return m_Received; }
     std::int64_t Length() const { return m_Length; }
 
@@ -62,8 +62,7 @@ private:
     std::ofstream m_File;
     std::int64_t m_Length = -1;
     std::int64_t m_Received = 0;
-    bool m_Opened = false;
-    bool m_Stopped = false;
+    bool m_OpenFailed = false;
     bool m_WriteFailed = false;
 };
 
@@ -87,7 +86,7 @@ DescriptionFetch FetchDescription(const UpdateSettings& settings, const StopChec
     DescriptionFetch result;
     if (fetched.outcome == FetchOutcome::Done && closed) {
         result.outcome = StepOutcome::Done;
-    } else if (fetched.outcome == FetchOutcome::Ended && sink.Opened() && !sink.WriteFailed()) {
+    } else if (sink.Stopped(fetched)) {
         result.outcome = StepOutcome::Stopped;
     } else if (fetched.outcome == FetchOutcome::Refused ||
                fetched.outcome == FetchOutcome::NetworkError) {
@@ -175,7 +174,7 @@ DownloadResult DownloadUpdateFiles(const std::string& directoryUrl,
         const FetchResult fetched =
             HttpGet(FileUrl(directoryUrl, file.downloadName), sink, options);
         const bool closed = sink.Close();
-        if (fetched.outcome == FetchOutcome::Ended && sink.Opened() && !sink.WriteFailed()) {
+        if (sink.Stopped(fetched)) {
             result.outcome = StepOutcome::Stopped;
             return result;
         }
