@@ -251,6 +251,7 @@ void CUpdateDlg::DownloadFinished(const DownloadResult& result) {
     switch (result.outcome) {
     case StepOutcome::Done:
         m_Progress->setValue(100);
+        m_List->clearSelection();
         m_Status->setText(QString::fromUtf8("下载完成！请点击“确定升级”进行升级"));
         m_Ok->setText(QString::fromUtf8("确定升级"));
         m_Session->state = kDownloaded;
