@@ -63,12 +63,6 @@ public:
         m_Changed.notify_all();
     }
 
-    // Blocks until a held answer has sent its first part.
-    void WaitUntilHolding() {
-        std::unique_lock<std::mutex> lock(m_Mutex);
-        m_Changed.wait_for(lock, std::chrono::seconds(30), [this] { return m_Holding; });
-    }
-
     std::string Url(const std::string& path = "/") const {
         return "http://127.0.0.1:" + std::to_string(m_Port) + path;
     }
@@ -111,8 +105,6 @@ private:
         if (response.holdAfter > 0 && response.holdAfter < response.body.size()) {
             Send(connection, response.body.substr(0, response.holdAfter));
             std::unique_lock<std::mutex> lock(m_Mutex);
-            m_Holding = true;
-            m_Changed.notify_all();
             m_Changed.wait_for(lock, std::chrono::seconds(30), [this] { return m_Released; });
             lock.unlock();
             Send(connection, response.body.substr(response.holdAfter));
@@ -142,6 +134,5 @@ private:
     std::map<std::string, Response> m_Responses;
     std::vector<std::string> m_Requests;
     std::vector<std::thread> m_Connections;
-    bool m_Holding = false;
     bool m_Released = false;
 };

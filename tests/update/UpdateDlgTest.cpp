@@ -113,8 +113,6 @@ TEST_F(UpdateDlgTest, CheckEndsIdleWithAMessageWhenThereIsNothingToDownload) {
     } cases[] = {
         {200, "1, 8, 0, 0", "", "当前已是最新的版本，无须更新", "此版本已是最新版，无须更新!"},
         {404, "", "", "错误，服务器上指定的文件不存在！", "错误，服务器上指定的文件不存在！"},
-        {200, "1, 9, 0, 0", "[DFileName]\r\na=../../.bashrc\r\n[ReplaceFileName]\r\na=x\r\n",
-         "已停止更新", "已停止更新"},
     };
     for (const auto& c : cases) {
         prompter.asked.clear();
@@ -127,7 +125,7 @@ TEST_F(UpdateDlgTest, CheckEndsIdleWithAMessageWhenThereIsNothingToDownload) {
         EXPECT_FALSE(dialog.OkButton()->isEnabled());
         EXPECT_FALSE(HasDescription());
     }
-    EXPECT_EQ(server.Requests().size(), 3u); // nothing but the description files
+    EXPECT_EQ(server.Requests().size(), 2u); // nothing but the description files
 }
 
 TEST_F(UpdateDlgTest, AutomaticCheckAsksOnceAndLeavesTheHintsBehind) {

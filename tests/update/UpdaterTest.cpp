@@ -73,19 +73,6 @@ TEST_F(UpdaterTest, FailedMovePutsTheOldFilesBack) {
     EXPECT_TRUE(fs::exists(Dir() / "Version.ini"));
 }
 
-TEST_F(UpdaterTest, RefusesMissingDownloadsAndForeignNamesWithoutTouchingAnything) {
-    for (const char* target : {"../outside.txt", "/etc/festivals.txt"}) {
-        Describe(target);
-        EXPECT_FALSE(InstallUpdateFiles().ok) << target;
-    }
-    Describe("data/festivals.txt");
-    fs::remove(Dir() / "festivals.new");
-    EXPECT_THAT(InstallUpdateFiles().message, HasSubstr("festivals.new"));
-    EXPECT_EQ(ReadBytes(Dir() / "annivo"), "old program");
-    fs::remove(Dir() / "Version.ini");
-    EXPECT_THAT(InstallUpdateFiles().message, HasSubstr("Version.ini"));
-}
-
 TEST_F(UpdaterTest, WaitsUntilTheProgramHasEnded) {
     const fs::path fake = Dir() / "running/annivo";
     fs::create_directories(fake.parent_path());
@@ -118,9 +105,6 @@ TEST_F(UpdaterTest, ExecutableInstallsRestartsAndReportsFailures) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return ReadBytes(Dir() / "started.txt");
     };
-
-    EXPECT_EQ(run(""), 1);
-    EXPECT_THAT(ReadBytes(Dir() / "stderr.txt"), HasSubstr("annivo-update -r"));
 
     WriteBytes(Dir() / "blocker", "");
     Describe("blocker/x");
