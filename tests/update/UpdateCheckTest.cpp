@@ -126,6 +126,16 @@ TEST_F(UpdateTest, RefusingStatusesFailWithTheirTextsAndOtherStatusesAreTheFile)
     EXPECT_THAT(server.Requests().back(), HasSubstr("no-cache"));
 }
 
+TEST_F(UpdateTest, SettingsDefaultToHttpsAndTheProgramsOwnVersion) {
+    fs::remove(program.Path() / "annivo.ini");
+    const UpdateSettings defaults = ReadUpdateSettings();
+    EXPECT_EQ(defaults.urlPath.rfind("https://", 0), 0u);
+    EXPECT_EQ(defaults.fileName, "Version.htc");
+    EXPECT_EQ(defaults.currentVersion, "1, 8, 0, 0");
+    WriteBytes(program.Path() / "annivo.ini", "[Version]\r\nUrlPath=http://127.0.0.1:9\r\n");
+    EXPECT_EQ(DescriptionUrl(ReadUpdateSettings()), "http://127.0.0.1:9/mysoft/annivo/Version.htc");
+}
+
 TEST_F(UpdateTest, InstalledVersionFromAnnivoIniOverridesTheProgramsOwn) {
     Offer(Description("1, 9, 0, 0", kTwoFiles));
     EXPECT_EQ(Check().kind, VersionCheck::Offered);
