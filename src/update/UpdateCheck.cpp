@@ -16,6 +16,7 @@ public:
     FileSink(fs::path path, const StopCheck& stop) : m_Path(std::move(path)), m_Stop(stop) {}
 
     std::function<void(std::int64_t received, std::int64_t length)> onProgress;
+    std::int64_t limit = -1; // bytes; a body beyond it is not taken
 
     bool Begin(std::int64_t length) override {
         m_Length = length;
@@ -29,6 +30,10 @@ public:
     bool Block(std::string_view bytes) override {
         if (StopRequested())
             return false;
+        if (limit >= 0 && m_Received + static_cast<std::int64_t>(bytes.size()) > limit) {
+            m_TooLong = true;
+            return false;
+        }
         if (!m_File.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
             m_WriteFailed = true;
             return false;
@@ -51,8 +56,10 @@ public:
 
     // The transfer ended for neither of the sink's own failures: a stop.
     bool Stopped(const FetchResult& fetched) const {
-        return fetched.outcome == FetchOutcome::Ended && !m_OpenFailed && !m_WriteFailed;
+        return fetched.outcome == FetchOutcome::Ended && !m_OpenFailed && !m_WriteFailed &&
+               !m_TooLong;
     }
+    bool TooLong() const { return m_TooLong; }
     std::int64_t Received() const { return m_Received; }
     std::int64_t Length() const { return m_Length; }
 
@@ -63,6 +70,7 @@ private:
     std::int64_t m_Length = -1;
     std::int64_t m_Received = 0;
     bool m_OpenFailed = false;
+    bool m_TooLong = false;
     bool m_WriteFailed = false;
 };
 
@@ -81,11 +89,16 @@ DescriptionFetch FetchDescription(const UpdateSettings& settings, const StopChec
                                   const HttpOptions& options) {
     const fs::path path = DescriptionPath();
     FileSink sink(path, stop);
+    // A description is a few lines; a server sending without end is not believed.
+    sink.limit = 1024 * 1024;
     const FetchResult fetched = HttpGet(DescriptionUrl(settings), sink, options);
     const bool closed = sink.Close();
     DescriptionFetch result;
     if (fetched.outcome == FetchOutcome::Done && closed) {
         result.outcome = StepOutcome::Done;
+    } else if (sink.TooLong()) {
+        RemoveQuietly(path);
+        result.message = "更新服务器返回的版本信息不正确（文件过大）。";
     } else if (sink.Stopped(fetched)) {
         result.outcome = StepOutcome::Stopped;
     } else if (fetched.outcome == FetchOutcome::Refused ||

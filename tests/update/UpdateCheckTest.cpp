@@ -115,9 +115,12 @@ TEST_F(UpdateTest, RefusingStatusesFailWithTheirTextsAndOtherStatusesAreTheFile)
         {403, VersionCheck::Failed, "服务器禁止访问！"},
         {404, VersionCheck::Failed, "错误，服务器上指定的文件不存在！"},
         {500, VersionCheck::UpToDate, ""}, // an error page has no version
+        {200, VersionCheck::Failed, "更新服务器返回的版本信息不正确（文件过大）。"},
     };
     for (const auto& c : cases) {
-        Offer("<html>" + std::to_string(c.status) + "</html>", c.status);
+        const std::size_t endless = c.kind == VersionCheck::Failed && c.status == 200 ? 2 << 20 : 0;
+        Offer("<html>" + std::to_string(c.status) + std::string(endless, ' ') + "</html>",
+              c.status);
         const VersionCheck check = Check();
         EXPECT_EQ(check.kind, c.kind) << c.status;
         EXPECT_EQ(check.message, c.message) << c.status;
