@@ -1,6 +1,5 @@
 #include "update/CUpdateDlg.h"
 
-#include "app/AppInfo.h"
 #include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"

@@ -4,7 +4,6 @@
 #include "update/UpdateDescription.h"
 
 #include <spawn.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
