@@ -18,6 +18,8 @@ PACKAGES=(
     fonts-dejavu-core
     # Chinese text on a real desktop
     fonts-noto-cjk
+    # online update: HTTP(S) downloads, and SHA-256 digests of the downloaded files
+    libcurl4-openssl-dev libssl-dev ca-certificates
 )
 
 missing=()

@@ -48,6 +48,32 @@ import -window root "$out/main.png"
 sleep 20                                         # the first tick opens the pop-up
 import -window root "$out/popup.png"
 
+# Online update: a server on 127.0.0.1 offers a newer version; 在线更新 lists
+# its files, Enter downloads them and offers 确定升级. At 1x and at 2x.
+kill "$(jobs -p | sed -n 2p)" 2>/dev/null || true
+site="$work/site/mysoft/annivo"
+mkdir -p "$site"
+printf '[Version]\r\nCurrentVersion=1, 10, 0, 0\r\n[MSG]\r\nm1=生日提醒 1.10 版发布\r\n[DFileName]\r\nf1=annivo.new\r\nf2=festivals.txt\r\n[SaveFileName]\r\nf1=annivo.download\r\n[ReplaceFileName]\r\nf1=annivo\r\nf2=festivals.txt\r\n[FileSize]\r\nf1=2 MB\r\nf2=4 KB\r\n' |
+    iconv -f UTF-8 -t GB18030 >"$site/Version.htc"
+head -c 2000000 /dev/urandom >"$site/annivo.new"
+head -c 4000 /dev/urandom >"$site/festivals.txt"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
+printf '[Version]\r\nUrlPath=http://127.0.0.1:%s/\r\n' "$port" >"$work/prog/annivo.ini"
+sqlite3 "$work/prog/data.db" "Update MySetting Set m_IsLock=0"
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="@2x"
+    QT_SCALE_FACTOR=$scale "$root/build/annivo" >/dev/null 2>&1 &
+    app=$!
+    sleep 3
+    xdotool key alt+h; sleep 1; xdotool key u; sleep 3   # 帮助 > 在线更新
+    import -window root "$out/update-list$suffix.png"
+    xdotool key Return; sleep 3                          # 确定: download
+    import -window root "$out/update-done$suffix.png"
+    xdotool key Escape; sleep 1
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+done
 # The hint line after a reminder mail went out through a server that offers no
 # TLS: the success text and the note that the password went unencrypted; at 1x
 # and 2x, on a screen of its own large enough for the doubled window.

@@ -14,6 +14,7 @@
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
 #include "reminders/ReminderCheck.h"
+#include "update/CUpdateDlg.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,6 +29,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -44,8 +47,7 @@ bool IsAvailable(int id) {
     case kCmdImport:
     case kCmdExport:
     case kCmdPersonalSettings:
-    case kCmdFestivals:
-    case kCmdOnlineUpdate: return false;
+    case kCmdFestivals: return false;
     default: return true;
     }
 }
@@ -246,6 +248,7 @@ void CMainFrame::RunCommand(int id) {
     case kCmdHomePage: OpenLink(HomePageUrl()); break;
     case kCmdProgramList: OpenLink(ProgramListUrl()); break;
     case kCmdAbout: ShowAbout(); break;
+    case kCmdOnlineUpdate: RunUpdateDialog(); break;
     default: break; // the windows of the other commands come with their own parts
     }
 }
@@ -317,8 +320,39 @@ void CMainFrame::CheckReminders() {
 }
 
 // The automatic update check: raises g_BusyCount and starts the check thread,
-// which lowers it when done. Comes with the online update.
-void CMainFrame::StartUpdateCheck() {}
+// which lowers it when done.
+void CMainFrame::StartUpdateCheck() {
+    IncrementBusyCount();
+    try {
+        std::thread([this] { RunAutomaticUpdateCheck(*this); }).detach();
+    } catch (const std::system_error&) {
+        DecrementBusyCount();
+    }
+}
+
+bool CMainFrame::OfferUpdate(const std::string& version) {
+    bool updaterStarted = false;
+    auto offer = [&] {
+        const std::string question = "检测到Qilora生日提醒有新最版" + version + "是否更新？";
+        if (m_Prompter.Ask(question, kAppTitle, PromptButtons::OkCancel, PromptIcon::Question) ==
+            PromptAnswer::Ok)
+            updaterStarted = RunUpdateDialog();
+    };
+    if (QThread::currentThread() == thread())
+        offer();
+    else
+        QMetaObject::invokeMethod(this, offer, Qt::BlockingQueuedConnection);
+    return updaterStarted;
+}
+
+bool CMainFrame::RunUpdateDialog() {
+    CUpdateDlg dialog(m_Prompter);
+    dialog.exec();
+    if (!dialog.UpdaterStarted())
+        return false;
+    EndProgram(0);
+    return true;
+}
 
 void CMainFrame::QuitIfCheckOnceDone() {
     if (CheckOnceMayQuit(g_RunOnce, IsOutOfSight(), BusyCount()))
