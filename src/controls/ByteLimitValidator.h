@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QValidator>
+
+// Refuses text longer than a number of GB18030 bytes (a Chinese character
+// counts 2, some rare ones 4), so typing or pasting past a field's limit
+// changes nothing and no character is ever cut in half.
+class ByteLimitValidator : public QValidator {
+    Q_OBJECT
+public:
+    ByteLimitValidator(std::size_t maxBytes, QObject* parent);
+    State validate(QString& input, int& position) const override;
+
+private:
+    std::size_t m_MaxBytes;
+};
