@@ -25,6 +25,11 @@ QString Wrapped(const char* blessing, int perLine) {
     for (int i = 0; i < text.size(); i += perLine) {
         if (i > 0)
             wrapped += '\n';
+        // A closing mark is not left alone on the last line.
+        if (text.size() - i - perLine == 1 && text.back().isPunct()) {
+            wrapped += text.mid(i);
+            break;
+        }
         wrapped += text.mid(i, perLine);
     }
     return wrapped;
@@ -55,7 +60,8 @@ CReminderDlg::CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* paren
         fontMetrics().horizontalAdvance(QString::fromUtf8("一二三四五六七八九十"));
     ui.nameEdit->setMinimumWidth(fieldWidth);
     ui.emailEdit->setMinimumWidth(fieldWidth);
-    ui.contentEdit->setFixedHeight(fontMetrics().lineSpacing() * 5 + 10);
+    // The body takes whatever height the blessings panel adds beside it.
+    ui.contentEdit->setMinimumHeight(fontMetrics().lineSpacing() * 5 + 10);
 
     QRadioButton* blessings[] = {ui.blessing1Radio, ui.blessing2Radio, ui.blessing3Radio,
                                  ui.blessing4Radio, ui.blessing5Radio, ui.blessing6Radio};
