@@ -23,19 +23,6 @@ TEST(ListSort, NumbersByValueTextsByTheirGb18030Bytes) {
               (std::vector<int>{0, 2, 1, 4, 3}));
 }
 
-TEST(ListSort, EachColumnKeepsItsOwnDirection) {
-    ListSortColumns columns;
-    columns.Add(0, SortKind::Text);
-    columns.Add(3, SortKind::Numeric);
-    std::string seen;
-    for (int column : {0, 0, 3, 0, 3, 5}) {
-        const bool known = columns.Toggle(column);
-        seen += !known ? "-" : columns.IsAscending(column) ? "A" : "D";
-    }
-    EXPECT_EQ(seen, "ADAAD-");
-    EXPECT_EQ(columns.Kind(3), SortKind::Numeric);
-}
-
 class SortList : public ::testing::Test {
 protected:
     SortList() {

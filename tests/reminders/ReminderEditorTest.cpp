@@ -115,30 +115,6 @@ TEST_F(ReminderEditor, NamesMustBeUniqueButAPersonMayKeepItsOwn) {
               (std::vector<std::string>{"张三", "李四", "王五"}));
 }
 
-TEST_F(ReminderEditor, MusicAndBlessingChoices) {
-    ReminderForm form = NewReminderForm(kToday);
-    ChooseMusic(form, MusicChoice::BuiltIn);
-    // Cancelling the file dialog keeps what was chosen before.
-    EXPECT_FALSE(ChooseMusicFile(form, prompter));
-    EXPECT_EQ(form.music, MusicChoice::BuiltIn);
-    EXPECT_EQ(form.soundPath, kBuiltInMusic);
-    prompter.openFiles = {"/home/me/歌.mid"};
-    EXPECT_TRUE(ChooseMusicFile(form, prompter));
-    EXPECT_EQ(form.music, MusicChoice::OwnFile);
-    EXPECT_EQ(form.soundPath, "/home/me/歌.mid");
-    ChooseMusic(form, MusicChoice::None);
-    EXPECT_EQ(form.soundPath, "");
-
-    form.content = "早点回家";
-    SwitchBlessingOn(form, "");
-    EXPECT_EQ(form.title + "|" + form.content, "来自的生日祝福！|早点回家");
-    SwitchBlessingOff(form);
-    EXPECT_EQ(form.title + form.content, "");
-    SwitchBlessingOn(form, "O'Brien");
-    EXPECT_EQ(form.title + "|" + form.content,
-              std::string("来自O'Brien的生日祝福！|") + kDefaultBlessing);
-}
-
 TEST_F(ReminderEditor, WithoutADatabaseEveryStepTellsWhyAndTheEditorStillCloses) {
     g_ConnectionString = db.Dir().File("missing.db");
     ReminderForm form =

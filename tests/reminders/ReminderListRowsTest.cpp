@@ -82,29 +82,6 @@ TEST(ReminderRows, LatestBirthdayFirstAndEqualDatesKeepTheirOrder) {
                      }));
 }
 
-TEST(ReminderRows, ToggleSwitchesActiveLookingRowsOffAndTheRestOn) {
-    const struct {
-        const char* shown;
-        bool off;
-        const char* caption;
-    } cases[] = {
-        {"生效", true, "失效(&S)"},  {"进行", true, "失效(&S)"},  {"已过", true, "失效(&S)"},
-        {"将到", false, "失效(&S)"}, {"提前", false, "失效(&S)"}, {"失效", false, "生效(&S)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.shown);
-        EXPECT_EQ(ToggleSwitchesOff(c.shown), c.off);
-        EXPECT_EQ(ToggleCaption(c.shown), c.caption);
-    }
-}
-
-TEST(ReminderRows, BirthCellReadsBackAtOneMinutePastOne) {
-    EXPECT_EQ(BirthFromListText("1980-09-12"), DateTime(1980, 9, 12, 1, 1, 1));
-    EXPECT_EQ(BirthFromListText("2000-2-29"), DateTime(2000, 2, 29, 1, 1, 1));
-    for (const char* bad : {"", "1980", "1980-09", "1980-xx-12", "2001-02-29"})
-        EXPECT_FALSE(BirthFromListText(bad).IsValid()) << bad;
-}
-
 class ReminderCommands : public ::testing::Test {
 protected:
     // Adds a person through the editor's save and returns the list as loaded.
@@ -144,17 +121,6 @@ TEST_F(ReminderCommands, AwkwardNamesToggleAndDeleteLikeAnyOther) {
         EXPECT_EQ(prompter.Texts().back(), "删除 " + name + " 的生日提醒成功!");
     }
     EXPECT_EQ(prompter.asked.size(), 12u) << "a question and a confirmation per delete, no failure";
-}
-
-TEST_F(ReminderCommands, DeleteAsksFirstAndCancelKeepsThePerson) {
-    Add("张三");
-    const std::string id = std::to_string(Load()[0].id);
-    prompter.answers = {PromptAnswer::Cancel};
-    EXPECT_FALSE(DeleteReminder(id, "张三", prompter));
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].text, "你确定要删除关于 张三 的生日提醒吗?");
-    EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::OkCancel);
-    EXPECT_EQ(Load().size(), 1u);
 }
 
 TEST_F(ReminderCommands, AFailedWriteIsShownAndNothingClaimsSuccess) {
