@@ -6,6 +6,7 @@
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
+#include "reminders/LoadReminderList.h"
 #include "reminders/ReminderSink.h"
 
 #include <utility>
@@ -16,11 +17,18 @@ ReminderCheck::ReminderCheck(ReminderList& list, MailQueue& mail, ReminderSink& 
 
 void ReminderCheck::CheckReminders() {
     const DateTime today = m_Clock.Now();
+    // Birthdays were worked out for the year the list was loaded in; a run
+    // that goes on over New Year's needs this year's.
+    if (m_List.loadedYear != 0 && today.IsValid() && m_List.loadedYear != today.Year()) {
+        LoadReminderList(m_List, m_Clock, m_Prompter);
+        RefreshIfShown();
+    }
     const int everyDay = g_Setting.m_EveryDay;
     // By index: a list refresh during the walk must not leave us holding a
     // dangling iterator.
     for (std::size_t i = 0; i < m_List.size(); ++i) {
         ReminderRecord& record = m_List[i];
+        AdvanceToNextBirthday(record, today);
         const int days = DaysUntilBirthday(record.birthdayThisYear, today);
         // Only state and ahead code change, so keep just those for the copy
         // a reminder needs; copying every record on every tick would be waste.
