@@ -1,6 +1,7 @@
 #include "ShellFixture.h"
 
 #include "controls/CSortListCtrl.h"
+#include "mail/CSettingDlg.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/CReminderDlg.h"
 #include "reminders/ReminderListRows.h"
@@ -57,6 +58,24 @@ TEST_F(ReminderWorkflow, APersonAddedThreeDaysAheadIsRemindedOnTheNextTick) {
         EXPECT_TRUE(f.Command(id)->isEnabled()) << id;
     f.Command(kCmdCalendarView)->trigger();
     EXPECT_FALSE(f.Command(kCmdNewReminder)->isEnabled()) << "only while the list is shown";
+}
+
+TEST_F(ReminderWorkflow, PersonalSettingsOpenFromMenuAndTrayButNotWhileLocked) {
+    const SeededDatabase db;
+    CMainFrame& f = MakeFrame();
+    int opened = 0;
+    for (QAction* command :
+         {f.Command(kCmdPersonalSettings), f.TrayCommand(kCmdPersonalSettings)}) {
+        ASSERT_TRUE(command->isEnabled());
+        AnswerModal<CSettingDlg>([&opened](CSettingDlg& dialog) {
+            ++opened;
+            dialog.reject();
+        });
+        command->trigger();
+    }
+    EXPECT_EQ(opened, 2);
+    f.Lock();
+    EXPECT_FALSE(f.TrayCommand(kCmdPersonalSettings)->isEnabled());
 }
 
 } // namespace
