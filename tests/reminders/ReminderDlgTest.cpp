@@ -56,6 +56,11 @@ TEST_F(ReminderDlg, AddIsOfferedOnlyWithANameAndFieldsRefuseTextPastTheirBytes) 
         TypeText(ui.nameEdit, keys);
         EXPECT_EQ(S(ui.nameEdit->text()), kept);
     }
+    // A longer name stored elsewhere can be shortened, but not lengthened.
+    ui.nameEdit->setText(QString::fromUtf8("一二三四五六七八九十壹"));
+    TypeText(ui.nameEdit, "贰");
+    QTest::keyClick(ui.nameEdit, Qt::Key_Backspace);
+    EXPECT_EQ(S(ui.nameEdit->text()), "一二三四五六七八九十");
     ui.mobileEdit->setFocus();
     QTest::keyClicks(ui.mobileEdit, "123456789012345678901");
     EXPECT_EQ(S(ui.mobileEdit->text()), "12345678901234567890");
