@@ -211,6 +211,8 @@ QColor CSortListCtrl::RowBkColor(int row) const {
 
 void CSortListCtrl::SetRows(std::vector<Row> rows) {
     m_Model->SetRows(std::move(rows));
+    // New rows come in their owner's order, not in the last clicked one.
+    horizontalHeader()->setSortIndicatorShown(false);
     emit SelectionMarkChanged(-1);
 }
 
