@@ -8,11 +8,13 @@
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
 #include "controls/ResourceImages.h"
+#include "mail/CSettingDlg.h"
 #include "mail/MailQueue.h"
 #include "platform/BuiltInTune.h"
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
+#include "reminders/CAnnivoView.h"
 #include "reminders/ReminderCheck.h"
 #include "update/CUpdateDlg.h"
 
@@ -40,13 +42,8 @@ constexpr int kReminderInterval = 20'000; // ms
 bool IsAvailable(int id) {
     switch (id) {
     case kCmdSendMail:
-    case kCmdNewReminder:
-    case kCmdModify:
-    case kCmdDelete:
-    case kCmdEnable:
     case kCmdImport:
     case kCmdExport:
-    case kCmdPersonalSettings:
     case kCmdFestivals: return false;
     default: return true;
     }
@@ -200,6 +197,8 @@ void CMainFrame::CreateMenus() {
     m_TrayCommands[kCmdShowWindow] = AddCommand(m_TrayMenu, kCmdShowWindow, "显示生日提醒(&Show)");
     m_TrayCommands[kCmdSendMail] = AddCommand(m_TrayMenu, kCmdSendMail, "发送邮件(&Mail)");
     m_TrayCommands[kCmdUnlock] = AddCommand(m_TrayMenu, kCmdUnlock, "解除锁定(&Unlock)");
+    m_TrayCommands[kCmdPersonalSettings] =
+        AddCommand(m_TrayMenu, kCmdPersonalSettings, "个人中心(&Settings)");
     m_TrayMenu->addSeparator();
     m_TrayCommands[kCmdExit] = AddCommand(m_TrayMenu, kCmdExit, "退出(&Quit)");
     connect(m_TrayMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
@@ -226,6 +225,13 @@ void CMainFrame::UpdateCommandStates() {
     m_TrayCommands[kCmdUnlock]->setEnabled(locked);
     for (QAction* mail : {m_Commands[kCmdSendMail], m_TrayCommands[kCmdSendMail]})
         mail->setEnabled(!locked && IsAvailable(kCmdSendMail));
+    // The settings show the unlock password: not while locked.
+    m_TrayCommands[kCmdPersonalSettings]->setEnabled(!locked);
+    // The reminder commands act on the reminder list, 修改/删除/生效 on its selected row.
+    auto* list = qobject_cast<CAnnivoView*>(ActiveView());
+    m_Commands[kCmdNewReminder]->setEnabled(list != nullptr);
+    for (int id : {kCmdModify, kCmdDelete, kCmdEnable})
+        m_Commands[id]->setEnabled(list != nullptr && list->HasSelection());
 }
 
 void CMainFrame::RunCommand(int id) {
@@ -249,6 +255,14 @@ void CMainFrame::RunCommand(int id) {
     case kCmdProgramList: OpenLink(ProgramListUrl()); break;
     case kCmdAbout: ShowAbout(); break;
     case kCmdOnlineUpdate: RunUpdateDialog(); break;
+    case kCmdPersonalSettings: ShowSettings(); break;
+    case kCmdNewReminder:
+    case kCmdModify:
+    case kCmdDelete:
+    case kCmdEnable:
+        if (auto* list = qobject_cast<CAnnivoView*>(ActiveView()))
+            list->RunCommand(id);
+        break;
     default: break; // the windows of the other commands come with their own parts
     }
 }
@@ -270,7 +284,16 @@ CMainView* CMainFrame::CreateView(int viewId) {
     case kViewAddressBook: hint = "通讯录主界面，可以新增、修改、删除联络人。"; break;
     default: return nullptr;
     }
-    auto* view = new CMainView(viewId, Q(hint), m_Views);
+    CMainView* view = nullptr;
+    if (viewId == kViewReminderList) {
+        auto* list = new CAnnivoView(
+            m_ReminderList, m_Clock, m_Prompter, [this] { StartReminderTimer(); }, m_Views);
+        list->SetLinkOpener([this](const QUrl& url) { return m_LinkOpener && m_LinkOpener(url); });
+        connect(list, &CAnnivoView::SelectionChanged, this, &CMainFrame::UpdateCommandStates);
+        view = list;
+    } else {
+        view = new CMainView(viewId, Q(hint), m_Views);
+    }
     view->HintLine()->SetPrompter(&m_Prompter);
     return view;
 }
@@ -297,6 +320,7 @@ void CMainFrame::SwitchView(int viewId) {
         m_Views->addWidget(view);
     }
     m_Views->setCurrentWidget(view);
+    UpdateCommandStates();
 }
 
 void CMainFrame::StartReminderTimer() {
@@ -382,6 +406,12 @@ void CMainFrame::ShowAbout() {
     CAboutDlg about(this);
     about.Link()->SetPrompter(&m_Prompter);
     about.exec();
+}
+
+void CMainFrame::ShowSettings() {
+    // Opened from the tray the window may be hidden: the dialog then stands alone.
+    CSettingDlg settings(m_Prompter, isVisible() ? this : nullptr);
+    settings.exec();
 }
 
 void CMainFrame::AddHintText(const std::string& text) {

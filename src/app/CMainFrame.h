@@ -129,6 +129,7 @@ private:
     void EndProgram(int exitCode);
     void OpenLink(const std::string& address);
     void ShowAbout();
+    void ShowSettings();
     void DropFinishedPlayers();
 
     Prompter& m_Prompter;

@@ -30,9 +30,19 @@ public:
         answers.pop_front();
         return answer;
     }
-    // File dialogs are cancelled.
+    // Paths the open-file dialogs answer in order; cancelled once they run out.
+    std::deque<std::string> openFiles;
+    int openFileDialogs = 0;
+
     using S = const std::string&;
-    std::string ChooseOpenFile(S, S, S) override { return {}; }
+    std::string ChooseOpenFile(S, S, S) override {
+        ++openFileDialogs;
+        if (openFiles.empty())
+            return {};
+        std::string path = openFiles.front();
+        openFiles.pop_front();
+        return path;
+    }
     std::string ChooseSaveFile(S, S, S) override { return {}; }
 
     std::vector<std::string> Texts() const {
