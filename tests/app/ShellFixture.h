@@ -62,11 +62,11 @@ protected:
 
     // Answers the next unlock dialog from inside its event loop: tries each
     // password in turn, then cancels unless one of them unlocked.
-    // Looks for the dialog for up to 10 s: a loaded machine may take long to
+    // Looks for the dialog for up to a minute: a loaded machine may take long to
     // open it. The timers die with the test.
-    void AnswerUnlock(std::vector<std::string> passwords, int triesLeft = 1000) {
+    void AnswerUnlock(std::vector<std::string> passwords, int triesLeft = 6000) {
         QTimer::singleShot(
-            triesLeft == 1000 ? 0 : 10, &m_TimerContext, [this, passwords, triesLeft] {
+            triesLeft == 6000 ? 0 : 10, &m_TimerContext, [this, passwords, triesLeft] {
                 auto* dialog = qobject_cast<CUnlockDlg*>(QApplication::activeModalWidget());
                 if (dialog == nullptr) { // not open yet
                     if (triesLeft > 0)
