@@ -11,7 +11,8 @@
 
 namespace {
 
-const FestivalOptions kTableOnly{false, false}, kTermsOnly{true, false}, kBirthdaysOnly{false, true};
+const FestivalOptions kTableOnly{false, false}, kTermsOnly{true, false},
+    kBirthdaysOnly{false, true};
 
 int Cell(int year, int month, int day) {
     return DateTime(year, month, 1).DayOfWeek() + day - 1;
@@ -54,8 +55,7 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
                 const bool inMonth = i >= first && i < first + days;
                 ASSERT_EQ(sheet.GregorianCells()[i].day, inMonth ? i - first + 1 : 0)
                     << year << "-" << month << " " << i;
-                const bool lunar =
-                    inMonth && DateTime(year, month, i - first + 1) >= firstLunarDay;
+                const bool lunar = inMonth && DateTime(year, month, i - first + 1) >= firstLunarDay;
                 ASSERT_EQ(sheet.LunarCells()[i].valid, lunar) << year << "-" << month << " " << i;
                 ASSERT_EQ(sheet.Labels()[i].empty(), !lunar && sheet.FestivalTexts()[i].empty());
                 ASSERT_EQ(sheet.RedMarks()[i], i % 7 == 0 || i % 7 == 6);
