@@ -15,6 +15,8 @@ PACKAGES=(
     fonts-dejavu-core
     # Chinese text on a real desktop
     fonts-noto-cjk
+    # the calendar's day numbers: a bold serif metric-compatible with Times New Roman
+    fonts-liberation2
 )
 
 missing=()
