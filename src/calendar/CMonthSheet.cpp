@@ -66,7 +66,7 @@ void CMonthSheet::LoadFestivals(int year, int month, bool skipBirthdays,
         if (options.solarTerms)
             AddSolarTerms(year, month);
         if (options.birthdays && !skipBirthdays && m_People != nullptr) {
-            AddBirthdays(*m_People, year);
+            AddBirthdays(*m_People, year, month);
         } else if (options.birthdays && !skipBirthdays) {
             db.Execute("Select * from TiXing Where m_IsVailid=1 Order By m_Date");
             AddBirthdays(db, year);
@@ -119,18 +119,17 @@ void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
     }
 }
 
-void CMonthSheet::AddBirthdays(const ReminderList& people, int year) {
+void CMonthSheet::AddBirthdays(const ReminderList& people, int year, int month) {
     struct Birthday {
         const ReminderRecord* person;
-        DateTime day;
+        int day;
     };
     std::vector<Birthday> found;
-    found.reserve(people.size());
     for (const ReminderRecord& person : people) {
         const int kind = person.calendar == "阴历" ? kLunarCalendarKind : 1;
         const DateTime birthday = m_Calendar.BirthdayInYear(person.birth, kind, year);
-        if (birthday.IsValid())
-            found.push_back({&person, birthday});
+        if (birthday.IsValid() && birthday.Month() == month)
+            found.push_back({&person, birthday.Day()});
     }
     // The table is read ordered by birth date, ties in ID order (the list's
     // own order), which decides how names on one day are joined.
@@ -138,8 +137,8 @@ void CMonthSheet::AddBirthdays(const ReminderList& people, int year) {
         return a.person->birth < b.person->birth;
     });
     for (const Birthday& b : found)
-        m_Festivals.push_back({kCustomClass, kFestivalGregorian, b.day.Month(), b.day.Day(),
-                               b.person->name + "生日"});
+        m_Festivals.push_back(
+            {kCustomClass, kFestivalGregorian, month, b.day, b.person->name + "生日"});
 }
 
 CMonthSheet::DayFestivals CMonthSheet::Lookup(int kind, int month, int day) const {

@@ -70,8 +70,9 @@ public:
     void LoadFestivals(int year, int month, bool skipBirthdays);
     // With a reminder list set, the birthdays come from it rather than from
     // the table: the same people (m_IsVailid 1) in the same order, without
-    // reading every row again on each month shown. The list must outlive the
-    // sheet or be reset to null.
+    // reading every row again on each month shown. Only the birthdays of the
+    // loaded month are listed, the only ones its days can show. The list must
+    // outlive the sheet or be reset to null.
     void TakeBirthdaysFrom(const ReminderList* people) { m_People = people; }
 
     void LoadFestivals(int year, int month, bool skipBirthdays, const FestivalOptions& options);
@@ -111,7 +112,7 @@ private:
     void ReadFestivalRows(CAdoDatabase& db);
     void AddSolarTerms(int year, int month);
     void AddBirthdays(CAdoDatabase& db, int year);
-    void AddBirthdays(const ReminderList& people, int year);
+    void AddBirthdays(const ReminderList& people, int year, int month);
 
     const Clock& m_Clock;
     Prompter& m_Prompter;
