@@ -311,6 +311,9 @@ bool CAvCalendar::eventFilter(QObject* watched, QEvent* event) {
 
 void CAvCalendar::showEvent(QShowEvent* event) {
     CMainView::showEvent(event);
+    // Browsing months is what the view is for.
+    if (!event->spontaneous())
+        m_MonthCombo->setFocus();
     // Reminders may have changed while another view was shown.
     if (!event->spontaneous() && m_ShownBefore)
         Refresh();
