@@ -319,3 +319,8 @@ void CAvCalendar::showEvent(QShowEvent* event) {
         Refresh();
     m_ShownBefore = true;
 }
+
+void CAvCalendar::hideEvent(QHideEvent* event) {
+    m_Tip->HideTip(); // another view took the place
+    CMainView::hideEvent(event);
+}

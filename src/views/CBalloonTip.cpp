@@ -70,6 +70,8 @@ void CBalloonTip::RelayEvent(QObject* receiver, QEvent* event) {
             QWidget* under = m_Owner->childAt(m_Owner->mapFromGlobal(cursor));
             const auto tool = m_Tools.constFind(under);
             if (under != nullptr && tool != m_Tools.constEnd()) {
+                // A tip left standing would point at the old spot until the delay ends.
+                HideTip();
                 m_Anchor = cursor;
                 SetIcon(tool->icon);
                 Show(tool->text, cursor);

@@ -31,6 +31,8 @@ public:
     void RelayEvent(QObject* receiver, QEvent* event);
     // Shows `text` pointing at `point` (the cursor when none) after the delay.
     void Show(const QString& text, std::optional<QPoint> point = std::nullopt);
+    // Hides the tip and forgets a pending show.
+    void HideTip();
 
     // Milliseconds the mouse must rest before the tip shows.
     void SetDelay(int milliseconds) { m_Delay = milliseconds; }
@@ -51,7 +53,6 @@ private:
     };
     void OnShowTimer();
     void OnWatchTimer();
-    void HideTip();
 
     QPointer<QWidget> m_Owner;
     QHash<QWidget*, Tool> m_Tools;

@@ -157,14 +157,16 @@ TEST_F(CalendarViewTest, TipShowsAfterTheDelayFollowsTheMouseAndNeverTakesTheFoc
     EXPECT_EQ(QApplication::focusWidget(), view->MonthCombo());
     EXPECT_FALSE(tip->isActiveWindow());
 
-    QTest::mousePress(fifteenth, Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(tip->isVisible());
-
-    // Another cell: the tip re-anchors there with that day's text.
+    // Another cell: the tip leaves the old spot and re-anchors with that day's text.
     QLabel* sixteenth = view->DayNumber(Cell(16));
     MoveMouseTo(sixteenth, {3, 4});
+    EXPECT_FALSE(tip->isVisible());
     EXPECT_EQ(tip->Anchor(), sixteenth->mapToGlobal(QPoint(3, 4)));
     EXPECT_TRUE(tip->Text().startsWith(QString::fromUtf8("公元2011年1月16日")));
+    QTRY_VERIFY(tip->isVisible());
+    QTest::mousePress(sixteenth, Qt::RightButton, {}, QPoint(3, 4));
+    EXPECT_FALSE(tip->isVisible());
+    MoveMouseTo(sixteenth, {4, 4});
     QTRY_VERIFY(tip->isVisible());
     MoveMouseTo(view->YearNameLabel()); // not a tool: hides at once
     EXPECT_FALSE(tip->isVisible() || tip->IsShowPending());
@@ -174,6 +176,9 @@ TEST_F(CalendarViewTest, TipShowsAfterTheDelayFollowsTheMouseAndNeverTakesTheFoc
     EXPECT_FALSE(tip->IsShowPending());
     MoveMouseTo(view->TodayButton());
     EXPECT_EQ(tip->Text().toStdString(), "点击回到今天");
+    QTRY_VERIFY(tip->isVisible());
+    view->hide(); // another view takes the place
+    EXPECT_FALSE(tip->isVisible() || tip->IsShowPending());
 }
 
 } // namespace
