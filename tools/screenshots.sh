@@ -66,10 +66,12 @@ shoot_calendar() { # picture name, faked date or "", scale
     local name="$1" when="$2" scale="$3" prefix=()
     [ -n "$when" ] && prefix=(faketime "$when 10:00:00")
     ANNIVO_HOME="$cal" QT_SCALE_FACTOR="$scale" "${prefix[@]}" "$root/build/annivo" >/dev/null 2>&1 &
-    local pid=$! window
-    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
-    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"; sleep 2
-    import -window "$window" "$out/$name.png"
+    local pid=$! window attempt
+    for attempt in 1 2 3; do # the first window found may be gone again by the time it is taken
+        window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+        xdotool windowmove "$window" 0 0 windowactivate --sync "$window"; sleep 2
+        import -window "$window" "$out/$name.png" 2>/dev/null && break
+    done
     if [ -z "$when" ]; then
         # Rest the mouse on a day in the middle of the grid: its tip shows after half a second.
         eval "$(xdotool getwindowgeometry --shell "$window")"
