@@ -1,5 +1,6 @@
 #include "views/CAvCalendar.h"
 
+#include "app/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
 #include "platform/Clock.h"
@@ -60,7 +61,8 @@ constexpr int kGap = 2;
 
 CAvCalendar::CAvCalendar(const ReminderList& reminders, const Clock& clock, Prompter& prompter,
                          const std::string& connectionString, QWidget* parent)
-    : CMainView(136, QString::fromUtf8("日历主界面，可以查看周别、阴阳历、节日。"), parent),
+    : CMainView(kViewCalendar, QString::fromUtf8("日历主界面，可以查看周别、阴阳历、节日。"),
+                parent),
       m_Reminders(reminders), m_Clock(clock), m_Sheet(clock, prompter, connectionString) {
     m_Sheet.TakeBirthdaysFrom(&m_Reminders);
     m_DayNumberFont.setFamilies({"Times New Roman", "Liberation Serif"});
