@@ -65,6 +65,7 @@ CAvCalendar::CAvCalendar(const ReminderList& reminders, const Clock& clock, Prom
                 parent),
       m_Reminders(reminders), m_Clock(clock), m_Sheet(clock, prompter, connectionString) {
     m_Sheet.TakeBirthdaysFrom(&m_Reminders);
+    // Times New Roman where it is installed, else its metric-compatible twin.
     m_DayNumberFont.setFamilies({"Times New Roman", "Liberation Serif"});
     m_DayNumberFont.setStyleHint(QFont::Serif);
     m_DayNumberFont.setPixelSize(16);
