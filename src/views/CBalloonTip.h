@@ -26,7 +26,8 @@ public:
     void SetIcon(const QIcon& icon);
     void AddTool(QWidget* control, const QString& text, const QIcon& icon = {});
     void RemoveTool(QWidget* control);
-    bool HasTool(QWidget* control) const { return m_Tools.contains(control); }
+    // The registered text; null when the control has no tip.
+    QString ToolText(QWidget* control) const { return m_Tools.value(control).text; }
 
     void RelayEvent(QObject* receiver, QEvent* event);
     // Shows `text` pointing at `point` (the cursor when none) after the delay.

@@ -88,7 +88,7 @@ TEST_F(CalendarViewTest, RowsWithoutDaysAreEmptyAndWhite) {
     for (int i = 28; i < CAvCalendar::kCells; ++i) {
         EXPECT_EQ(view->DayNumber(i)->text() + view->DayText(i)->text(), "");
         EXPECT_EQ(view->DayNumber(i)->palette().color(QPalette::Window), kWhite);
-        EXPECT_FALSE(view->Tip()->HasTool(view->DayNumber(i)));
+        EXPECT_TRUE(view->Tip()->ToolText(view->DayNumber(i)).isNull());
     }
     Browse(2011, 1); // starts on Saturday, 31 days: six rows
     EXPECT_EQ(view->WeekLabel(5)->text(), "06");
@@ -105,7 +105,8 @@ TEST_F(CalendarViewTest, DayTextsAndColoursFollowTheFestivals) {
     EXPECT_EQ(Day(12), "12,休假日 #ff0000,#ff0000"); // class 0 turns a Wednesday red
     Browse(2011, 3);
     EXPECT_EQ(Day(2), "2,四个.. #000000,#008000");
-    EXPECT_TRUE(view->Tip()->HasTool(view->DayText(Cell(2))));
+    EXPECT_EQ(view->Tip()->ToolText(view->DayText(Cell(2))).toStdString(),
+              "公元2011年3月2日\n农历2011年1月28日\n节日:四个字的");
     Profile("[Festival]\r\n24Fest=0\r\n");
     Browse(2015, 2);
     EXPECT_EQ(Day(4), "4,十六 #000000,#000000");
