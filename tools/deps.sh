@@ -20,6 +20,8 @@ PACKAGES=(
     fonts-noto-cjk
     # online update: HTTP(S) downloads, and SHA-256 digests of the downloaded files
     libcurl4-openssl-dev libssl-dev ca-certificates
+    # the calendar's day numbers: a bold serif metric-compatible with Times New Roman
+    fonts-liberation2
 )
 
 missing=()
