@@ -18,6 +18,9 @@ PACKAGES=(
     fonts-dejavu-core
     # Chinese text on a real desktop
     fonts-noto-cjk
+    # installing: Qt's own texts in Chinese, and the validators of the
+    # launcher and the AppStream metainfo that the install test runs
+    qt6-translations-l10n desktop-file-utils appstream
 )
 
 missing=()
