@@ -14,6 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ResourceIcon(kIconProgram).pixmap(32, 32));
+    icon->setAccessibleName(QString::fromUtf8("Qilora生日提醒图标"));
     auto* version = new QLabel(QString::fromUtf8("Qilora生日提醒 1.8版"), this);
     m_Link = new CHyperLink(
         QString::fromStdString("[url=" + HomePageUrl() + "]www.qilora.com[/url]"), this);
