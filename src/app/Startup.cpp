@@ -67,10 +67,6 @@ std::optional<std::string> EnterProgramDirectory() {
            "），程序的数据和设置都在那里，程序不能运行。";
 }
 
-std::filesystem::path InstalledSeedPath(const std::filesystem::path& executableDirectory) {
-    return (executableDirectory / ANNIVO_SEED_FROM_BINDIR).lexically_normal();
-}
-
 std::optional<std::string> PrepareUserDataDirectory(const std::filesystem::path& directory,
                                                     const std::filesystem::path& installedSeed) {
     namespace fs = std::filesystem;

@@ -28,10 +28,6 @@ void CheckStartedInProfileDir();
 // directory.
 std::optional<std::string> EnterProgramDirectory();
 
-// The data.db an installed copy ships, found from its executable's directory
-// (bin/ and share/ side by side under one prefix).
-std::filesystem::path InstalledSeedPath(const std::filesystem::path& executableDirectory);
-
 // Makes an installed copy's data directory usable: creates it when missing and
 // gives it a data.db when it has none, copied from `installedSeed` when that
 // file exists, else made from the seed built into the program. A data.db

@@ -28,11 +28,11 @@ std::string ExecutablePath() {
 
 ProgramDirectoryChoice ChooseProgramDirectory(const char* annivoHome,
                                               const fs::path& executableDirectory,
-                                              bool executableDirectoryWritable,
+                                              bool executableDirectoryWritable, bool installedCopy,
                                               const char* xdgDataHome, const std::string& home) {
     if (annivoHome != nullptr && *annivoHome != '\0')
         return {fs::path(annivoHome), ProgramDirectoryKind::AnnivoHome};
-    if (executableDirectoryWritable)
+    if (executableDirectoryWritable && !installedCopy)
         return {executableDirectory, ProgramDirectoryKind::ExecutableDirectory};
     // XDG base directories must be absolute; a relative one is ignored.
     const fs::path dataHome = xdgDataHome != nullptr && xdgDataHome[0] == '/'
@@ -41,17 +41,26 @@ ProgramDirectoryChoice ChooseProgramDirectory(const char* annivoHome,
     return {dataHome / "annivo", ProgramDirectoryKind::UserDataDirectory};
 }
 
+fs::path InstalledSeedPath(const fs::path& executableDirectory) {
+    return (executableDirectory / ANNIVO_SEED_FROM_BINDIR).lexically_normal();
+}
+
 ProgramDirectoryChoice CurrentProgramDirectory() {
     const fs::path executableDirectory = fs::path(ExecutablePath()).parent_path();
     const bool writable =
         !executableDirectory.empty() && access(executableDirectory.c_str(), W_OK) == 0;
+    // A copy unpacked with its data.db, even where a seed happens to lie
+    // beside, keeps working where it is.
+    std::error_code error;
+    const bool installed = fs::is_regular_file(InstalledSeedPath(executableDirectory), error) &&
+                           !fs::exists(FileInDirectory(executableDirectory, "data.db"), error);
     std::string home;
     if (const char* value = std::getenv("HOME"); value != nullptr && *value != '\0')
         home = value;
     else if (const passwd* user = getpwuid(getuid()); user != nullptr)
         home = user->pw_dir;
     return ChooseProgramDirectory(std::getenv("ANNIVO_HOME"), executableDirectory, writable,
-                                  std::getenv("XDG_DATA_HOME"), home);
+                                  installed, std::getenv("XDG_DATA_HOME"), home);
 }
 
 fs::path ProgramDirectory() {

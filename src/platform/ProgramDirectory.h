@@ -21,13 +21,19 @@ struct ProgramDirectoryChoice {
     bool operator==(const ProgramDirectoryChoice&) const = default;
 };
 
+// The data.db an installed copy ships, found from its executable's directory
+// (bin/ and share/ side by side under one prefix).
+std::filesystem::path InstalledSeedPath(const std::filesystem::path& executableDirectory);
+
 // Where the data lives, from the environment's values (null when unset):
 // $ANNIVO_HOME when not empty; else the executable's directory when it can be
-// written; else $XDG_DATA_HOME/annivo (only an absolute XDG_DATA_HOME counts),
-// falling back to `home`/.local/share/annivo.
+// written, unless it is an installed copy (`installedCopy`: the installed seed
+// lies beside it and no data.db in its directory), which never writes among
+// the system's programs; else $XDG_DATA_HOME/annivo (only an absolute
+// XDG_DATA_HOME counts), falling back to `home`/.local/share/annivo.
 ProgramDirectoryChoice ChooseProgramDirectory(const char* annivoHome,
                                               const std::filesystem::path& executableDirectory,
-                                              bool executableDirectoryWritable,
+                                              bool executableDirectoryWritable, bool installedCopy,
                                               const char* xdgDataHome, const std::string& home);
 
 // The choice for this process: its environment and executable.

@@ -113,21 +113,26 @@ TEST_F(StartupTest, AutostartCheckOffersToCorrectAnEntryForAnotherCopy) {
 
 TEST(Startup, ProgramDirectoryIsAnnivoHomeThenAWritableExecutableDirectoryThenUserData) {
     using Kind = ProgramDirectoryKind;
-    // ANNIVO_HOME, executable directory writable, XDG_DATA_HOME: the choice.
-    const std::tuple<const char*, bool, const char*, ProgramDirectoryChoice> cases[] = {
-        {"/data/a", false, "/x", {"/data/a", Kind::AnnivoHome}},
-        {"/data/a", true, nullptr, {"/data/a", Kind::AnnivoHome}},
-        {"", true, "/x", {"/opt/annivo", Kind::ExecutableDirectory}},
-        {nullptr, true, nullptr, {"/opt/annivo", Kind::ExecutableDirectory}},
-        {nullptr, false, "/x", {"/x/annivo", Kind::UserDataDirectory}},
-        {"", false, nullptr, {"/home/u/.local/share/annivo", Kind::UserDataDirectory}},
-        {nullptr, false, "", {"/home/u/.local/share/annivo", Kind::UserDataDirectory}},
-        {nullptr, false, "rel/data", {"/home/u/.local/share/annivo", Kind::UserDataDirectory}}};
-    for (const auto& [annivoHome, writable, xdgDataHome, expected] : cases)
-        EXPECT_EQ(
-            ChooseProgramDirectory(annivoHome, "/opt/annivo", writable, xdgDataHome, "/home/u"),
-            expected)
-            << (annivoHome ? annivoHome : "-") << " " << writable << " "
+    // ANNIVO_HOME, executable directory writable, an installed copy, XDG_DATA_HOME: the choice.
+    const std::tuple<const char*, bool, bool, const char*, ProgramDirectoryChoice> cases[] = {
+        {"/data/a", false, true, "/x", {"/data/a", Kind::AnnivoHome}},
+        {"/data/a", true, false, nullptr, {"/data/a", Kind::AnnivoHome}},
+        {"", true, false, "/x", {"/opt/annivo", Kind::ExecutableDirectory}},
+        {nullptr, true, false, nullptr, {"/opt/annivo", Kind::ExecutableDirectory}},
+        {nullptr, true, true, "/x", {"/x/annivo", Kind::UserDataDirectory}},
+        {nullptr, false, false, "/x", {"/x/annivo", Kind::UserDataDirectory}},
+        {"", false, true, nullptr, {"/home/u/.local/share/annivo", Kind::UserDataDirectory}},
+        {nullptr, false, false, "", {"/home/u/.local/share/annivo", Kind::UserDataDirectory}},
+        {nullptr,
+         false,
+         false,
+         "rel/data",
+         {"/home/u/.local/share/annivo", Kind::UserDataDirectory}}};
+    for (const auto& [annivoHome, writable, installed, xdgDataHome, expected] : cases)
+        EXPECT_EQ(ChooseProgramDirectory(annivoHome, "/opt/annivo", writable, installed,
+                                         xdgDataHome, "/home/u"),
+                  expected)
+            << (annivoHome ? annivoHome : "-") << " " << writable << installed << " "
             << (xdgDataHome ? xdgDataHome : "-");
 }
 
