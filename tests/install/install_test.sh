@@ -35,11 +35,31 @@ expect_file share/icons/hicolor/128x128/apps/$id.png
 expect_file share/annivo/data.db
 [ "$failed" -eq 0 ] || exit 1
 
-# The launcher names the installed program and icon.
-grep -qx "Exec=annivo" "$root/share/applications/$id.desktop"
-grep -qx "Icon=$id" "$root/share/applications/$id.desktop"
-# The seed is a database, fresh from the build.
-[ "$(head -c 15 "$root/share/annivo/data.db")" = "SQLite format 3" ]
+check() { # description, command...
+    local what=$1
+    shift
+    "$@" || { echo "failed: $what"; exit 1; }
+}
+check "the launcher starts the installed program" grep -qx "Exec=annivo" "$root/share/applications/$id.desktop"
+check "the launcher shows the installed icon" grep -qx "Icon=$id" "$root/share/applications/$id.desktop"
+check "the seed is a database" [ "$(head -c 15 "$root/share/annivo/data.db")" = "SQLite format 3" ]
+
+# The installed program keeps its data in the user's data directory, made and
+# seeded at its first start, even where it could write beside itself.
+user=$destdir/user
+mkdir -p "$user/home"
+env -u ANNIVO_HOME HOME="$user/home" XDG_DATA_HOME="$user/data" XDG_CONFIG_HOME="$user/config" \
+    QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$root/bin/annivo" >/dev/null 2>&1 &
+program=$!
+for _ in $(seq 300); do # at most half a minute on a busy machine
+    [ -f "$user/data/annivo/data.db" ] && break
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+check "the first start made the user's data.db" [ -f "$user/data/annivo/data.db" ]
+check "nothing was written beside the program" [ -z "$(find "$root/bin" -iname '*.db' -o -iname '*.ini')" ]
 
 desktop-file-validate "$root/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml"
