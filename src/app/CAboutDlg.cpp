@@ -30,4 +30,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_Link, 1, 1);
     layout->addWidget(m_Ok, 0, 2, Qt::AlignTop);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The link comes first in the Tab order, but Enter confirms the box.
+    m_Ok->setFocus();
 }
