@@ -18,22 +18,11 @@ DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null
 root=$destdir$prefix
 id=com.qilora.Annivo
 
-failed=0
-expect_file() {
-    if [ ! -f "$root/$1" ]; then
-        echo "missing: $prefix/$1"
-        failed=1
-    fi
-}
-expect_file bin/annivo
-[ -x "$root/bin/annivo" ] || { echo "bin/annivo is not executable"; failed=1; }
-expect_file share/applications/$id.desktop
-expect_file share/metainfo/$id.metainfo.xml
-expect_file share/icons/hicolor/scalable/apps/$id.svg
-expect_file share/icons/hicolor/48x48/apps/$id.png
-expect_file share/icons/hicolor/128x128/apps/$id.png
-expect_file share/annivo/data.db
-[ "$failed" -eq 0 ] || exit 1
+for file in bin/annivo share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/{scalable/apps/$id.svg,48x48/apps/$id.png,128x128/apps/$id.png} \
+    share/annivo/data.db; do
+    [ -f "$root/$file" ] || { echo "missing: $prefix/$file"; exit 1; }
+done
 
 check() { # description, command...
     local what=$1
