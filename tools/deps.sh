@@ -22,6 +22,9 @@ PACKAGES=(
     libcurl4-openssl-dev libssl-dev ca-certificates
     # the calendar's day numbers: a bold serif metric-compatible with Times New Roman
     fonts-liberation2
+    # installing: Qt's own texts in Chinese, and the validators of the
+    # launcher and the AppStream metainfo that the install test runs
+    qt6-translations-l10n desktop-file-utils appstream
 )
 
 missing=()

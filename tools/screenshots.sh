@@ -219,4 +219,37 @@ for scale in 1 2; do
     shoot_calendar "calendar-current$suffix" "" "$scale"
 done
 kill %1'
+
+# Two reminders due at once: their pop-ups cascade. Then the About dialog with
+# the keyboard on its link (Tab), and the main window alone for the README.
+two="$work/two"
+mkdir -p "$two"
+"$root/build/src/reminders/annivo-makedb" "$two/data.db" >/dev/null
+for person in "李四|$(( ${today:0:4} - 40 ))" "王五|$(( ${today:0:4} - 25 ))"; do
+    sqlite3 "$two/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('${person%|*}','${person#*|}-${today:5:5} 00:00:00','阳历',33)"
+done
+export two
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    sqlite3 "$two/data.db" "$reset"
+    ANNIVO_HOME="$two" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"
+    sleep 2
+    [ "$scale" = 1 ] && import -window "$window" "$out/mainwindow.png"
+    sleep 23                                     # the first tick opens both pop-ups
+    import -window root "$out/popups$suffix.png"
+    for popup in $(xdotool search --onlyvisible --pid "$pid" --name "^提醒$"); do
+        xdotool windowactivate --sync "$popup" key Escape; sleep 1
+    done
+    xdotool windowactivate --sync "$window"; sleep 1
+    xdotool key alt+h; sleep 1; xdotool key a; sleep 2
+    xdotool key Tab; sleep 1
+    import -window root "$out/about$suffix.png"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"
