@@ -29,6 +29,9 @@ const QColor kOrange(255, 128, 0);        // today
 const QColor kLightYellow(255, 255, 187); // a day of the month
 const QColor kRed(255, 0, 0);
 const QColor kViolet(255, 128, 255); // hint line
+// Every background above is light, so plain text on them is dark whatever the
+// desktop's theme says (a dark theme's light text would vanish on them).
+const QColor kPlainText(0, 0, 0);
 
 // Text colour of a day's text by the month sheet's colour code.
 QColor CodeColour(int code, const QColor& plain) {
@@ -73,10 +76,10 @@ CAvCalendar::CAvCalendar(const ReminderList& reminders, const Clock& clock, Prom
     m_TipFont.setFamilies({"SimSun", QString::fromUtf8("宋体"), "Noto Serif CJK SC"});
     m_TipFont.setPointSize(11);
 
-    Paint(this, kWhite, palette().color(QPalette::WindowText));
+    Paint(this, kWhite, kPlainText);
     layout()->setContentsMargins(0, 0, 0, 0);
     layout()->setSpacing(0);
-    Paint(HintLine(), kViolet, palette().color(QPalette::WindowText));
+    Paint(HintLine(), kViolet, kPlainText);
 
     CreateControls();
     LayOutControls();
@@ -108,7 +111,7 @@ void CAvCalendar::CreateControls() {
     const char* headers[] = {"周", "日", "一", "二", "三", "四", "五", "六"};
     for (int c = 0; c < 8; ++c) {
         m_Headers[c] = label(headers[c]);
-        Paint(m_Headers[c], kPink, palette().color(QPalette::WindowText));
+        Paint(m_Headers[c], kPink, kPlainText);
     }
     for (int r = 0; r < kRows; ++r)
         m_Weeks[r] = label("");
@@ -268,7 +271,7 @@ void CAvCalendar::Refresh() {
     const CalendarDate lunarYear = calendar.GregorianToLunar({m_Year, m_Month, m_Day, 0, 0, 0});
     m_YearName->setText(Q(calendar.GanZhiYearText(lunarYear.year)));
 
-    const QColor plain = palette().color(QPalette::WindowText);
+    const QColor plain = kPlainText;
     for (int i = 0; i < kCells; ++i) {
         QLabel* number = m_DayNumbers[i];
         QLabel* text = m_DayTexts[i];

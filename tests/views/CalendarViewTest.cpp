@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
+#include "controls/TextContrast.h"
 #include "views/CBalloonTip.h"
 
 #include <QApplication>
@@ -76,6 +77,30 @@ TEST_F(CalendarViewTest, OpensOnTodayAndOffersEveryYearFrom1900To2100) {
     EXPECT_EQ(Day(15, QPalette::Window), "15,十二 #ff8000,#ff8000");            // today, a Saturday
     EXPECT_EQ(view->DayNumber(Cell(15))->font().weight(), QFont::Black);
     EXPECT_TRUE(view->MonthCombo()->hasFocus() || !QApplication::focusWidget());
+}
+
+// A dark desktop theme brings light text; on the calendar's fixed light
+// colours it must stay dark enough to read.
+TEST_F(CalendarViewTest, TextStaysReadableOnItsLightColoursUnderADarkTheme) {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    view->setPalette(dark);
+    Browse(2011, 2);
+    auto contrast = [](const QWidget* w) {
+        const QColor t = w->palette().color(QPalette::WindowText);
+        const QColor b = w->palette().color(QPalette::Window);
+        return ContrastRatio({t.red(), t.green(), t.blue()}, {b.red(), b.green(), b.blue()});
+    };
+    for (int i = 0; i < CAvCalendar::kCells; ++i) {
+        EXPECT_GE(contrast(view->DayNumber(i)), i % 7 == 0 || i % 7 == 6 ? 3.0 : 4.5) << i;
+        EXPECT_GE(contrast(view->DayText(i)), 4.5) << i;
+    }
+    for (int r = 0; r < CAvCalendar::kRows; ++r)
+        EXPECT_GE(contrast(view->WeekLabel(r)), 4.5) << r;
+    EXPECT_GE(contrast(view->HintLine()), 4.5);
 }
 
 TEST_F(CalendarViewTest, RowsWithoutDaysAreEmptyAndWhite) {
