@@ -7,7 +7,6 @@
 #include "reminders/ReminderListRows.h"
 #include "ui_CReminderDlg.h"
 
-#include "ModalAnswer.h"
 #include "SeededDatabase.h"
 #include "Typing.h"
 

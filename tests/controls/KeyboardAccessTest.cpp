@@ -116,13 +116,10 @@ TEST(TextContrast, TextIsKeptWhenReadableElseMovedJustFarEnough) {
     EXPECT_NEAR(ContrastRatio(white, black), 21.0, 1e-9);
     EXPECT_NEAR(ContrastRatio(blue, white), 8.59, 0.01);
     // Text, background, kept as it is.
-    const std::tuple<TextRgb, TextRgb, bool> cases[] = {{blue, light, true},
-                                                        {black, white, true},
-                                                        {{230, 230, 230}, white, false},
-                                                        {black, dark, false},
-                                                        {blue, dark, false},
-                                                        {{125, 125, 0}, light, false},
-                                                        {white, {128, 128, 128}, false}};
+    const std::tuple<TextRgb, TextRgb, bool> cases[] = {
+        {blue, light, true},  {black, white, true},          {{230, 230, 230}, white, false},
+        {black, dark, false}, {blue, dark, false},           {{125, 125, 0}, light, false},
+        {white, {128, 128, 128}, false}};
     for (const auto& [text, background, kept] : cases) {
         const TextRgb readable = ReadableTextColor(text, background);
         SCOPED_TRACE(testing::Message() << text.red << "," << text.green << "," << text.blue
