@@ -40,7 +40,10 @@ protected:
         std::string shown;
         for (int row = 0; row < list.GetItemCount(); ++row) {
             const QColor c = list.RowBkColor(row);
-            shown += list.GetItemText(row, 0) + (c == Qt::red ? "r" : c == Qt::green ? "g" : "") +
+            shown += list.GetItemText(row, 0) +
+                     (c == Qt::red     ? "r"
+                      : c == Qt::green ? "g"
+                                       : "") +
                      (c == Qt::blue ? "b " : " ");
         }
         return shown;

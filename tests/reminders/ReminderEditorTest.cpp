@@ -89,16 +89,17 @@ TEST_F(ReminderEditor, NamesMustBeUniqueButAPersonMayKeepItsOwn) {
     Add("张三");
     Add("李四");
     // Person edited (none: a new one), name -> saved
-    for (const auto& [oldName, name, saved] : {std::tuple{"", "张三", false},
-                                               std::tuple{"李四", "张三", false},
-                                               std::tuple{"张三", "张三", true}}) {
+    for (const auto& [oldName, name, saved] :
+         {std::tuple{"", "张三", false}, std::tuple{"李四", "张三", false},
+          std::tuple{"张三", "张三", true}}) {
         SCOPED_TRACE(std::string(oldName) + " -> " + name);
         prompter.asked.clear();
         ReminderForm form = *oldName ? EditReminderForm(IdOf(oldName), oldName, "生效", false,
                                                         DateTime(1990, 1, 2, 1, 1, 1), prompter)
                                      : NewReminderForm(kToday);
         form.name = name;
-        EXPECT_EQ(SaveReminder(form, prompter), saved ? SaveOutcome::Saved : SaveOutcome::NameTaken);
+        EXPECT_EQ(SaveReminder(form, prompter),
+                  saved ? SaveOutcome::Saved : SaveOutcome::NameTaken);
         EXPECT_EQ(prompter.Texts(), saved ? std::vector<std::string>{}
                                           : std::vector<std::string>{"该姓名已存在!请确认"});
     }
