@@ -82,8 +82,7 @@ TEST_F(MainFrame, AutostartThatCannotBeChangedSaysSoAndKeepsItsTick) {
     CMainFrame& f = MakeFrame();
     WriteBytes(config.Path() / "autostart", "not a directory");
     f.Command(kCmdAutostart)->trigger();
-    EXPECT_EQ(g_AutoStart, 0);
-    EXPECT_FALSE(f.Command(kCmdAutostart)->isChecked());
+    EXPECT_TRUE(g_AutoStart == 0 && !f.Command(kCmdAutostart)->isChecked());
     ASSERT_EQ(prompter.Texts().size(), 1u);
     EXPECT_THAT(prompter.Texts()[0], ::testing::HasSubstr("无法设置随机启动"));
 
@@ -92,8 +91,7 @@ TEST_F(MainFrame, AutostartThatCannotBeChangedSaysSoAndKeepsItsTick) {
     g_AutoStart = 1;
     f.Command(kCmdAutostart)->setChecked(true);
     f.Command(kCmdAutostart)->trigger();
-    EXPECT_EQ(g_AutoStart, 1);
-    EXPECT_TRUE(f.Command(kCmdAutostart)->isChecked());
+    EXPECT_TRUE(g_AutoStart == 1 && f.Command(kCmdAutostart)->isChecked());
     ASSERT_EQ(prompter.Texts().size(), 2u);
     EXPECT_THAT(prompter.Texts()[1], ::testing::HasSubstr("无法关闭随机启动"));
 }
@@ -156,9 +154,9 @@ TEST_F(MainFrame, MinimisingGoesToTheTrayOrWithoutOneStaysMinimisedAndLockable) 
         quits.clear();
         f.showMinimized();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(f.TrayIcon().IsShown());
-        EXPECT_EQ(f.isVisible(), !tray); // without a tray it waits in the task bar
-        f.OnReminderTimer();             // either way it counts as out of sight
+        // Without a tray it waits in the task bar.
+        EXPECT_TRUE(f.TrayIcon().IsShown() && f.isVisible() == !tray);
+        f.OnReminderTimer(); // either way it counts as out of sight
         EXPECT_EQ(quits, std::vector<int>{0});
 
         f.TrayIcon().ShowIcon();
@@ -186,22 +184,21 @@ TEST_F(MainFrame, LockHidesAndOnlyThePasswordBringsTheWindowBack) {
     CMainFrame& f = MakeFrame();
     auto trayMenu = [&f] {
         std::string s;
-        for (int id : {kCmdShowWindow, kCmdSendMail, kCmdUnlock, kCmdExit})
+        for (int id : {kCmdShowWindow, kCmdSendMail, kCmdPersonalSettings, kCmdUnlock, kCmdExit})
             s += f.TrayCommand(id)->isEnabled() ? "+" : "-";
         return s;
     };
-    EXPECT_EQ(trayMenu(), "+--+"); // the composer is not part of the program yet
+    EXPECT_EQ(trayMenu(), "+-+-+"); // the composer is not part of the program yet
 
     f.ToolBar()->actions()[4]->trigger(); // 锁定
-    EXPECT_EQ(g_Setting.m_IsLock, 1);
-    EXPECT_TRUE(!f.isVisible() && f.TrayIcon().IsShown() && f.TrayIcon().IconId() == 147);
-    EXPECT_EQ(trayMenu(), "--++");
+    EXPECT_TRUE(g_Setting.m_IsLock == 1 && !f.isVisible() && f.TrayIcon().IsShown() &&
+                f.TrayIcon().IconId() == 147);
+    EXPECT_EQ(trayMenu(), "---++");
 
     // A click asks; a wrong password is told, 取消 leaves everything as it was.
     AnswerUnlock({"wrong"});
     emit f.TrayIcon().Clicked();
-    EXPECT_EQ(unlockDialogs, 1);
-    EXPECT_EQ(busyWhileAsking, 1);
+    EXPECT_EQ(std::pair(unlockDialogs, busyWhileAsking), std::pair(1, 1));
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text + prompter.asked[0].caption, "解锁密码不正确！提示");
     EXPECT_TRUE(g_Setting.m_IsLock == 1 && !f.isVisible() && f.TrayIcon().IconId() == 147);
@@ -209,18 +206,16 @@ TEST_F(MainFrame, LockHidesAndOnlyThePasswordBringsTheWindowBack) {
     // 解除锁定 with the right password unlocks and leaves the window in the tray.
     AnswerUnlock({"wrong", "secret"});
     f.TrayCommand(kCmdUnlock)->trigger();
-    EXPECT_EQ(prompter.asked.size(), 2u);
-    EXPECT_EQ(g_Setting.m_IsLock, 0);
+    EXPECT_TRUE(prompter.asked.size() == 2u && g_Setting.m_IsLock == 0);
     EXPECT_TRUE(!f.isVisible() && f.TrayIcon().IsShown() && f.TrayIcon().IconId() == 128);
-    EXPECT_EQ(trayMenu(), "+--+");
+    EXPECT_EQ(trayMenu(), "+-+-+");
 
     // No password set: an empty entry unlocks, and the click shows the window.
     g_Setting.m_UnLockPwd.clear();
     f.Command(kCmdLock)->trigger();
     AnswerUnlock({""});
     emit f.TrayIcon().Clicked();
-    EXPECT_EQ(g_Setting.m_IsLock, 0);
-    EXPECT_TRUE(f.isVisible() && !f.TrayIcon().IsShown());
+    EXPECT_TRUE(g_Setting.m_IsLock == 0 && f.isVisible() && !f.TrayIcon().IsShown());
 }
 
 } // namespace

@@ -49,8 +49,8 @@ TEST_F(RemindPopup, PlaysItsMusicAndEndsTheReminderOnOkOrEsc) {
         CRemindPopupDlg* popup = f.OpenPopups()[0];
         EXPECT_EQ(popup->Heading()->text() + popup->Message()->toPlainText(),
                   QString::fromUtf8("生日提醒!甲的出生日期是:阳历1980-09-12。\n还有3天"));
-        EXPECT_TRUE(popup->StopMusicBox()->isChecked());
-        EXPECT_EQ(BusyCount(), 1); // a check-once run waits for the pop-up
+        // A check-once run waits for the pop-up.
+        EXPECT_TRUE(popup->StopMusicBox()->isChecked() && BusyCount() == 1);
         EXPECT_EQ(fs::exists(program.Path() / "happy.mid"), c.music == "HAPPYBIRTHDAY");
         EXPECT_EQ(popup->Player()->IsPlaying(), c.sounds);
         EXPECT_TRUE(!c.sounds || Heard());
@@ -61,8 +61,7 @@ TEST_F(RemindPopup, PlaysItsMusicAndEndsTheReminderOnOkOrEsc) {
         else
             QTest::mouseClick(popup->OkButton(), Qt::LeftButton);
         QCoreApplication::processEvents();
-        EXPECT_TRUE(f.OpenPopups().empty());
-        EXPECT_EQ(BusyCount(), 0);
+        EXPECT_TRUE(f.OpenPopups().empty() && BusyCount() == 0);
         EXPECT_EQ(quits, std::vector<int>{0}) << "a check-once run ends with its pop-up";
         EXPECT_FALSE(fs::exists(program.Path() / "happy.mid"));
         EXPECT_EQ(f.LingeringPlayerCount(), c.stopMusic ? 0u : 1u);

@@ -10,6 +10,7 @@
 #include "platform/ProgramDirectory.h"
 
 #include "FixedClock.h"
+#include "ModalAnswer.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "TestFiles.h"
@@ -60,30 +61,21 @@ protected:
 
     std::string Ini() const { return ReadBytes(program.Path() / "annivo.ini"); }
 
-    // Answers the next unlock dialog from inside its event loop: tries each
-    // password in turn, then cancels unless one of them unlocked.
-    // Looks for the dialog for up to a minute: a loaded machine may take long to
-    // open it. The timers die with the test.
-    void AnswerUnlock(std::vector<std::string> passwords, int triesLeft = 6000) {
-        QTimer::singleShot(
-            triesLeft == 6000 ? 0 : 10, &m_TimerContext, [this, passwords, triesLeft] {
-                auto* dialog = qobject_cast<CUnlockDlg*>(QApplication::activeModalWidget());
-                if (dialog == nullptr) { // not open yet
-                    if (triesLeft > 0)
-                        AnswerUnlock(passwords, triesLeft - 1);
-                    return;
-                }
+    // Answers the next unlock dialog: tries each password in turn, then
+    // cancels unless one of them unlocked.
+    void AnswerUnlock(std::vector<std::string> passwords) {
+        AnswerModal<CUnlockDlg>(
+            [this, passwords](CUnlockDlg& dialog) {
                 ++unlockDialogs;
                 busyWhileAsking = BusyCount();
-                for (const std::string& password : passwords) {
-                    dialog->PasswordField()->clear();
-                    QTest::keyClicks(dialog->PasswordField(), QString::fromStdString(password));
-                    QTest::mouseClick(dialog->UnlockButton(), Qt::LeftButton);
-                    if (!dialog->isVisible())
-                        return;
-                }
-                QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
-            });
+                for (const std::string& password : passwords)
+                    if (dialog.isVisible()) {
+                        dialog.PasswordField()->clear();
+                        QTest::keyClicks(dialog.PasswordField(), QString::fromStdString(password));
+                        QTest::mouseClick(dialog.UnlockButton(), Qt::LeftButton);
+                    }
+            },
+            &m_TimerContext);
     }
 
     const TempDir program, home, config;

@@ -6,21 +6,16 @@
 
 namespace {
 
-std::vector<int> Order(std::vector<std::string_view> cells, SortKind kind, bool ascending) {
-    return SortOrder(cells, kind, ascending);
-}
-
 TEST(ListSort, NumbersByValueTextsByTheirGb18030Bytes) {
     const std::vector<std::string_view> cells = {"12", "9", "abc", "-3", " 7x", "+9"};
     // Texts without digits count as 0; equal values keep their order either way.
-    EXPECT_EQ(Order(cells, SortKind::Numeric, true), (std::vector<int>{3, 2, 4, 1, 5, 0}));
-    EXPECT_EQ(Order(cells, SortKind::Numeric, false), (std::vector<int>{0, 1, 5, 4, 2, 3}));
-    EXPECT_EQ(Order(cells, SortKind::Text, true), (std::vector<int>{4, 5, 3, 0, 1, 2}));
+    EXPECT_EQ(SortOrder(cells, SortKind::Numeric, true), (std::vector<int>{3, 2, 4, 1, 5, 0}));
+    EXPECT_EQ(SortOrder(cells, SortKind::Numeric, false), (std::vector<int>{0, 1, 5, 4, 2, 3}));
+    EXPECT_EQ(SortOrder(cells, SortKind::Text, true), (std::vector<int>{4, 5, 3, 0, 1, 2}));
     // Pinyin order: a, li, wang, zhang; a prefix comes first.
-    EXPECT_EQ(Order({"张三", "李四", "王五", "阿明", "李"}, SortKind::Text, true),
-              (std::vector<int>{3, 4, 1, 2, 0}));
-    EXPECT_EQ(Order({"张三", "李四", "王五", "阿明", "李"}, SortKind::Text, false),
-              (std::vector<int>{0, 2, 1, 4, 3}));
+    const std::vector<std::string_view> names = {"张三", "李四", "王五", "阿明", "李"};
+    EXPECT_EQ(SortOrder(names, SortKind::Text, true), (std::vector<int>{3, 4, 1, 2, 0}));
+    EXPECT_EQ(SortOrder(names, SortKind::Text, false), (std::vector<int>{0, 2, 1, 4, 3}));
 }
 
 class SortList : public ::testing::Test {
@@ -48,9 +43,8 @@ protected:
             shown += list.GetItemText(row, 0) +
                      (c == Qt::red     ? "r"
                       : c == Qt::green ? "g"
-                      : c == Qt::blue  ? "b"
                                        : "") +
-                     " ";
+                     (c == Qt::blue ? "b " : " ");
         }
         return shown;
     }

@@ -22,7 +22,6 @@ TEST(BirthdayEvaluationTest, DecidesByDaysCountdownAndState) {
         {"将到", 30, 0, 0, "进行", 30, A::Birthday, false, false},
         {"生效", 33, 0, 1, "进行", 33, A::Birthday, false, false},
         {"生效", 0, 0, 1, "进行", 0, A::Birthday, false, false},
-        {"生效", 0, 1, 1, "生效", 0, A::None, false, false},
         {"进行", 30, 0, 1, "进行", 30, A::None, false, false},
         // the day after: countdown and state reset for next year
         {"进行", 30, -1, 1, "生效", 33, A::None, true, true},
@@ -34,7 +33,6 @@ TEST(BirthdayEvaluationTest, DecidesByDaysCountdownAndState) {
         // switched off or unknown: only the countdown may be reset
         {"失效", 30, -1, 1, "失效", 33, A::None, true, false},
         {"失效", 33, 0, 1, "失效", 33, A::None, false, false},
-        {"失效", 33, 2, 1, "失效", 33, A::None, false, false},
         {"提前", 33, 0, 1, "提前", 33, A::None, false, false},
     };
     for (const auto& [state, ahead, days, everyDay, newState, newAhead, action, reset, back] :
@@ -102,24 +100,6 @@ TEST(BirthdayEvaluationTest, LunarAgeCountsTheStoredYear) {
     EXPECT_EQ(AgeText(AgeThisYear(record, DateTime(2011, 1, 20))), "31周岁");
     record.birthdayThisYear = DateTime::Invalid();
     EXPECT_EQ(ThisYearText(record), "");
-}
-
-TEST(BirthdayEvaluationTest, ShowsPassedOnlyForActiveReminders) {
-    const DateTime evening(2011, 9, 12, 23, 59, 59); // saved by the reminder editor
-    const DateTime midnight(2011, 9, 12);            // saved by the address book
-    const DateTime morning(2011, 9, 12, 8, 0, 0);
-    const DateTime nextDay(2011, 9, 13, 8, 0, 0);
-    const std::tuple<std::string, DateTime, DateTime, std::string> cases[] = {
-        {"生效", evening, morning, "生效"},
-        {"生效", midnight, morning, "已过"},
-        {"生效", evening, nextDay, "已过"},
-        {"别的", evening, nextDay, "已过"},
-        {"生效", DateTime::Invalid(), morning, "已过"},
-    };
-    for (const auto& [state, birthday, now, shown] : cases)
-        EXPECT_EQ(ShownState(state, birthday, now), shown) << state << " " << now.Format("%d %H");
-    for (const std::string state : {"进行", "将到", "失效", "提前"}) // shown as they are
-        EXPECT_EQ(ShownState(state, evening, nextDay), state);
 }
 
 } // namespace

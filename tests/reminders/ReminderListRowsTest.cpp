@@ -1,12 +1,6 @@
 #include "reminders/ReminderListRows.h"
 
-#include "reminders/LoadReminderList.h"
-#include "reminders/ReminderEditor.h"
-
-#include "FixedClock.h"
 #include "Printers.h"
-#include "ScriptedPrompter.h"
-#include "SeededDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +40,7 @@ TEST(ReminderRows, StateAndSpanChooseTextAndColour) {
         {"生效", midnightToday, "已过", {255, 255, 128}}, // an address-book midnight does not
         {"生效", passed, "已过", {255, 255, 128}},
         {"生效", DateTime::Invalid(), "已过", {255, 255, 128}}, // 29 February in a common year
+        {"别的", passed, "已过", {255, 255, 128}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.state) + " " + c.thisYear.Format("%Y-%m-%d %H:%M:%S"));
@@ -80,64 +75,6 @@ TEST(ReminderRows, LatestBirthdayFirstAndEqualDatesKeepTheirOrder) {
                          "4|失效|人4|3|阳历|1980-09-12|2011-01-05|3|",
                          "2|已过|人2|3|阳历|1980-09-12||4|",
                      }));
-}
-
-class ReminderCommands : public ::testing::Test {
-protected:
-    // Adds a person through the editor's save and returns the list as loaded.
-    void Add(const std::string& name, const char* state = "生效") {
-        ReminderForm form = NewReminderForm(kNow);
-        form.name = name;
-        form.stateIndex = std::string(state) == "失效" ? 1 : 0;
-        ASSERT_EQ(SaveReminder(form, prompter), SaveOutcome::Saved);
-    }
-    ReminderList Load() {
-        ReminderList list;
-        LoadReminderList(list, FixedClock(kNow), prompter);
-        return list;
-    }
-    std::string State(const std::string& name) {
-        return db.Value(SqlFormat("select * from TiXing Where m_Name='%s'", name), "m_State");
-    }
-
-    SeededDatabase db;
-    ScriptedPrompter prompter;
-};
-
-TEST_F(ReminderCommands, AwkwardNamesToggleAndDeleteLikeAnyOther) {
-    for (const std::string name :
-         {"O'Brien", "他说\"好\"", "C:\\路径\\", "100%完成", "𠀀𠮷", "'; Delete From TiXing; --"}) {
-        SCOPED_TRACE(name);
-        Add(name);
-        ReminderList list = Load();
-        ASSERT_EQ(list.size(), 1u);
-        EXPECT_EQ(list[0].name, name);
-        ToggleReminder(list[0].id, "生效", prompter);
-        EXPECT_EQ(State(name), "失效");
-        ToggleReminder(list[0].id, "失效", prompter);
-        EXPECT_EQ(State(name), "生效");
-        EXPECT_TRUE(DeleteReminder(std::to_string(list[0].id), name, prompter));
-        EXPECT_TRUE(Load().empty());
-        EXPECT_EQ(prompter.Texts().back(), "删除 " + name + " 的生日提醒成功!");
-    }
-    EXPECT_EQ(prompter.asked.size(), 12u) << "a question and a confirmation per delete, no failure";
-}
-
-TEST_F(ReminderCommands, AFailedWriteIsShownAndNothingClaimsSuccess) {
-    Add("张三");
-    const int id = Load()[0].id;
-    db.Run("Create Trigger NoChanges Before Update On TiXing Begin Select Raise(Abort, "
-           "'磁盘只读'); End");
-    db.Run("Create Trigger NoDeletes Before Delete On TiXing Begin Select Raise(Abort, "
-           "'磁盘只读'); End");
-    ToggleReminder(id, "生效", prompter);
-    EXPECT_TRUE(DeleteReminder(std::to_string(id), "张三", prompter))
-        << "the list reloads all the same";
-    // The question, then one failure each; no "成功".
-    EXPECT_EQ(
-        prompter.Texts(),
-        (std::vector<std::string>{"磁盘只读", "你确定要删除关于 张三 的生日提醒吗?", "磁盘只读"}));
-    EXPECT_EQ(State("张三"), "生效");
 }
 
 } // namespace

@@ -1,11 +1,18 @@
+// Qt's own texts in Chinese, and a dialog driven by keyboard alone.
+
+#include "app/CAboutDlg.h"
 #include "app/QtTranslations.h"
+#include "controls/CHyperLink.h"
+#include "controls/CImageButton.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -30,6 +37,25 @@ TEST(QtTranslations, StandardButtonsAndContextMenusSpeakChinese) {
                 texts.filter(QStringLiteral("粘贴")).size() == 1)
         << texts.join(' ').toStdString();
     EXPECT_EQ(QLocale().language(), QLocale::Chinese);
+}
+
+TEST(AboutDlg, EnterConfirmsAndTabThenEnterOpensTheLink) {
+    CAboutDlg about;
+    int opened = 0;
+    about.Link()->SetOpener([&opened](const QUrl&) { return ++opened, true; });
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_EQ(QApplication::focusWidget(), about.OkButton());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), about.Link());
+    QTest::keyClick(about.Link(), Qt::Key_Return);
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(about.isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+    EXPECT_FALSE(about.isVisible());
 }
 
 } // namespace
