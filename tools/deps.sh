@@ -15,6 +15,8 @@ PACKAGES=(
     fonts-dejavu-core
     # Chinese text on a real desktop
     fonts-noto-cjk
+    # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
+    libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
 )
 
 missing=()

@@ -74,6 +74,6 @@ std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::stri
 std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::string& filter,
                                        const std::string& initialPath) {
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), Q(title), Q(initialPath),
-                                        Q(filter))
+                                        Q(filter), nullptr, QFileDialog::DontConfirmOverwrite)
         .toStdString();
 }

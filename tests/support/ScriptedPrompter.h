@@ -30,15 +30,36 @@ public:
         answers.pop_front();
         return answer;
     }
-    // File dialogs are cancelled.
+    // File dialogs answer the paths given in order; when they run out, the
+    // dialog is cancelled.
+    struct FileDialog {
+        std::string title, filter, initialPath;
+    };
+    std::deque<std::string> files;
+    std::vector<FileDialog> fileDialogs;
+
     using S = const std::string&;
-    std::string ChooseOpenFile(S, S, S) override { return {}; }
-    std::string ChooseSaveFile(S, S, S) override { return {}; }
+    std::string ChooseOpenFile(S title, S filter, S initial) override {
+        return ChooseFile(title, filter, initial);
+    }
+    std::string ChooseSaveFile(S title, S filter, S initial) override {
+        return ChooseFile(title, filter, initial);
+    }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const Asked& a : asked)
             texts.push_back(a.text);
         return texts;
+    }
+
+private:
+    std::string ChooseFile(S title, S filter, S initial) {
+        fileDialogs.push_back({title, filter, initial});
+        if (files.empty())
+            return {};
+        std::string path = files.front();
+        files.pop_front();
+        return path;
     }
 };
