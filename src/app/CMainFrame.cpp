@@ -8,10 +8,12 @@
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
 #include "controls/ResourceImages.h"
+#include "exchange/ExchangeCommands.h"
 #include "mail/MailQueue.h"
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
+#include "reminders/LoadReminderList.h"
 #include "reminders/ReminderCheck.h"
 
 #include <QAction>
@@ -39,8 +41,6 @@ bool IsAvailable(int id) {
     case kCmdModify:
     case kCmdDelete:
     case kCmdEnable:
-    case kCmdImport:
-    case kCmdExport:
     case kCmdPersonalSettings:
     case kCmdFestivals:
     case kCmdOnlineUpdate: return false;
@@ -240,6 +240,14 @@ void CMainFrame::RunCommand(int id) {
     case kCmdHomePage: OpenLink(HomePageUrl()); break;
     case kCmdProgramList: OpenLink(ProgramListUrl()); break;
     case kCmdAbout: ShowAbout(); break;
+    case kCmdExport: RunExportCommand(this, m_Prompter); break;
+    case kCmdImport:
+        // New people show at once, without a restart.
+        if (RunImportCommand(this, m_Prompter) > 0) {
+            LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
+            RefreshReminderList();
+        }
+        break;
     default: break; // the windows of the other commands come with their own parts
     }
 }
