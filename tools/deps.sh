@@ -17,6 +17,8 @@ PACKAGES=(
     fonts-noto-cjk
     # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
     libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
+    # Qt's own dialog texts (file dialogs) in Chinese
+    qt6-translations-l10n
 )
 
 missing=()

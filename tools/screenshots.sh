@@ -47,4 +47,24 @@ xdotool type pw; xdotool key Return; sleep 1
 import -window root "$out/main.png"
 sleep 20                                         # the first tick opens the pop-up
 import -window root "$out/popup.png"
+
+# Workbook export and import: the menu, the save dialog, the progress of
+# backing up 100,000 people and restoring them, and the closing messages.
+xdotool key Escape; sleep 1                      # the pop-up goes
+sqlite3 "$work/prog/data.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) INSERT INTO TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_IsVailid,m_Group) SELECT '联系人'||i,'1980-01-01 00:00:00','阳历',0,0,'同学' FROM n"
+xdotool key alt+o; sleep 1
+import -window root "$out/exchange-menu.png"
+xdotool key e; sleep 2
+import -window root "$out/exchange-save.png"
+xdotool key ctrl+a; xdotool type --delay 20 "$work/home/backup.xlsx"; xdotool key Return; sleep 1.5
+import -window root "$out/exchange-export-progress.png"
+sleep 12
+import -window root "$out/exchange-exported.png"
+xdotool key Return; sleep 1
+xdotool key alt+o; sleep 0.5; xdotool key i; sleep 2
+import -window root "$out/exchange-open.png"
+xdotool type --delay 20 "$work/home/backup.xlsx"; xdotool key Return; sleep 3
+import -window root "$out/exchange-import-progress.png"
+sleep 25
+import -window root "$out/exchange-imported.png"
 echo "Screenshots in $out"

@@ -416,8 +416,15 @@ ExchangeOutcome ImportTable(const std::string& path, const ExchangeProgress& pro
                    added);
 }
 
+// Backups belong with the user's own files, not beside the program.
+std::string InHomeDirectory(const std::string& fileName) {
+    const char* home = std::getenv("HOME");
+    return home && *home ? (std::filesystem::path(home) / fileName).string() : fileName;
+}
+
 std::string ChooseExportPath(Prompter& prompter) {
-    std::string path = prompter.ChooseSaveFile("导出到Excel文件", kFilter, "data.xlsx");
+    std::string path =
+        prompter.ChooseSaveFile("导出到Excel文件", kFilter, InHomeDirectory("data.xlsx"));
     if (path.empty())
         return {};
     // What is written is an .xlsx workbook; its name says so.
@@ -436,5 +443,5 @@ std::string ChooseExportPath(Prompter& prompter) {
 }
 
 std::string ChooseImportPath(Prompter& prompter) {
-    return prompter.ChooseOpenFile("从Excel文件导入", kFilter, "");
+    return prompter.ChooseOpenFile("从Excel文件导入", kFilter, InHomeDirectory(""));
 }

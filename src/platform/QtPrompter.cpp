@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 
 namespace {
 
@@ -23,6 +25,13 @@ QMessageBox::Icon ToQt(PromptIcon icon) {
 }
 
 } // namespace
+
+QtPrompter::QtPrompter() {
+    // The program speaks Chinese whatever the desktop's language.
+    auto* translator = new QTranslator(qApp);
+    if (translator->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
 
 PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption,
                              PromptButtons buttons, PromptIcon icon) {

@@ -226,6 +226,7 @@ TEST(TableExchange, AFailingRowIsNamedAndTheRowsBeforeItStay) {
 
 TEST(TableExchange, TheExportPathNamesAnXlsxFileAndReplacesOnlyWhenTheUserAgrees) {
     const TempDir dir;
+    const ScopedEnv home("HOME", dir.Path().string());
     const std::string existing = dir.File("有.xlsx");
     WriteBytes(existing, "old");
     const struct {
@@ -252,7 +253,7 @@ TEST(TableExchange, TheExportPathNamesAnXlsxFileAndReplacesOnlyWhenTheUserAgrees
         }
         ASSERT_EQ(prompter.fileDialogs.size(), 1u);
         EXPECT_EQ(prompter.fileDialogs[0].filter, "Excel文件(*.xlsx *.xls)");
-        EXPECT_EQ(prompter.fileDialogs[0].initialPath, "data.xlsx");
+        EXPECT_EQ(prompter.fileDialogs[0].initialPath, dir.File("data.xlsx"));
     }
     EXPECT_EQ(ReadBytes(existing), "old");
 }
