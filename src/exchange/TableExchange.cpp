@@ -5,6 +5,8 @@
 #include "platform/Prompter.h"
 #include "reminders/CAdoDatabase.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -117,6 +119,24 @@ private:
     lxw_format* m_DateFormat = nullptr;
 };
 
+// Cell text spells characters XML cannot carry as "_xHHHH_", and the writer
+// escapes those characters but not a text that happens to look like such an
+// escape: its "_" is written as "_x005F_" so that it reads back unchanged.
+std::string ProtectEscapes(const std::string& text) {
+    if (text.find("_x") == std::string::npos)
+        return text;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "_x") == 0 && i + 6 < text.size() && text[i + 6] == '_' &&
+            std::all_of(text.begin() + static_cast<long>(i) + 2,
+                        text.begin() + static_cast<long>(i) + 6,
+                        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+            out += "_x005F";
+        out += text[i];
+    }
+    return out;
+}
+
 // Writes one database value; an empty value (NULL or "") leaves the cell empty.
 lxw_error WriteCell(WorkbookWriter& writer, lxw_row_t row, lxw_col_t col, ColumnType type,
                     const DbValue& value) {
@@ -139,7 +159,7 @@ lxw_error WriteCell(WorkbookWriter& writer, lxw_row_t row, lxw_col_t col, Column
     }
     if (text.empty())
         return LXW_NO_ERROR;
-    return worksheet_write_string(writer.Sheet(), row, col, text.c_str(), nullptr);
+    return worksheet_write_string(writer.Sheet(), row, col, ProtectEscapes(text).c_str(), nullptr);
 }
 
 std::string WriteProblem(lxw_error error) {

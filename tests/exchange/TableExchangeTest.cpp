@@ -47,8 +47,9 @@ void AddPeople(const SeededDatabase& db) {
            "('生效','张三',#1990-05-01 23:59:59#,'阳历','HAPPYBIRTHDAY','z@example.com','生日快乐',"
            "'祝你生日快乐',33,1,'13800000000','12345','同事','某公司','研发部','工程师',"
            "'010-1234','北京','010-5678','020-1111','上海')");
-    db.Run("Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values "
-           "('O''Brien \"q\" C:\\dir 𠀋',#1961-02-28 00:00:00#,'阴历',22)");
+    db.Run("Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_Title,m_Email) Values "
+           "('O''Brien \"q\" C:\\dir 𠀋',#1961-02-28 00:00:00#,'阴历',22,'_x0041_ <b>&amp;',"
+           "' a\x01\tb\n ')");
     db.Run("Insert Into TiXing (m_Name,m_Date,m_IsVailid) Values ('无生日',NULL,0)");
     db.Run("Insert Into TiXing (m_Name,m_Date,m_Ahead,m_IsVailid) Values "
            "('空值',#1899-05-01 08:30:00#,NULL,NULL)");
