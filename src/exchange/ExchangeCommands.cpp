@@ -14,8 +14,10 @@
 
 namespace {
 
-// Work shorter than this ends without a dialog flashing up.
+// Work shorter than this ends without a dialog flashing up, unless it has
+// so many rows that the user should see it counted.
 constexpr int kShowProgressAfterMs = 300;
+constexpr std::size_t kRowsWorthADialog = 5000;
 
 // The work cannot be stopped halfway (an import is one transaction that
 // would only be rolled back), so the dialog offers no way to close it.
@@ -60,12 +62,14 @@ ExchangeOutcome RunWithProgress(QWidget* parent, const QString& label, const Exc
     });
     ExchangeOutcome outcome;
     std::thread worker([&] {
-        outcome = work([&dialog](std::size_t done, std::size_t total) {
+        outcome = work([&dialog, &finished](std::size_t done, std::size_t total) {
             QMetaObject::invokeMethod(
                 &dialog,
-                [&dialog, done, total] {
+                [&dialog, &finished, done, total] {
                     dialog.setRange(0, Clamp(total));
                     dialog.setValue(Clamp(done));
+                    if (total >= kRowsWorthADialog && !finished && !dialog.isVisible())
+                        dialog.show();
                 },
                 Qt::QueuedConnection);
         });

@@ -77,7 +77,10 @@ ExchangeOutcome Outcome(ExchangeOutcome::Result result, std::string message, std
 // one in a single rename.
 std::string TemporaryBeside(const std::filesystem::path& path) {
     const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
-    std::string pattern = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string name = path.filename().string();
+    name.insert(0, 1, '.');
+    name += ".XXXXXX";
+    std::string pattern = (dir / name).string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0)
         return {};
@@ -187,7 +190,10 @@ std::string NumberText(double number) {
 }
 
 std::string DateLiteral(const DateTime& date) {
-    return SqlFormat("%s", "#" + date.Format("%Y-%m-%d %H:%M:%S") + "#");
+    std::string literal = date.Format("%Y-%m-%d %H:%M:%S");
+    literal.insert(0, 1, '#');
+    literal += '#';
+    return SqlFormat("%s", literal);
 }
 
 std::string CellText(const WorkbookCell& cell) {

@@ -32,7 +32,9 @@ Strings Rows(const std::string& path, const Strings& columns = kColumns) {
         std::string row;
         for (const std::string& column : columns) {
             const DbValue value = db.GetCollect(column);
-            row += (row.empty() ? "" : "|") + (value.IsNull() ? "∅" : value.AsString());
+            if (!row.empty())
+                row += '|';
+            row += value.IsNull() ? "∅" : value.AsString();
         }
         rows.push_back(row);
     }
