@@ -63,7 +63,7 @@ import -window root "$out/exchange-exported.png"
 xdotool key Return; sleep 1
 xdotool key alt+o; sleep 0.5; xdotool key i; sleep 2
 import -window root "$out/exchange-open.png"
-xdotool type --delay 20 "$work/home/backup.xlsx"; xdotool key Return; sleep 3
+xdotool type --delay 20 "$work/home/backup.xlsx"; xdotool key Return; sleep 1.5
 import -window root "$out/exchange-import-progress.png"
 sleep 25
 import -window root "$out/exchange-imported.png"

