@@ -1,4 +1,6 @@
 #include "app/CAnnivoApp.h"
+#include "app/CMainFrame.h"
+#include "app/QuitOnSignal.h"
 #include "platform/Clock.h"
 #include "platform/QtPrompter.h"
 
@@ -8,7 +10,17 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QtPrompter prompter;
     CAnnivoApp annivo(prompter, DefaultClock());
+    // Closing the main window is the program's one way out; before it exists
+    // (or while start-up asks for the password) quitting the loops does.
+    QuitOnSignal quitOnSignal([&annivo] {
+        if (CMainFrame* frame = annivo.MainFrame())
+            frame->RunCommand(kCmdExit);
+        else
+            QCoreApplication::quit();
+    });
     if (!annivo.InitInstance())
         return 1;
+    if (quitOnSignal.Requested())
+        return 0;
     return application.exec();
 }

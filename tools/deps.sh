@@ -9,6 +9,9 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries
     qt6-base-dev qt6-svg-dev libicu-dev libsqlite3-dev
+    # mail over TLS: OpenSSL, the system's certificate store; the mail tests
+    # make their certificates with the openssl tool and read mails with Python's email package
+    libssl-dev ca-certificates openssl python3
     # sound: SDL2_mixer plays wave, MIDI (through FluidSynth) and MP3; MIDI needs a sound font
     libsdl2-mixer-dev timgm6mb-soundfont
     # a font, so that widget tests can measure and draw text without a desktop

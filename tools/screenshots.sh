@@ -48,23 +48,99 @@ import -window root "$out/main.png"
 sleep 20                                         # the first tick opens the pop-up
 import -window root "$out/popup.png"
 
-# Workbook export and import: the menu, the save dialog, the progress of
-# backing up 100,000 people and restoring them, and the closing messages.
-xdotool key Escape; sleep 1                      # the pop-up goes
-sqlite3 "$work/prog/data.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) INSERT INTO TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_IsVailid,m_Group) SELECT '联系人'||i,'1980-01-01 00:00:00','阳历',0,0,'同学' FROM n"
-xdotool key alt+o; sleep 1
-import -window root "$out/exchange-menu.png"
-xdotool key e; sleep 2
-import -window root "$out/exchange-save.png"
-xdotool key ctrl+a; xdotool type --delay 20 "$work/home/backup.xlsx"; xdotool key Return; sleep 1.5
-import -window root "$out/exchange-export-progress.png"
-sleep 12
-import -window root "$out/exchange-exported.png"
-xdotool key Return; sleep 1
-xdotool key alt+o; sleep 0.5; xdotool key i; sleep 2
-import -window root "$out/exchange-open.png"
-xdotool type --delay 20 "$work/home/backup.xlsx"; xdotool key Return; sleep 1.5
-import -window root "$out/exchange-import-progress.png"
-sleep 25
-import -window root "$out/exchange-imported.png"
+# The hint line after a reminder mail went out through a server that offers no
+# TLS: the success text and the note that the password went unencrypted; at 1x
+# and 2x, on a screen of its own large enough for the doubled window.
+mail="$work/mail"
+mkdir -p "$mail"
+"$root/build/src/reminders/annivo-makedb" "$mail/data.db" >/dev/null
+python3 - "$mail/port" >/dev/null 2>&1 <<'PY' &
+import socket, sys
+server = socket.socket()
+server.bind(("127.0.0.1", 0))
+server.listen(4)
+open(sys.argv[1], "w").write(str(server.getsockname()[1]))
+while True:
+    connection, _ = server.accept()
+    connection.sendall(b"220 localhost ESMTP\r\n")
+    step = None
+    for line in connection.makefile("rb"):
+        if step == "data":
+            if line == b".\r\n":
+                step = None
+                connection.sendall(b"250 queued\r\n")
+        elif step in ("user", "pass"):
+            connection.sendall(b"334 UGFzc3dvcmQ6\r\n" if step == "user" else b"235 ok\r\n")
+            step = "pass" if step == "user" else None
+        elif line[:4].upper() == b"EHLO":
+            connection.sendall(b"250-localhost\r\n250 AUTH LOGIN\r\n")
+        elif line[:4].upper() == b"AUTH":
+            connection.sendall(b"334 VXNlcm5hbWU6\r\n")
+            step = "user"
+        elif line[:4].upper() == b"DATA":
+            connection.sendall(b"354 go ahead\r\n")
+            step = "data"
+        elif line[:4].upper() == b"QUIT":
+            connection.sendall(b"221 bye\r\n")
+            break
+        else:
+            connection.sendall(b"250 ok\r\n")
+    connection.close()
+PY
+smtp=$!
+while [ ! -s "$mail/port" ]; do sleep 0.2; done
+sqlite3 "$mail/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('张三','$(( ${today:0:4} - 31 ))-${today:5:5} 00:00:00','阳历',33)"
+sqlite3 "$mail/data.db" "Update MySetting Set m_DayWnd=0,m_DayEmail=1,m_AcceptEmail='me@example.com',m_SmtpSelect=0,m_ServerName='127.0.0.1:$(cat "$mail/port")',m_Email='me@example.com',m_UserName='me',m_Password='pw'"
+export root out mail reset="Update TiXing Set m_State='生效'"
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    sqlite3 "$mail/data.db" "$reset"
+    ANNIVO_HOME="$mail" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"
+    sleep 25                                     # the first tick sends the mail
+    import -window "$window" "$out/mailhint$suffix.png"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
+kill "$smtp"
+
+# Workbook export and import: the menu, the save and open dialogs, the
+# progress of backing up 100,000 people and restoring them, and the closing
+# messages; at 1x and 2x, on a screen large enough for the doubled window.
+exchange="$work/exchange"
+mkdir -p "$exchange/home"
+"$root/build/src/reminders/annivo-makedb" "$exchange/data.db" >/dev/null
+sqlite3 "$exchange/data.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) INSERT INTO TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_IsVailid,m_Group) SELECT '联系人'||i,'1980-01-01 00:00:00','阳历',0,0,'同学' FROM n"
+export exchange
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    rm -f "$exchange/home/backup.xlsx"
+    HOME="$exchange/home" ANNIVO_HOME="$exchange" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"
+    xdotool key alt+o; sleep 1
+    import -window root "$out/exchange-menu$suffix.png"
+    xdotool key e; sleep 2
+    import -window root "$out/exchange-save$suffix.png"
+    xdotool key ctrl+a; xdotool type --delay 20 "$exchange/home/backup.xlsx"; xdotool key Return; sleep 1.5
+    import -window root "$out/exchange-export-progress$suffix.png"
+    sleep 12
+    import -window root "$out/exchange-exported$suffix.png"
+    xdotool key Return; sleep 1
+    xdotool key alt+o; sleep 0.5; xdotool key i; sleep 2
+    import -window root "$out/exchange-open$suffix.png"
+    xdotool type --delay 20 "$exchange/home/backup.xlsx"; xdotool key Return; sleep 1.5
+    import -window root "$out/exchange-import-progress$suffix.png"
+    sleep 25
+    import -window root "$out/exchange-imported$suffix.png"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"

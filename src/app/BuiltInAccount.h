@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // Base URL of the maker's web server, prefix of the help links and of the
@@ -20,6 +21,28 @@ inline constexpr std::array<std::string_view, 12> kSmtpServers = {
     "smtp.sina.cn", "smtp.sohu.com",   "smtp.yeah.net", "smtp.139.com",
     "smtp.189.cn",  "smtp.aliyun.com", "smtp.21cn.com", "smtp.gmail.com",
 };
+
+// The port each provider documents for mail submission over TLS (465: TLS
+// from the first byte, 587: STARTTLS), in the order of kSmtpServers.
+inline constexpr std::array<unsigned int, 12> kSmtpServerTlsPorts = {
+    465, 465, 465, 465, 465, 465, 465, 465, 465, 465, 465, 587,
+};
+
+// The server to connect to for a server field: one of the listed hosts
+// without a port of its own gets its provider's TLS port, so that settings
+// stored as a bare host name send over TLS too.
+inline std::string SubmissionServer(std::string_view server) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i < kSmtpServers.size(); ++i) {
+        const std::string_view host = kSmtpServers[i];
+        bool same = host.size() == server.size();
+        for (std::size_t c = 0; same && c < host.size(); ++c)
+            same = lower(server[c]) == host[c];
+        if (same)
+            return std::string(host) + ":" + std::to_string(kSmtpServerTlsPorts[i]);
+    }
+    return std::string(server);
+}
 
 // The built-in account sends through provider 10.
 inline constexpr std::size_t kBuiltInServerIndex = 9;

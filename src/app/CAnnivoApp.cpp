@@ -12,6 +12,8 @@ CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
     : m_Prompter(prompter), m_Clock(clock) {}
 
 CAnnivoApp::~CAnnivoApp() {
+    if (m_MainFrame)
+        m_MainFrame->StopAllMusic();
     // Mail and update threads still running post to the window and use its
     // mail queue; at the end of the program it is safer to leave the window
     // to the process's end than to pull it from under them.
@@ -25,7 +27,10 @@ bool CAnnivoApp::InitInstance() {
     QApplication::setQuitOnLastWindowClosed(false);
 
     CheckStartedInProfileDir();
-    EnterProgramDirectory();
+    if (const std::optional<std::string> failure = EnterProgramDirectory()) {
+        m_Prompter.Tell(*failure);
+        return false;
+    }
     ReadStartupSettings();
     CheckAutostart(m_Prompter);
     LoadSettings(m_Prompter);

@@ -10,6 +10,7 @@
 #include "controls/ResourceImages.h"
 #include "exchange/ExchangeCommands.h"
 #include "mail/MailQueue.h"
+#include "platform/BuiltInTune.h"
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
@@ -28,6 +29,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -233,7 +235,11 @@ void CMainFrame::RunCommand(int id) {
     case kCmdLock: Lock(); break;
     case kCmdUnlock: UnlockFromTray(); break;
     case kCmdShowWindow: ShowFromTray(); break;
-    case kCmdAutostart: Command(kCmdAutostart)->setChecked(ToggleAutostart() == 1); break;
+    case kCmdAutostart:
+        if (!ToggleAutostart())
+            m_Prompter.Tell(AutostartFailureText());
+        Command(kCmdAutostart)->setChecked(g_AutoStart == 1);
+        break;
     case kCmdRunOnce: Command(kCmdRunOnce)->setChecked(ToggleRunOnce() == 1); break;
     case kCmdAutoUpdate: Command(kCmdAutoUpdate)->setChecked(ToggleAutoUpdate() == 1); break;
     case kCmdFeedback: OpenLink(FeedbackUrl()); break;
@@ -396,6 +402,17 @@ std::vector<CRemindPopupDlg*> CMainFrame::OpenPopups() const {
 void CMainFrame::KeepMusicPlaying(std::unique_ptr<MediaPlayer> player) {
     DropFinishedPlayers();
     m_LingeringPlayers.push_back(std::move(player));
+}
+
+void CMainFrame::StopAllMusic() {
+    for (const QPointer<CRemindPopupDlg>& popup : m_Popups)
+        delete popup.data();
+    m_Popups.clear();
+    m_LingeringPlayers.clear();
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::current_path(error);
+    if (!error)
+        DeleteBuiltInTune(directory.string());
 }
 
 void CMainFrame::DropFinishedPlayers() {

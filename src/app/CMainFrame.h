@@ -98,6 +98,9 @@ public:
     void PopupClosed() override;
 
     std::vector<CRemindPopupDlg*> OpenPopups() const;
+    // At the end of the program: open pop-ups go away and every tune stops,
+    // the built-in tune's file with them.
+    void StopAllMusic();
     std::size_t LingeringPlayerCount() const { return m_LingeringPlayers.size(); }
 
 protected:

@@ -29,17 +29,18 @@ void SetActiveView(int activeView) {
     WriteSetting("ActiveView", activeView);
 }
 
-int ToggleAutostart() {
-    if (g_AutoStart == 1) {
-        if (OpenAutostartDirectory())
-            RemoveAutostart();
-        g_AutoStart = 0;
-    } else {
-        if (OpenAutostartDirectory())
-            WriteAutostart(g_ExePath);
-        g_AutoStart = 1;
-    }
-    return g_AutoStart;
+bool ToggleAutostart() {
+    const bool done = OpenAutostartDirectory() &&
+                      (g_AutoStart == 1 ? RemoveAutostart() : WriteAutostart(g_ExePath));
+    if (done)
+        g_AutoStart = g_AutoStart == 1 ? 0 : 1;
+    return done;
+}
+
+std::string AutostartFailureText() {
+    return (g_AutoStart == 1 ? "无法关闭随机启动：不能删除自启动文件 "
+                             : "无法设置随机启动：不能写入自启动文件 ") +
+           AutostartEntryPath().string() + "。";
 }
 
 int ToggleRunOnce() {

@@ -43,10 +43,11 @@ int ViewIdForActiveView(int activeView);
 // The view commands: g_ActiveView and Settings/ActiveView in annivo.ini.
 void SetActiveView(int activeView);
 
-// 随机启动: adds or removes the autostart entry for g_ExePath. g_AutoStart
-// follows the user's choice even when the entry cannot be written, so the
-// menu keeps showing what was asked for. Returns the new g_AutoStart.
-int ToggleAutostart();
+// 随机启动: adds or removes the autostart entry for g_ExePath and flips
+// g_AutoStart. When the entry cannot be written or removed nothing changes
+// and it returns false; AutostartFailureText then says why.
+bool ToggleAutostart();
+std::string AutostartFailureText();
 
 // 检测一次退出: flips g_RunOnce and stores it. Returns the new value.
 int ToggleRunOnce();

@@ -40,11 +40,23 @@ void CheckStartedInProfileDir() {
                                 : 0;
 }
 
-bool EnterProgramDirectory() {
+std::optional<std::string> EnterProgramDirectory() {
     g_ExePath = ExecutablePath();
     std::error_code error;
-    std::filesystem::current_path(ProgramDirectory(), error);
-    return !error;
+    // A relative ANNIVO_HOME names a directory seen from where the program
+    // was started; once it has changed into it, the same text would point
+    // elsewhere, so it is made absolute first.
+    if (const char* home = std::getenv("ANNIVO_HOME"); home != nullptr && *home != '\0') {
+        const std::filesystem::path absolute = std::filesystem::absolute(home, error);
+        if (!error)
+            setenv("ANNIVO_HOME", absolute.c_str(), 1);
+    }
+    const std::filesystem::path directory = ProgramDirectory();
+    std::filesystem::current_path(directory, error);
+    if (!error)
+        return std::nullopt;
+    return "无法进入程序目录 " + directory.string() + "（" + error.message() +
+           "），程序的数据和设置都在那里，程序不能运行。";
 }
 
 void ReadStartupSettings() {

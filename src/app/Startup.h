@@ -8,6 +8,7 @@
 
 #include "platform/Prompter.h"
 
+#include <optional>
 #include <string>
 
 // True when `workingDirectory` is the user's profile directory: USERPROFILE,
@@ -20,8 +21,9 @@ bool IsProfileDirectory(const std::string& workingDirectory, const char* userPro
 void CheckStartedInProfileDir();
 
 // g_ExePath = the executable; the program directory becomes the working
-// directory so that data files resolve there. False when it cannot.
-bool EnterProgramDirectory();
+// directory so that data files resolve there. When it cannot, the message to
+// show; the program must not go on with the files of another directory.
+std::optional<std::string> EnterProgramDirectory();
 
 // g_RunOnce, g_AutoUpdate, g_UrlPath and g_ActiveView from annivo.ini.
 void ReadStartupSettings();

@@ -1,12 +1,19 @@
 #include "mail/CSmtpClient.h"
 
-#include "platform/TextCodec.h"
+#include "mail/MimeMessage.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <netdb.h>
 #include <new>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
@@ -28,6 +35,41 @@ constexpr StageCheck kStageChecks[] = {
     {235, "Error username or password"},
     {354, "SMTP server not ready for data"},
     {221, "SMTP server didn't terminate session"},
+    {220, "SMTP server refused STARTTLS"},
+};
+
+constexpr const char* kTlsFailed = "与服务器建立加密连接(TLS)失败！";
+constexpr const char* kCertificateUntrusted = "服务器的证书不受信任，已拒绝连接！";
+constexpr const char* kCertificateWrongHost = "服务器的证书不属于该服务器名称，已拒绝连接！";
+
+// Writes into a socket the server has closed raise SIGPIPE, which would end
+// the program; OpenSSL writes without MSG_NOSIGNAL, so block it meanwhile and
+// swallow what arrived.
+class SigpipeBlocker {
+public:
+    SigpipeBlocker() {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, &m_Old);
+    }
+    ~SigpipeBlocker() {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        if (sigismember(&pending, SIGPIPE) == 1) {
+            const timespec now{0, 0};
+            sigtimedwait(&pipe, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_Old, nullptr);
+    }
+    SigpipeBlocker(const SigpipeBlocker&) = delete;
+    SigpipeBlocker& operator=(const SigpipeBlocker&) = delete;
+
+private:
+    sigset_t m_Old;
 };
 
 // A server that never ends its reply must not grow the buffer without end.
@@ -105,26 +147,69 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-// Bare LF becomes CR LF, and every line that starts with "." gets a second
-// one so that no body line can end the data early.
-std::string PrepareBody(const std::string& body) {
-    std::string text;
-    text.reserve(body.size() + body.size() / 32 + 8);
-    bool lineStart = true;
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (lineStart && c == '.')
-            text += '.';
-        if (c == '\n' && (i == 0 || body[i - 1] != '\r'))
-            text += '\r';
-        text += c;
-        lineStart = c == '\n';
+bool IsIpAddress(const std::string& host) {
+    unsigned char address[16];
+    return inet_pton(AF_INET, host.c_str(), address) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), address) == 1;
+}
+
+// Whether a line of the EHLO reply names the STARTTLS extension.
+bool OffersStartTls(const std::string& reply) {
+    std::size_t start = 0;
+    while (start < reply.size()) {
+        std::size_t end = reply.find('\n', start);
+        if (end == std::string::npos)
+            end = reply.size();
+        // "250-STARTTLS": the keyword follows the code and its separator.
+        std::string keyword = start + 4 <= end ? reply.substr(start + 4, end - start - 4) : "";
+        while (!keyword.empty() && (keyword.back() == '\r' || keyword.back() == ' '))
+            keyword.pop_back();
+        for (char& c : keyword)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        if (keyword == "STARTTLS")
+            return true;
+        start = end + 1;
     }
-    text += "\r\n";
-    return text;
+    return false;
 }
 
 } // namespace
+
+ServerAddress ParseServerAddress(std::string_view text, unsigned int defaultPort) {
+    // Spaces around a typed server name mean nothing.
+    while (text.starts_with(' '))
+        text.remove_prefix(1);
+    while (text.ends_with(' '))
+        text.remove_suffix(1);
+    std::string_view host = text;
+    std::optional<std::string_view> port;
+    if (text.starts_with('[')) {
+        const std::size_t close = text.find(']');
+        if (close == std::string_view::npos)
+            return {std::string(text), 0};
+        host = text.substr(1, close - 1);
+        const std::string_view rest = text.substr(close + 1);
+        if (!rest.empty() && !rest.starts_with(':'))
+            return {std::string(host), 0};
+        if (!rest.empty())
+            port = rest.substr(1);
+    } else if (const std::size_t colon = text.find(':');
+               colon != std::string_view::npos && colon == text.rfind(':')) {
+        // One colon separates the port; more make a bare IPv6 address.
+        host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+    }
+    if (!port)
+        return {std::string(host), defaultPort};
+    unsigned long number = 0;
+    for (const char c : *port) {
+        if (c < '0' || c > '9' || number > 65535)
+            return {std::string(host), 0};
+        number = number * 10 + static_cast<unsigned long>(c - '0');
+    }
+    const bool valid = number >= 1 && number <= 65535;
+    return {std::string(host), valid ? static_cast<unsigned int>(number) : 0};
+}
 
 CSmtpClient::CSmtpClient(std::string server, unsigned int port, const Clock& clock)
     : m_Server(std::move(server)), m_Port(port), m_Clock(clock) {}
@@ -163,12 +248,18 @@ int CSmtpClient::Connect() {
         return 0;
     }
 
+    const ServerAddress server = ParseServerAddress(m_Server, m_Port);
+    m_Host = server.host;
+    if (server.port == 0 || m_Host.empty()) {
+        m_Error = "服务器地址或端口无效！";
+        return 0;
+    }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* addresses = nullptr;
-    const std::string port = std::to_string(m_Port);
-    if (getaddrinfo(m_Server.c_str(), port.c_str(), &hints, &addresses) != 0 || !addresses) {
+    const std::string port = std::to_string(server.port);
+    if (getaddrinfo(m_Host.c_str(), port.c_str(), &hints, &addresses) != 0 || !addresses) {
         m_Error = "无法创建连接！";
         return 0;
     }
@@ -191,26 +282,92 @@ int CSmtpClient::Connect() {
     freeaddrinfo(addresses);
     if (m_Socket < 0)
         return 0;
-
-    // A send to a server that stopped reading must not block for ever either.
-    timeval sendTimeout{};
-    sendTimeout.tv_sec = m_ReplyTimeout.count() / 1000;
-    sendTimeout.tv_usec = (m_ReplyTimeout.count() % 1000) * 1000;
-    setsockopt(m_Socket, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+    // Every wait is bounded by poll, TLS's included, so the socket never blocks.
+    fcntl(m_Socket, F_SETFL, fcntl(m_Socket, F_GETFL, 0) | O_NONBLOCK);
 
     m_Error.clear();
+    if (server.port == m_ImplicitTlsPort && !StartTls()) {
+        CloseSocket();
+        return 0;
+    }
     if (ReadReply(kStageGreeting) != ReplyResult::kOk) {
         m_Error = "服务器没有回应！";
         CloseSocket();
         return 0;
     }
-    SendText("EHLO " + Utf8ToGb18030(m_Server) + "\r\n");
-    if (ReadReply(kStageOk) != ReplyResult::kOk) {
-        CloseSocket();
+    if (!Hello())
         return 0;
+    if (!m_Tls && OffersStartTls(m_Reply)) {
+        // Once offered, TLS is a must: going on in clear here would let anyone
+        // on the way strip the offer and read the password.
+        SendText("STARTTLS\r\n");
+        if (ReadReply(kStageStartTls) != ReplyResult::kOk || !StartTls()) {
+            CloseSocket();
+            return 0;
+        }
+        // What the server said before TLS cannot be trusted; ask again.
+        if (!Hello())
+            return 0;
     }
     m_Connected = 1;
     return 1;
+}
+
+bool CSmtpClient::Hello() {
+    SendText("EHLO " + m_Host + "\r\n");
+    if (ReadReply(kStageOk) != ReplyResult::kOk) {
+        CloseSocket();
+        return false;
+    }
+    return true;
+}
+
+bool CSmtpClient::StartTls() {
+    m_TlsContext = SSL_CTX_new(TLS_client_method());
+    if (m_TlsContext) {
+        SSL_CTX_set_min_proto_version(m_TlsContext, TLS1_2_VERSION);
+        // A server that hangs up without TLS's goodbye has still hung up.
+        SSL_CTX_set_options(m_TlsContext, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        SSL_CTX_set_verify(m_TlsContext, SSL_VERIFY_PEER, nullptr);
+        SSL_CTX_set_default_verify_paths(m_TlsContext); // honours SSL_CERT_FILE
+        if (!m_CaFile.empty())
+            SSL_CTX_load_verify_locations(m_TlsContext, m_CaFile.c_str(), nullptr);
+        m_Tls = SSL_new(m_TlsContext);
+    }
+    if (!m_Tls || SSL_set_fd(m_Tls, m_Socket) != 1) {
+        m_Error = kTlsFailed;
+        return false;
+    }
+    if (IsIpAddress(m_Host)) {
+        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_Tls), m_Host.c_str());
+    } else {
+        SSL_set_tlsext_host_name(m_Tls, m_Host.c_str());
+        SSL_set1_host(m_Tls, m_Host.c_str());
+    }
+
+    SigpipeBlocker blocker;
+    const auto deadline = SteadyClock::now() + m_ReplyTimeout;
+    for (;;) {
+        ERR_clear_error();
+        const int result = SSL_connect(m_Tls);
+        if (result == 1)
+            return true;
+        const int error = SSL_get_error(m_Tls, result);
+        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
+            if (WaitFor(m_Socket, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, deadline))
+                continue;
+            m_Error = "等待服务器回应超时！";
+            return false;
+        }
+        const long verify = SSL_get_verify_result(m_Tls);
+        if (verify == X509_V_ERR_HOSTNAME_MISMATCH || verify == X509_V_ERR_IP_ADDRESS_MISMATCH)
+            m_Error = kCertificateWrongHost;
+        else if (verify != X509_V_OK)
+            m_Error = kCertificateUntrusted;
+        else
+            m_Error = kTlsFailed;
+        return false;
+    }
 }
 
 int CSmtpClient::Auth() {
@@ -230,7 +387,10 @@ int CSmtpClient::Auth() {
     if (result != ReplyResult::kOk)
         return 0; // the connection broke; ReadReply has said why
 
-    SendText(Base64Encode(Utf8ToGb18030(m_UserName)) + "\r\n");
+    // SASL servers take UTF-8 credentials, each on one line however long.
+    if (!m_Tls)
+        m_PasswordSentInClear = true;
+    SendText(Base64Line(m_UserName) + "\r\n");
     result = ReadReply(kStageAuth);
     if (result != ReplyResult::kOk) {
         if (result == ReplyResult::kWrongCode)
@@ -239,7 +399,7 @@ int CSmtpClient::Auth() {
         return 0;
     }
 
-    SendText(Base64Encode(Utf8ToGb18030(m_Password)) + "\r\n");
+    SendText(Base64Line(m_Password) + "\r\n");
     if (ReadReply(kStageAuthDone) != ReplyResult::kOk) {
         CloseSocket();
         return 0;
@@ -257,32 +417,20 @@ int CSmtpClient::SendMessage() {
         m_Error = "身份没有验证成功！";
         return 0;
     }
-    const std::string sender = Utf8ToGb18030(m_Sender);
-    const std::string recipient = Utf8ToGb18030(m_Recipient);
-
-    SendText("MAIL FROM: <" + sender + ">\r\n");
+    SendText("MAIL FROM: <" + m_Sender + ">\r\n");
     if (ReadReply(kStageOk) != ReplyResult::kOk)
         return 0;
-    SendText("RCPT TO: <" + recipient + ">\r\n");
+    SendText("RCPT TO: <" + m_Recipient + ">\r\n");
     if (ReadReply(kStageOk) != ReplyResult::kOk)
         return 0;
     SendText("DATA\r\n");
     if (ReadReply(kStageData) != ReplyResult::kOk)
         return 0;
 
-    // A line break in the subject would start a header of its own.
-    std::string subject = m_Subject;
-    for (char& c : subject) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
-    // The zone goes out as a number: a zone name such as "CST" is read by mail
-    // readers as US Central time, 14 hours away from China's.
-    const std::string date = m_Clock.Now().Format("%a, %d %b %y %H:%M:%S %z");
-    SendText("Date: " + date + "\r\nFrom: " + sender + "\r\nTo: " + recipient +
-             "\r\nSubject: " + Utf8ToGb18030(subject) + "\r\n\r\n");
-    SendText(PrepareBody(Utf8ToGb18030(m_Body)));
-    SendText("\r\n.\r\n");
+    const DateTime now = m_Clock.Now();
+    SendText(BuildMimeMessage(
+        {m_Sender, m_Recipient, m_Subject, m_Body, now, NewMessageId(m_Sender, now)}));
+    SendText(".\r\n");
     return ReadReply(kStageOk) == ReplyResult::kOk ? 1 : 0;
 }
 
@@ -297,13 +445,67 @@ int CSmtpClient::Disconnect() {
 
 void CSmtpClient::SendText(std::string_view text) {
     // A failed write shows up in the reply that follows.
+    const auto deadline = SteadyClock::now() + m_ReplyTimeout;
+    SigpipeBlocker blocker;
     while (!text.empty() && m_Socket >= 0) {
-        const ssize_t sent = send(m_Socket, text.data(), text.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
+        short waitFor = POLLOUT;
+        if (m_Tls) {
+            // A TLS write must be repeated with the same piece until it goes.
+            const int piece = static_cast<int>(std::min<std::size_t>(text.size(), 16384));
+            ERR_clear_error();
+            const int sent = SSL_write(m_Tls, text.data(), piece);
+            if (sent > 0) {
+                text.remove_prefix(static_cast<std::size_t>(sent));
+                continue;
+            }
+            const int error = SSL_get_error(m_Tls, sent);
+            if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
+                return;
+            waitFor = error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT;
+        } else {
+            const ssize_t sent = send(m_Socket, text.data(), text.size(), MSG_NOSIGNAL);
+            if (sent > 0) {
+                text.remove_prefix(static_cast<std::size_t>(sent));
+                continue;
+            }
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                return;
+        }
+        if (!WaitFor(m_Socket, waitFor, deadline))
             return;
-        text.remove_prefix(static_cast<std::size_t>(sent));
+    }
+}
+
+long CSmtpClient::ReceiveSome(char* buffer, std::size_t size, SteadyClock::time_point deadline) {
+    for (;;) {
+        short waitFor = POLLIN;
+        if (m_Tls) {
+            ERR_clear_error();
+            const int received = SSL_read(m_Tls, buffer, static_cast<int>(size));
+            if (received > 0)
+                return received;
+            const int error = SSL_get_error(m_Tls, received);
+            if (error == SSL_ERROR_ZERO_RETURN)
+                return 0;
+            if (error == SSL_ERROR_SYSCALL && ERR_peek_error() == 0 &&
+                (received == 0 || errno == ECONNRESET || errno == EPIPE))
+                return 0;
+            if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
+                return -2;
+            waitFor = error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT;
+        } else {
+            const ssize_t received = recv(m_Socket, buffer, size, 0);
+            if (received >= 0)
+                return received;
+            if (errno == ECONNRESET || errno == ECONNABORTED || errno == EPIPE)
+                return 0;
+            if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+                return -2;
+        }
+        if (!WaitFor(m_Socket, waitFor, deadline))
+            return -1;
     }
 }
 
@@ -320,22 +522,15 @@ CSmtpClient::ReplyResult CSmtpClient::ReadReply(Stage stage) {
             transportError = "服务器的回应过长！";
             break;
         }
-        if (!WaitFor(m_Socket, POLLIN, deadline)) {
-            transportError = "等待服务器回应超时！";
-            break;
-        }
         char buffer[1024];
-        const ssize_t received = recv(m_Socket, buffer, sizeof buffer, 0);
+        const long received = ReceiveSome(buffer, sizeof buffer, deadline);
         if (received > 0) {
             m_Reply.append(buffer, static_cast<std::size_t>(received));
             continue;
         }
-        if (received < 0 && errno == EINTR)
-            continue;
-        if (received == 0 || errno == ECONNRESET || errno == ECONNABORTED || errno == EPIPE)
-            transportError = "服务器断开了连接！";
-        else
-            transportError = "Socket错误！";
+        transportError = received == 0    ? "服务器断开了连接！"
+                         : received == -1 ? "等待服务器回应超时！"
+                                          : "Socket错误！";
         break;
     }
     if (lastLine == std::string::npos) {
@@ -357,6 +552,16 @@ CSmtpClient::ReplyResult CSmtpClient::ReadReply(Stage stage) {
 }
 
 void CSmtpClient::CloseSocket() {
+    if (m_Tls) {
+        SigpipeBlocker blocker;
+        SSL_shutdown(m_Tls); // one try: the socket does not block, and nothing waits for it
+        SSL_free(m_Tls);
+        m_Tls = nullptr;
+    }
+    if (m_TlsContext) {
+        SSL_CTX_free(m_TlsContext);
+        m_TlsContext = nullptr;
+    }
     if (m_Socket >= 0)
         close(m_Socket);
     m_Socket = -1;

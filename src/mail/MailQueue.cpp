@@ -7,6 +7,13 @@
 #include <system_error>
 #include <thread>
 
+namespace {
+
+// The user should know, and can pick a server that offers TLS.
+constexpr const char* kPasswordInClearNote = "(注意:服务器不支持加密，密码未加密传送!)";
+
+} // namespace
+
 MailQueue::MailQueue(ReminderSink& sink, unsigned int port) : m_Sink(sink), m_Port(port) {}
 
 void MailQueue::Enqueue(MailJob job) {
@@ -40,21 +47,22 @@ void MailQueue::SenderThread(MailQueue* queue) {
             return;
         }
         MailJob& job = queue->m_Jobs.front();
-        client = std::make_unique<CSmtpClient>(g_Setting.m_ServerName, queue->m_Port);
+        client = std::make_unique<CSmtpClient>(job.sender.server, queue->m_Port);
         client->m_Subject = job.subject;
         client->m_Recipient = job.recipient;
         client->m_Body = job.body;
-        client->m_Sender = g_Setting.m_Email;
-        client->m_UserName = g_Setting.m_UserName;
-        client->m_Password = g_Setting.m_Password;
+        client->m_Sender = job.sender.email;
+        client->m_UserName = job.sender.userName;
+        client->m_Password = job.sender.password;
         subject = job.subject;
         queue->m_Jobs.pop_front();
     }
 
-    if (client->SendMail())
-        queue->m_Sink.WriteHint("标题:" + subject + "的邮件发送成功!");
-    else
-        queue->m_Sink.WriteHint("邮件发送失败!原因:" + client->GetError());
+    std::string hint = client->SendMail() ? "标题:" + subject + "的邮件发送成功!"
+                                          : "邮件发送失败!原因:" + client->GetError();
+    if (client->PasswordSentInClear())
+        hint += kPasswordInClearNote;
+    queue->m_Sink.WriteHint(hint);
 
     client.reset();
     // Last: once the count is down the queue may be gone.

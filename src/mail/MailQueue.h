@@ -1,7 +1,7 @@
 #pragma once
 // The outgoing mail queue. Every job gets its own detached sender thread,
-// which delivers the job at the head through the sender account of
-// g_Setting and reports the outcome in the hint line.
+// which delivers the job at the head through the job's sender account and
+// reports the outcome in the hint line.
 
 #include "mail/CSmtpClient.h"
 #include "mail/MailJob.h"
@@ -12,7 +12,7 @@ class ReminderSink;
 
 class MailQueue {
 public:
-    // `port` is the SMTP port of every delivery (25 in the program).
+    // `port` is the SMTP port of a server field that names none (25 in the program).
     explicit MailQueue(ReminderSink& sink, unsigned int port = kSmtpPort);
     MailQueue(const MailQueue&) = delete;
     MailQueue& operator=(const MailQueue&) = delete;

@@ -139,6 +139,7 @@ std::optional<std::string> ReadAutostart() {
     if (!bytes)
         return std::nullopt;
     bool inMainGroup = false;
+    std::optional<std::string> program;
     std::size_t start = 0;
     while (start < bytes->size()) {
         std::size_t end = bytes->find('\n', start);
@@ -154,11 +155,18 @@ std::optional<std::string> ReadAutostart() {
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (inMainGroup && equals != std::string_view::npos &&
-            TrimBlanks(line.substr(0, equals)) == "Exec")
-            return ProgramOfExecValue(line.substr(equals + 1));
+        if (!inMainGroup || equals == std::string_view::npos)
+            continue;
+        const std::string_view key = TrimBlanks(line.substr(0, equals));
+        const std::string_view value = TrimBlanks(line.substr(equals + 1));
+        // An entry the user switched off in the desktop's settings is kept
+        // but hidden: the desktop no longer starts it.
+        if (key == "Hidden" && value == "true")
+            return std::nullopt;
+        if (key == "Exec" && !program)
+            program = ProgramOfExecValue(line.substr(equals + 1));
     }
-    return std::string();
+    return program ? program : std::string();
 }
 
 bool WriteAutostart(const std::string& programPath) {

@@ -15,7 +15,8 @@ std::filesystem::path AutostartEntryPath();
 bool OpenAutostartDirectory();
 
 // The program the entry starts ("" when it has no Exec line), or nothing
-// when there is no readable entry.
+// when there is no readable entry or it is hidden (Hidden=true), which is
+// how desktops keep an entry the user switched off.
 std::optional<std::string> ReadAutostart();
 
 // Writes the entry for `programPath`, creating the directory if needed.

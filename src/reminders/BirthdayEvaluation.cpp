@@ -1,5 +1,6 @@
 #include "reminders/BirthdayEvaluation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -11,14 +12,28 @@ const std::string kToday = "进行";
 
 } // namespace
 
-int DaysUntilBirthday(const DateTime& birthdayThisYear, const DateTime& today) {
-    if (!birthdayThisYear.IsValid())
+int DaysUntilBirthday(const DateTime& birthday, const DateTime& today) {
+    if (!birthday.IsValid() || !today.IsValid())
         return -1;
-    return birthdayThisYear.DayOfYear() - today.DayOfYear();
+    return static_cast<int>(std::lround(birthday.DateOnly() - today.DateOnly()));
+}
+
+bool AdvanceToNextBirthday(ReminderRecord& record, const DateTime& today) {
+    if (DaysUntilBirthday(record.birthdayThisYear, today) >= 0)
+        return false;
+    // Stored codes are not trusted to be in range: no more than a week ahead.
+    const int aheadDays = std::clamp(AheadCode{record.ahead}.AheadDays(), 0, 7);
+    const int days = DaysUntilBirthday(record.birthdayNextYear, today);
+    if (days <= 0 || days > aheadDays)
+        return false;
+    record.birthdayThisYear = record.birthdayNextYear;
+    return true;
 }
 
 int AgeThisYear(const ReminderRecord& record, const DateTime& now) {
-    return now.Year() - record.birth.Year();
+    const int year =
+        record.birthdayThisYear.IsValid() ? record.birthdayThisYear.Year() : now.Year();
+    return year - record.birth.Year();
 }
 
 std::string AgeText(int age) {

@@ -18,16 +18,22 @@ struct AheadCode {
     static int Make(int aheadDays, int countdown) { return 10 * aheadDays + countdown; }
 };
 
-// Day of year of this year's birthday minus day of year of today, so
-// positive = days to go, 0 = today, negative = passed. The year is ignored:
-// a window never reaches across New Year. An invalid birthday counts as passed.
-int DaysUntilBirthday(const DateTime& birthdayThisYear, const DateTime& today);
+// Whole days from today to the birthday: positive = days to go, 0 = today,
+// negative = passed. An invalid birthday (none this year) counts as passed.
+int DaysUntilBirthday(const DateTime& birthday, const DateTime& today);
 
-// The age reached this year (also for lunar rows: the stored year counts).
+// When this year's birthday has passed or does not exist and next year's is
+// no further away than the ahead days, the record reminds towards next
+// year's: someone born on 2 January with 3 days ahead is reminded on 30
+// December. True when the record moved on.
+bool AdvanceToNextBirthday(ReminderRecord& record, const DateTime& today);
+
+// The age reached at the birthday reminded (also for lunar rows: the stored
+// year counts); this year's age when there is none.
 int AgeThisYear(const ReminderRecord& record, const DateTime& now);
 std::string AgeText(int age); // "31周岁"
 
-// "%Y-%m-%d" of the birthday this year; "" when there is none this year.
+// "%Y-%m-%d" of the birthday reminded; "" when there is none this year.
 std::string ThisYearText(const ReminderRecord& record);
 
 // The state the list shows: the stored one, or "已过" for a birthday (with

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <sqlite3.h>
 
 std::string g_ConnectionString = "data.db";
@@ -161,7 +162,10 @@ void CAdoDatabase::Open() {
     const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string text = Message(db, "无法打开数据库文件 " + m_ConnectionString + "：");
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(m_ConnectionString, error);
+        const std::string text = Message(
+            db, "无法打开数据库文件 " + (error ? m_ConnectionString : full.string()) + "：");
         sqlite3_close(db);
         throw DbError(text);
     }

@@ -3,6 +3,7 @@
 #include "calendar/LunarCalendar.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
+#include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
 
 void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {
@@ -10,7 +11,9 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
     const CLunarCalendar calendar;
     // One reading of the clock, so a load across midnight on New Year's Eve
     // still puts every birthday in the same year.
-    const int year = clock.Now().Year();
+    const DateTime now = clock.Now();
+    const int year = now.Year();
+    list.loadedYear = year;
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
@@ -33,6 +36,8 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
                 record.ahead = db.GetCollect("m_Ahead").AsInt();
                 const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
                 record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
+                record.birthdayNextYear = calendar.BirthdayInYear(record.birth, kind, year + 1);
+                AdvanceToNextBirthday(record, now);
                 list.push_back(std::move(record));
             }
         }

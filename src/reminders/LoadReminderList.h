@@ -8,6 +8,8 @@ class Clock;
 class Prompter;
 
 // Replaces `list` with the rows that take part in reminding (m_IsVailid 1),
-// in ID order, each with its birthday in the clock's current year. A database
+// in ID order, each with its birthdays in the clock's current year and the
+// next (moved on to next year's where that one is already due), and notes
+// the year in the list. A database
 // failure is told once through `prompter`; the records read before it stay.
 void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter);

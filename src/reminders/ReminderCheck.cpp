@@ -1,14 +1,26 @@
 #include "reminders/ReminderCheck.h"
 
+#include "app/BuiltInAccount.h"
 #include "app/Globals.h"
 #include "mail/MailQueue.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
+#include "reminders/LoadReminderList.h"
 #include "reminders/ReminderSink.h"
 
 #include <utility>
+
+namespace {
+
+// Taken here on the GUI thread: the sender thread must not read g_Setting.
+SenderAccount CurrentSender() {
+    return {g_Setting.m_Email, SubmissionServer(g_Setting.m_ServerName), g_Setting.m_UserName,
+            g_Setting.m_Password};
+}
+
+} // namespace
 
 ReminderCheck::ReminderCheck(ReminderList& list, MailQueue& mail, ReminderSink& sink,
                              Prompter& prompter, const Clock& clock)
@@ -16,11 +28,18 @@ ReminderCheck::ReminderCheck(ReminderList& list, MailQueue& mail, ReminderSink& 
 
 void ReminderCheck::CheckReminders() {
     const DateTime today = m_Clock.Now();
+    // Birthdays were worked out for the year the list was loaded in; a run
+    // that goes on over New Year's needs this year's.
+    if (m_List.loadedYear != 0 && today.IsValid() && m_List.loadedYear != today.Year()) {
+        LoadReminderList(m_List, m_Clock, m_Prompter);
+        RefreshIfShown();
+    }
     const int everyDay = g_Setting.m_EveryDay;
     // By index: a list refresh during the walk must not leave us holding a
     // dangling iterator.
     for (std::size_t i = 0; i < m_List.size(); ++i) {
         ReminderRecord& record = m_List[i];
+        AdvanceToNextBirthday(record, today);
         const int days = DaysUntilBirthday(record.birthdayThisYear, today);
         // Only state and ahead code change, so keep just those for the copy
         // a reminder needs; copying every record on every tick would be waste.
@@ -78,11 +97,12 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
     if (days == 0) {
         UpdateReminderState(record.id, "进行", -1);
         if (!record.title.empty())
-            m_Mail.Enqueue({record.title, record.email, record.content});
+            m_Mail.Enqueue({record.title, record.email, record.content, CurrentSender()});
         if (g_Setting.m_DayEmail == 1)
             m_Mail.Enqueue({record.name + "的" + age + "生日的提醒!", g_Setting.m_AcceptEmail,
                             bornText + "\r\n今天(阳历" + now.Format("%Y-%m-%d") + ")是他(她)的" +
-                                age + "生日，特此提醒!"});
+                                age + "生日，特此提醒!",
+                            CurrentSender()});
         if (g_Setting.m_DayWnd == 1) {
             IncrementBusyCount();
             m_Sink.OpenReminderPopup(record.sound, "生日提醒!",
@@ -101,7 +121,8 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
     const std::string thisYear = ThisYearText(record);
     if (g_Setting.m_AheadEmail == 1)
         m_Mail.Enqueue({record.name + "的" + age + "生日即将到!", g_Setting.m_AcceptEmail,
-                        bornText + "\r\n阳历" + thisYear + "是他(她)的" + age + "生日，特此提醒!"});
+                        bornText + "\r\n阳历" + thisYear + "是他(她)的" + age + "生日，特此提醒!",
+                        CurrentSender()});
     if (g_Setting.m_AheadWnd == 1) {
         IncrementBusyCount();
         m_Sink.OpenReminderPopup(record.sound, "生日提前提醒！",

@@ -6,6 +6,7 @@
 #include "platform/Autostart.h"
 
 #include <QAction>
+#include <gmock/gmock.h>
 #include <thread>
 
 namespace {
@@ -72,6 +73,29 @@ TEST_F(MainFrame, TogglesStoreTheirChoiceAndTwiceRestores) {
         f.Command(command)->trigger();
         EXPECT_EQ(state(), initial) << command;
     }
+}
+
+// Root may write anywhere, so the entry is blocked by what stands in its way:
+// a file where the autostart directory belongs, a full directory where the
+// entry is.
+TEST_F(MainFrame, AutostartThatCannotBeChangedSaysSoAndKeepsItsTick) {
+    CMainFrame& f = MakeFrame();
+    WriteBytes(config.Path() / "autostart", "not a directory");
+    f.Command(kCmdAutostart)->trigger();
+    EXPECT_EQ(g_AutoStart, 0);
+    EXPECT_FALSE(f.Command(kCmdAutostart)->isChecked());
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_THAT(prompter.Texts()[0], ::testing::HasSubstr("无法设置随机启动"));
+
+    std::filesystem::remove(config.Path() / "autostart");
+    std::filesystem::create_directories(config.Path() / "autostart/annivo.desktop/x");
+    g_AutoStart = 1;
+    f.Command(kCmdAutostart)->setChecked(true);
+    f.Command(kCmdAutostart)->trigger();
+    EXPECT_EQ(g_AutoStart, 1);
+    EXPECT_TRUE(f.Command(kCmdAutostart)->isChecked());
+    ASSERT_EQ(prompter.Texts().size(), 2u);
+    EXPECT_THAT(prompter.Texts()[1], ::testing::HasSubstr("无法关闭随机启动"));
 }
 
 TEST_F(MainFrame, HintLineCyclesThroughTheTextsWithARestAfterTheLast) {

@@ -2,6 +2,7 @@
 #include "app/AppInfo.h"
 #include "app/Globals.h"
 #include "platform/Autostart.h"
+#include "platform/ProgramDirectory.h"
 
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -40,6 +41,25 @@ TEST_F(StartupTest, SettingsDefaultWithoutAFileAndCreateNone) {
     ReadStartupSettings();
     EXPECT_EQ(std::tie(g_RunOnce, g_AutoUpdate, g_ActiveView, g_UrlPath),
               std::make_tuple(1, 1, 2, std::string("http://mirror.example/")));
+}
+
+TEST_F(StartupTest, ProgramDirectoryIsEnteredByItsFullPathOrTheStartStops) {
+    const fs::path saved = fs::current_path();
+    fs::current_path(dir.Path());
+    // Relative to where the program was started, and still right after entering it.
+    const ScopedEnv relative{"ANNIVO_HOME", "program"};
+    EXPECT_EQ(EnterProgramDirectory(), std::nullopt);
+    EXPECT_EQ(fs::current_path(), dir.Path() / "program");
+    EXPECT_EQ(FileInProgramDirectory("annivo.ini"), dir.Path() / "program/annivo.ini");
+    for (const std::string& bad : {dir.File("missing"), dir.File("home/file")}) {
+        WriteBytes(dir.Path() / "home/file", "");
+        const ScopedEnv unusable{"ANNIVO_HOME", bad};
+        const std::optional<std::string> failure = EnterProgramDirectory();
+        ASSERT_TRUE(failure.has_value()) << bad;
+        EXPECT_NE(failure->find("无法进入程序目录 " + bad), std::string::npos) << *failure;
+        EXPECT_EQ(fs::current_path(), dir.Path() / "program") << "stays where it was";
+    }
+    fs::current_path(saved);
 }
 
 TEST(Startup, ProfileDirectoryIsUserProfileOrElseHome) {

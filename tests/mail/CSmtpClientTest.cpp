@@ -2,6 +2,8 @@
 
 #include "FixedClock.h"
 #include "SmtpTestServer.h"
+#include "TestCertificates.h"
+#include "app/BuiltInAccount.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -12,14 +14,15 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 class SmtpClientTest : public ::testing::Test {
 protected:
     // A client for the test server with the usual account and a short patience.
-    std::unique_ptr<CSmtpClient> Client(unsigned int port) {
+    std::unique_ptr<CSmtpClient> Client(unsigned int port, const std::string& host = "127.0.0.1") {
         setenv("TZ", "CST-8", 1); // China Standard Time, whose name mail readers take for US time
         tzset();
-        auto client = std::make_unique<CSmtpClient>("127.0.0.1", port, clock);
+        auto client = std::make_unique<CSmtpClient>(host, port, clock);
         client->SetTimeouts(std::chrono::seconds(1), std::chrono::seconds(1));
         client->m_Sender = "me@example.com";
         client->m_Recipient = "you@example.com";
@@ -40,37 +43,32 @@ protected:
 };
 
 TEST_F(SmtpClientTest, SendsTheDialogueByteForByte) {
-    // server replies changed, split replies, body, the body as sent, error
-    const std::tuple<std::map<std::string, std::string>, bool, std::string, std::string,
-                     std::string>
-        cases[] = {
-            {{}, false, "你好\r\nWorld", "\xC4\xE3\xBA\xC3\r\nWorld", ""},
-            {{{"MAIL", "250-a\r\n250-b\r\n250 c\r\n"}}, true, "Hi", "Hi", ""},
-            // No login on this server: no credentials, and the mail goes anyway.
-            {{{"AUTH", "502 not implemented\r\n"}}, false, "Hi", "Hi", "SMTP服务器不需要验证"},
-            // No body line may end the data early.
-            {{}, false, ".", "..", ""},
-            {{}, false, "", "", ""},
-            {{}, false, "a\r\n.\r\nb", "a\r\n..\r\nb", ""},
-            {{}, false, ".hidden\r\n..two\r\nend.", "..hidden\r\n...two\r\nend.", ""},
-            {{}, false, "bare\nline\n.\n", "bare\r\nline\r\n..\r\n", ""},
-        };
-    for (const auto& [replies, split, body, data, error] : cases) {
-        SCOPED_TRACE(body);
+    // server replies changed, split replies, credentials sent, error
+    const std::tuple<std::map<std::string, std::string>, bool, bool, std::string> cases[] = {
+        {{}, false, true, ""},
+        {{{"MAIL", "250-a\r\n250-b\r\n250 c\r\n"}}, true, true, ""},
+        // No login on this server: no credentials, and the mail goes anyway.
+        {{{"AUTH", "502 not implemented\r\n"}}, false, false, "SMTP服务器不需要验证"},
+    };
+    for (const auto& [replies, split, credentials, error] : cases) {
+        SCOPED_TRACE(error);
         SmtpTestServer server;
         server.splitReplies = split;
         for (const auto& [key, text] : replies)
             server.reply[key] = text;
         auto client = Client(server.Port());
-        client->m_Body = body;
-        EXPECT_EQ(Deliver(server, *client, 1),
-                  "EHLO 127.0.0.1\r\nAUTH LOGIN\r\n" +
-                      std::string(error.empty() ? "bWU=\r\nc2VjcmV0\r\n" : "") +
-                      "MAIL FROM: <me@example.com>\r\nRCPT TO: <you@example.com>\r\nDATA\r\n"
-                      "Date: Mon, 12 Sep 11 08:30:00 +0800\r\nFrom: me@example.com\r\n"
-                      "To: you@example.com\r\nSubject: \xC9\xFA\xC8\xD5\xBF\xEC\xC0\xD6\r\n\r\n" +
-                      data + "\r\n\r\n.\r\nQUIT\r\n");
+        client->m_Body = "Hi";
+        const std::string session = Deliver(server, *client, 1);
+        EXPECT_TRUE(session.starts_with(
+            "EHLO 127.0.0.1\r\nAUTH LOGIN\r\n" +
+            std::string(credentials ? "bWU=\r\nc2VjcmV0\r\n" : "") +
+            "MAIL FROM: <me@example.com>\r\nRCPT TO: <you@example.com>\r\nDATA\r\n"
+            "Date: Mon, 12 Sep 2011 08:30:00 +0800\r\nFrom: me@example.com\r\n"
+            "To: you@example.com\r\nSubject: =?UTF-8?B?55Sf5pel5b+r5LmQ?=\r\n"))
+            << session;
+        EXPECT_TRUE(session.ends_with("\r\n\r\nSGk=\r\n.\r\nQUIT\r\n")) << session;
         EXPECT_EQ(client->GetError(), error);
+        EXPECT_EQ(client->PasswordSentInClear(), credentials);
     }
 }
 
@@ -81,6 +79,8 @@ TEST_F(SmtpClientTest, ReportsEachFailingStage) {
         {"GREETING", "HANG", 0, "服务器没有回应！", ""},
         {"EHLO", "500 what?\r\n", 0, "500:SMTP server error", "EHLO 127.0.0.1\r\n"},
         {"USER", "535 no such user\r\n", 0, "不明的错误！", "bWU=\r\n"},
+        {"STARTTLS", "454 TLS not available\r\n", 0, "454:SMTP server refused STARTTLS",
+         "STARTTLS\r\n"},
         {"PASS", "535 5.7.8 failed\r\n", 0, "535:Error username or password", "c2VjcmV0\r\n"},
         {"MAIL", "553 sender rejected\r\n", 0, "553:SMTP server error", "QUIT\r\n"},
         {"MAIL", "HANG", 0, "等待服务器回应超时！", "MAIL FROM: <me@example.com>\r\n"},
@@ -96,6 +96,8 @@ TEST_F(SmtpClientTest, ReportsEachFailingStage) {
         SCOPED_TRACE(key + " " + reply);
         SmtpTestServer server;
         server.reply[key] = reply;
+        if (key == "STARTTLS")
+            server.reply["EHLO"] = "250-test.local\r\n250 STARTTLS\r\n";
         auto client = Client(server.Port());
         client->m_Body = std::string(200000, 'x'); // more than the server takes in at once
         EXPECT_TRUE(Deliver(server, *client, result).ends_with(lastSent));
@@ -135,7 +137,112 @@ TEST_F(SmtpClientTest, LineBreaksCannotSmuggleCommandsOrHeaders) {
     EXPECT_EQ(client->SendMail(), 1);
     // The refused mails never connected.
     EXPECT_THAT(server.Sessions(1),
-                ElementsAre(HasSubstr("\r\nSubject: Hi  Bcc: other@example.com\r\n\r\n")));
+                ElementsAre(HasSubstr("\r\nSubject: Hi  Bcc: other@example.com\r\nMessage-ID: ")));
+}
+
+TEST_F(SmtpClientTest, ConnectsOnlyThroughTlsItCanVerify) {
+    const TestCertificates& certificates = TestCertificates::Get();
+    const std::string startTls = "250-test.local\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n";
+    const std::string untrusted = "服务器的证书不受信任，已拒绝连接！";
+    struct Case {
+        const char* name;
+        bool implicitTls;
+        std::string ehlo;
+        const TestCertificates::Pair* served;
+        bool trustTestCa;
+        std::string host;
+        std::string error;    // empty: delivered
+        std::string dialogue; // how the session starts
+    };
+    const Case cases[] = {
+        {"TLS from the first byte", true, "", &certificates.server, true, "127.0.0.1", "",
+         "[TLS]EHLO 127.0.0.1\r\nAUTH LOGIN\r\n"},
+        {"STARTTLS, then EHLO again", false, startTls, &certificates.server, true, "127.0.0.1", "",
+         "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS]EHLO 127.0.0.1\r\nAUTH LOGIN\r\n"},
+        {"host name checked", false, startTls, &certificates.server, true, "localhost", "",
+         "EHLO localhost\r\nSTARTTLS\r\n[TLS]EHLO localhost\r\nAUTH LOGIN\r\n"},
+        {"self-signed", false, startTls, &certificates.selfSigned, true, "127.0.0.1", untrusted,
+         "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS failed]"},
+        {"CA not in the store", true, "", &certificates.server, false, "127.0.0.1", untrusted,
+         "[TLS failed]"},
+        {"other host's certificate", false, startTls, &certificates.otherHost, true, "127.0.0.1",
+         "服务器的证书不属于该服务器名称，已拒绝连接！",
+         "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS failed]"},
+        {"no TLS on the TLS port", true, "", nullptr, true, "127.0.0.1",
+         "与服务器建立加密连接(TLS)失败！", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SmtpTestServer server;
+        if (c.served) {
+            server.certificateFile = c.served->certificate;
+            server.keyFile = c.served->key;
+        }
+        server.implicitTls = c.implicitTls && c.served;
+        if (!c.ehlo.empty())
+            server.reply["EHLO"] = c.ehlo;
+        auto client = Client(server.Port(), c.host);
+        client->SetTimeouts(std::chrono::seconds(10), std::chrono::seconds(10)); // a busy machine
+        client->m_Body = "Hi";
+        if (c.trustTestCa)
+            client->m_CaFile = certificates.caFile;
+        if (c.implicitTls)
+            client->m_ImplicitTlsPort = server.Port();
+        const std::string session = Deliver(server, *client, c.error.empty() ? 1 : 0);
+        EXPECT_EQ(client->GetError(), c.error);
+        EXPECT_TRUE(session.starts_with(c.dialogue)) << session;
+        EXPECT_EQ(session.ends_with("\r\n.\r\nQUIT\r\n"), c.error.empty()) << session;
+        if (!c.error.empty()) {
+            EXPECT_THAT(session, Not(HasSubstr("AUTH"))); // no credentials after a refusal
+        }
+        EXPECT_FALSE(client->PasswordSentInClear());
+    }
+}
+
+TEST_F(SmtpClientTest, LongAndNonAsciiCredentialsLogIn) {
+    const std::pair<std::string, std::string> credentials[] = {
+        {std::string(57, 'u'), std::string(57, 'p')},
+        {std::string(60, 'u'), std::string(200, 'p')},
+        {"张三@例子.中国", "生日快乐Pässwörd🎂"},
+    };
+    for (const auto& [user, password] : credentials) {
+        SCOPED_TRACE(user);
+        SmtpTestServer server;
+        server.expectedUser = user;
+        server.expectedPassword = password;
+        auto client = Client(server.Port());
+        client->m_UserName = user;
+        client->m_Password = password;
+        Deliver(server, *client, 1);
+        EXPECT_EQ(client->GetError(), "");
+    }
+}
+
+TEST(ServerAddressTest, ReadsHostAndPort) {
+    // field, host, port (0: refused)
+    const std::tuple<std::string, std::string, unsigned int> cases[] = {
+        {" smtp.qq.com ", "smtp.qq.com", 25},
+        {"smtp.qq.com:465", "smtp.qq.com", 465},
+        {"[::1]:587", "::1", 587},
+        {"::1", "::1", 25},
+        {"smtp.qq.com:", "smtp.qq.com", 0},
+        {"smtp.qq.com:65536", "smtp.qq.com", 0},
+        {"smtp.qq.com:4x", "smtp.qq.com", 0},
+        {"[::1]587", "::1", 0},
+    };
+    for (const auto& [field, host, port] : cases) {
+        const ServerAddress address = ParseServerAddress(field, 25);
+        EXPECT_EQ(address.host, host) << field;
+        EXPECT_EQ(address.port, port) << field;
+    }
+    // The listed providers send over TLS even when stored without a port.
+    for (const auto& [field, server] : {std::pair{"smtp.163.com", "smtp.163.com:465"},
+                                        {"SMTP.QQ.com", "smtp.qq.com:465"},
+                                        {"smtp.gmail.com", "smtp.gmail.com:587"},
+                                        {"smtp.qq.com:25", "smtp.qq.com:25"},
+                                        {"mail.example.org", "mail.example.org"},
+                                        {"smtp.163.co", "smtp.163.co"}})
+        EXPECT_EQ(SubmissionServer(field), server);
 }
 
 TEST(Base64Test, EncodesAndDecodes) {

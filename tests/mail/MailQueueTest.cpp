@@ -2,8 +2,10 @@
 
 #include "RecordingSink.h"
 #include "SmtpTestServer.h"
+#include "TestCertificates.h"
 #include "app/Globals.h"
 
+#include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <regex>
@@ -12,28 +14,30 @@ namespace {
 
 using ::testing::UnorderedElementsAreArray;
 
+const std::string kClearNote = "(注意:服务器不支持加密，密码未加密传送!)";
+
 class MailQueueTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_Setting.m_ServerName = "127.0.0.1";
-        g_Setting.m_Email = "annivo@example.com";
-        g_Setting.m_UserName = "annivo";
-        g_Setting.m_Password = "pw";
+        // Jobs carry their own account: the settings must not be read again.
+        g_Setting.m_ServerName = "unused.invalid";
+        g_Setting.m_Email = g_Setting.m_UserName = g_Setting.m_Password = "unused";
     }
 
     SmtpTestServer server;
     RecordingSink sink;
     MailQueue queue{sink, server.Port()};
+    const SenderAccount account{"annivo@example.com", "127.0.0.1", "annivo", "pw"};
 };
 
-TEST_F(MailQueueTest, DeliversEveryJobThroughTheSenderAccount) {
+TEST_F(MailQueueTest, DeliversEveryJobThroughItsSenderAccount) {
     server.Start();
     std::vector<std::string> expectedMails, expectedHints, mails;
     for (int i = 0; i < 20; ++i) {
         const std::string n = std::to_string(i);
-        queue.Enqueue({"subject " + n, "to" + n + "@x.org", "body"});
+        queue.Enqueue({"subject " + n, "to" + n + "@x.org", "body", account});
         expectedMails.push_back("to" + n + "@x.org, subject " + n);
-        expectedHints.push_back("标题:subject " + n + "的邮件发送成功!");
+        expectedHints.push_back("标题:subject " + n + "的邮件发送成功!" + kClearNote);
     }
     ASSERT_TRUE(sink.WaitForMailThreads(20, 0));
     // Each through the sender account, the recipient in the envelope and the header.
@@ -48,13 +52,29 @@ TEST_F(MailQueueTest, DeliversEveryJobThroughTheSenderAccount) {
     EXPECT_THAT(sink.Hints(), UnorderedElementsAreArray(expectedHints));
 }
 
-TEST_F(MailQueueTest, PutsAFailureIntoTheHintLine) {
+TEST_F(MailQueueTest, PutsTheOutcomeIntoTheHintLine) {
+    const TestCertificates& certificates = TestCertificates::Get();
+    SmtpTestServer tls;
+    tls.certificateFile = certificates.server.certificate;
+    tls.keyFile = certificates.server.key;
+    tls.reply["EHLO"] = "250-test.local\r\n250 STARTTLS\r\n";
+    tls.Start();
     server.reply["PASS"] = "535 5.7.8 failed\r\n";
     server.Start();
-    queue.Enqueue({"生日提醒", "you@example.com", "body"});
+    setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1); // the system's store, in a test
+
+    // The server field's own port wins over the queue's.
+    MailQueue standardPort{sink};
+    SenderAccount overTls = account;
+    overTls.server = "localhost:" + std::to_string(tls.Port());
+    standardPort.Enqueue({"生日提醒", "you@example.com", "body", overTls});
     ASSERT_TRUE(sink.WaitForMailThreads(1, 0));
-    EXPECT_EQ(sink.Hints(),
-              std::vector<std::string>{"邮件发送失败!原因:535:Error username or password"});
+    queue.Enqueue({"生日提醒", "you@example.com", "body", account});
+    ASSERT_TRUE(sink.WaitForMailThreads(2, 0));
+    unsetenv("SSL_CERT_FILE");
+    EXPECT_EQ(sink.Hints(), (std::vector<std::string>{
+                                "标题:生日提醒的邮件发送成功!",
+                                "邮件发送失败!原因:535:Error username or password" + kClearNote}));
 }
 
 } // namespace

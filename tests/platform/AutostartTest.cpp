@@ -28,10 +28,14 @@ TEST(Autostart, WrittenPathsReadBackExactlyAndOtherToolsEntriesRead) {
         {"[Desktop Entry]\r\nExec = \"/a b/annivo\" %u\r\n", "/a b/annivo"},
         {"[Desktop Entry]\nExec=\"/a\\sb/annivo\"\n", "/a b/annivo"},
         {"# note\n[Other]\nExec=/wrong\n[Desktop Entry]\nExec=/right\n", "/right"},
-        {"[Desktop Entry]\nName=Annivo\n", ""}};
+        {"[Desktop Entry]\nName=Annivo\n", ""},
+        {"[Desktop Entry]\nExec=/a\nHidden=false\n", "/a"},
+        {"[Desktop Entry]\nExec=/a\nHidden = true\n", "(none)"}, // switched off by the desktop
+        {"[Desktop Entry]\nHidden=true\nExec=/a\n", "(none)"},
+        {"[Other]\nHidden=true\n[Desktop Entry]\nExec=/a\n", "/a"}};
     for (const auto& [entry, program] : entries) {
         WriteBytes(AutostartEntryPath(), entry);
-        EXPECT_EQ(ReadAutostart(), program) << entry;
+        EXPECT_EQ(ReadAutostart().value_or("(none)"), program) << entry;
     }
 }
 

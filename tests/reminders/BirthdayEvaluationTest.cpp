@@ -51,17 +51,46 @@ TEST(BirthdayEvaluationTest, DecidesByDaysCountdownAndState) {
     }
 }
 
-TEST(BirthdayEvaluationTest, CountsDaysWithinTheYearOnly) {
+TEST(BirthdayEvaluationTest, CountsWholeDays) {
     const std::tuple<DateTime, DateTime, int> cases[] = {
         {DateTime(2011, 9, 12, 23, 59, 59), DateTime(2011, 9, 12, 0, 0, 1), 0},
         {DateTime(2011, 9, 12), DateTime(2011, 9, 13, 12, 0, 0), -1},
         {DateTime(2012, 3, 1), DateTime(2012, 2, 28), 2},
-        {DateTime(2011, 1, 2), DateTime(2011, 12, 30), -362}, // no window across New Year
-        {DateTime(2011, 2, 29), DateTime(2011, 2, 27), -1},   // no 29 February this year
+        {DateTime(2011, 1, 2), DateTime(2011, 12, 30), -362},
+        {DateTime(2012, 1, 2, 23, 59, 59), DateTime(2011, 12, 30, 23, 0, 0), 3},
+        {DateTime(2011, 2, 29), DateTime(2011, 2, 27), -1}, // no 29 February this year
     };
     for (const auto& [birthday, today, days] : cases)
         EXPECT_EQ(DaysUntilBirthday(birthday, today), days) << testing::PrintToString(today);
     EXPECT_LT(DaysUntilBirthday(DateTime::Invalid(), DateTime(2011, 1, 1)), 0); // passed
+}
+
+TEST(BirthdayEvaluationTest, MovesOnToNextYearsBirthdayOnlyWithinTheAheadDays) {
+    const DateTime thisYear(2011, 1, 2, 23, 59, 59);
+    const DateTime nextYear(2012, 1, 2, 23, 59, 59);
+    // this year's birthday, ahead code, today -> the birthday reminded
+    const std::tuple<DateTime, int, DateTime, DateTime> cases[] = {
+        {thisYear, 33, DateTime(2011, 12, 29), thisYear}, // 4 days: not yet
+        {thisYear, 33, DateTime(2011, 12, 30), nextYear}, // 3 days
+        {thisYear, 30, DateTime(2011, 12, 31), nextYear}, // the countdown does not matter
+        {thisYear, 3, DateTime(2011, 12, 31), thisYear},  // no ahead days
+        {thisYear, 33, DateTime(2011, 1, 2), thisYear},   // today
+        {DateTime::Invalid(), 77, DateTime(2011, 12, 27), nextYear}, // none this year
+        {thisYear, 2147483647, DateTime(2011, 6, 1), thisYear},      // out of range: a week at most
+    };
+    for (const auto& [birthday, ahead, today, reminded] : cases) {
+        ReminderRecord record;
+        record.birth = DateTime(1980, 1, 2, 23, 59, 59);
+        record.birthdayThisYear = birthday;
+        record.birthdayNextYear = nextYear;
+        record.ahead = ahead;
+        AdvanceToNextBirthday(record, today);
+        EXPECT_EQ(record.birthdayThisYear, reminded) << today.Format("%m-%d") << " " << ahead;
+        if (reminded == nextYear) {
+            EXPECT_EQ(AgeThisYear(record, today), 32);
+            EXPECT_EQ(ThisYearText(record), "2012-01-02");
+        }
+    }
 }
 
 // A lunar row born late in the lunar year: the stored year still counts.

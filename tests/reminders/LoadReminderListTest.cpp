@@ -1,5 +1,7 @@
 #include "reminders/LoadReminderList.h"
 
+#include "calendar/CMonthSheet.h"
+
 #include "FixedClock.h"
 #include "Printers.h"
 #include "ScriptedPrompter.h"
@@ -8,6 +10,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -52,6 +55,76 @@ TEST(LoadReminderList, ReadsRemindersInIdOrderWithThisYearsBirthday) {
                   "9|生效|王五|农历|S|1990-02-03 23:59:59|2011-02-03 23:59:59" + tail + "0",
                   "12|生效|戊|||invalid|invalid||||0",
               }));
+}
+
+// Every lunar birth date, every year 1950..2099: the reminders' birthday is a
+// day of that year holding that lunar date, and the calendar shows exactly
+// those days.
+TEST(LoadReminderList, EveryLunarBirthdayShowsInTheCalendarOnTheDayReminded) {
+    const SeededDatabase db;
+    std::string rows;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 1; day <= 30; ++day)
+            if (DateTime(1960, month, day).IsValid())
+                rows += (rows.empty() ? "('" : ",('") + std::to_string(month * 100 + day) + "','" +
+                        DateTime(1960, month, day, 23, 59, 59).Format("%Y-%m-%d %H:%M:%S") +
+                        "','阴历')";
+    db.Run("Insert Into TiXing (m_Name,m_Date,m_DateStatus) Values " + rows);
+    db.Run("Delete From Festival");
+
+    ScriptedPrompter prompter;
+    FixedClock clock{DateTime(1950, 7, 1)};
+    CMonthSheet sheet{clock, prompter, db.Path()};
+    const CLunarCalendar calendar;
+    ReminderList list;
+    int yearsWithout = 0;
+    for (int year = 1950; year <= 2099; ++year) {
+        clock.Set(DateTime(year, 7, 1)); // mid-year: nothing moves on to next year
+        LoadReminderList(list, clock, prompter);
+        sheet.LoadFestivals(year, 1, false, FestivalOptions{false, true});
+        std::set<std::string> reminded, shown;
+        for (const ReminderRecord& r : list) {
+            const DateTime& day = r.birthdayThisYear;
+            if (!day.IsValid()) {
+                ++yearsWithout;
+                continue;
+            }
+            ASSERT_EQ(day.Year(), year) << r.name;
+            const CalendarDate lunar =
+                calendar.GregorianToLunar({year, day.Month(), day.Day(), 0, 0, 0});
+            if (r.birth.Day() < 30) { // a 30th may run over into the next month
+                ASSERT_EQ(lunar.month * 100 + lunar.day, std::stoi(r.name)) << year;
+            }
+            reminded.insert(day.Format("%m-%d ") + r.name + "生日");
+        }
+        for (const FestivalEntry& entry : sheet.Festivals())
+            shown.insert(DateTime(year, entry.month, entry.day).Format("%m-%d ") + entry.name);
+        ASSERT_EQ(shown, reminded) << year;
+    }
+    // Each of them a year in which the lunar date falls only in late December
+    // of the year before and in January of the year after.
+    EXPECT_EQ(yearsWithout, 1034);
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+// Dragon Boat and Mid-Autumn are days off: red in a new database's calendar.
+TEST(DatabaseSeed, StatutoryHolidaysShowAsRedDays) {
+    const SeededDatabase db;
+    ScriptedPrompter prompter;
+    const FixedClock clock{DateTime(2011, 1, 1)};
+    CMonthSheet sheet{clock, prompter, db.Path()};
+    // 2011: 端午节 on Monday 6 June, 中秋节 on Monday 12 September; 七夕 (a
+    // Saturday) keeps its own colour.
+    for (const auto& [month, day, shown] :
+         {std::tuple{6, 6, "端午节|1,1"}, std::tuple{9, 12, "中秋节|1,1"},
+          std::tuple{8, 6, "七夕|2,1"}}) {
+        sheet.FillMonth(2011, month);
+        sheet.FillCellTexts(2011, month, FestivalOptions{false, false});
+        const int cell = DateTime(2011, month, 1).DayOfWeek() + day - 1;
+        EXPECT_EQ(sheet.FestivalTexts()[cell] + "|" + std::to_string(sheet.ColourCodes()[cell]) +
+                      "," + std::to_string(sheet.RedMarks()[cell]),
+                  shown);
+    }
 }
 
 TEST(DatabaseSeed, AnExistingFileIsNeverReplaced) {

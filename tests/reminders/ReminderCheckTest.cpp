@@ -6,6 +6,7 @@
 #include "reminders/LoadReminderList.h"
 
 #include "FixedClock.h"
+#include "ReceivedMail.h"
 #include "RecordingSink.h"
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
@@ -62,13 +63,10 @@ protected:
         // Every mail raised the busy count until its thread was done.
         EXPECT_TRUE(sink.WaitForMailThreads(0, static_cast<int>(sink.popups.size())));
         const std::vector<std::string> sessions = server.Sessions(sink.Hints().size());
-        static const std::regex mail("RCPT TO: <(.*)>\r\n[\\s\\S]*\r\nSubject: (.*)\r\n\r\n"
-                                     "([\\s\\S]*)\r\n\r\n\\.\r\n");
         std::vector<std::string> mails;
         for (std::size_t i = mailsSeen; i < sessions.size(); ++i) {
-            std::smatch m;
-            std::regex_search(sessions[i], m, mail);
-            mails.push_back(Gb18030ToUtf8(m.str(1) + " | " + m.str(2) + " | " + m.str(3)));
+            const ReceivedMail m(sessions[i]);
+            mails.push_back(m.recipient + " | " + m.subject + " | " + m.body);
         }
         mailsSeen = sessions.size();
         return mails;
@@ -169,6 +167,72 @@ TEST_F(ReminderCheckTest, AFailedWriteIsToldAndTheReminderStillGivenOnce) {
     Tick(DateTime(2011, 9, 12, 10, 0, 20));
     EXPECT_THAT(prompter.Texts(), ElementsAre(HasSubstr("missing.db")));
     EXPECT_EQ(sink.popups.size(), 1u);
+}
+
+// Pop-up headings and their day counts, one line per tick that gave any.
+std::string PopupDays(const std::vector<std::string>& popups) {
+    std::string days;
+    static const std::regex count("还有(\\d)天|(今天)");
+    for (const std::string& popup : popups) {
+        std::smatch m;
+        if (std::regex_search(popup, m, count))
+            days += m[1].matched ? m.str(1) : "0";
+    }
+    return days;
+}
+
+TEST_F(ReminderCheckTest, AheadRemindersReachAcrossNewYear) {
+    g_Setting.m_DayEmail = g_Setting.m_AheadEmail = 0;
+    // ticks on 29 December .. 2 January; m_EveryDay -> the days told on each
+    for (const auto& [everyDay, told] :
+         {std::pair{1, std::vector<std::string>{"", "3", "2", "1", "0"}},
+          std::pair{0, std::vector<std::string>{"", "3", "", "", "0"}}}) {
+        SCOPED_TRACE(everyDay);
+        g_Setting.m_EveryDay = everyDay;
+        db.Run("Delete From TiXing");
+        Insert("张三", "生效", "1995-01-02 23:59:59", 33, "");
+        clock.Set(DateTime(2025, 12, 29, 8, 0, 0));
+        LoadReminderList(list, clock, prompter);
+        DateTime day(2025, 12, 29, 10, 0, 0);
+        for (const std::string& expected : told) {
+            Tick(day);
+            EXPECT_EQ(PopupDays(sink.popups), expected) << day.Format("%Y-%m-%d");
+            if (expected == "3") {
+                EXPECT_THAT(sink.popups[0], HasSubstr("他(她)今年的31周岁生日是:2026-01-02"));
+            }
+            sink.CloseAllPopups();
+            day = day.AddDays(1);
+        }
+    }
+}
+
+TEST_F(ReminderCheckTest, ARunOverNewYearRemindsOfTheNewYearsBirthdays) {
+    Insert("张三", "生效", "1995-01-01 23:59:59", 0, "");
+    clock.Set(DateTime(2025, 12, 31, 8, 0, 0));
+    LoadReminderList(list, clock, prompter);
+    Tick(DateTime(2025, 12, 31, 23, 59, 50));
+    EXPECT_TRUE(sink.popups.empty());
+    Tick(DateTime(2026, 1, 1, 0, 0, 10));
+    EXPECT_THAT(sink.popups, ElementsAre(HasSubstr("今天是张三的31周岁生日")));
+    EXPECT_EQ(Stored("m_State"), "进行");
+    EXPECT_EQ(list.loadedYear, 2026);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].birthdayThisYear, DateTime(2026, 1, 1, 23, 59, 59));
+}
+
+// Lunar 11-20 falls on 20 December 2024 and 8 January 2026: 2025 has none,
+// and no reminder may come in December 2025 for last year's.
+TEST_F(ReminderCheckTest, ALunarBirthdayIsNeverRemindedForADayOfLastYear) {
+    db.Run("Insert Into TiXing (m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,m_Ahead) "
+           "Values ('生效','李四','1990-11-20 23:59:59','阴历','HAPPYBIRTHDAY',33)");
+    clock.Set(DateTime(2025, 12, 1));
+    LoadReminderList(list, clock, prompter);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_FALSE(list[0].birthdayThisYear.IsValid());
+    for (const DateTime day : {DateTime(2025, 12, 18, 10, 0, 0), DateTime(2025, 12, 21, 10, 0, 0)})
+        Tick(day);
+    EXPECT_TRUE(sink.popups.empty());
+    EXPECT_EQ(Stored("m_State"), "生效");
 }
 
 } // namespace

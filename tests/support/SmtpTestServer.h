@@ -2,11 +2,18 @@
 // A small SMTP server on 127.0.0.1 for tests. It answers every command with a
 // scripted reply (a plain good server unless told otherwise) and records every
 // byte each connection sent. Connections are served one after another.
+// Given a certificate it speaks TLS: after a 220 reply to STARTTLS, or from
+// the first byte. The record then shows "[TLS]" where the handshake ended
+// (or "[TLS failed]") and the decrypted bytes after it.
+
+#include "mail/CSmtpClient.h"
 
 #include <arpa/inet.h>
 #include <condition_variable>
+#include <csignal>
 #include <map>
 #include <mutex>
+#include <openssl/ssl.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -29,8 +36,14 @@ public:
         {"DATA", "354 End data with <CR><LF>.<CR><LF>\r\n"},
         {"END", "250 2.0.0 Ok: queued\r\n"},
         {"QUIT", "221 2.0.0 Bye\r\n"},
+        {"STARTTLS", "220 2.0.0 Ready to start TLS\r\n"},
     };
-    bool splitReplies = false; // send replies byte by byte
+    bool splitReplies = false;   // send replies byte by byte
+    std::string certificateFile; // PEM chain, leaf first; empty: no TLS
+    std::string keyFile;
+    bool implicitTls = false; // TLS from the first byte, as on port 465
+    // When set, the credential lines must decode to these, else 535.
+    std::string expectedUser, expectedPassword;
 
     explicit SmtpTestServer(int backlog = 32) : m_Listen(socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
@@ -46,10 +59,17 @@ public:
         if (m_Server.joinable())
             m_Server.join();
         close(m_Listen);
+        SSL_CTX_free(m_TlsContext);
     }
 
     // Starts answering; the replies are fixed from here on.
     void Start() {
+        if (!certificateFile.empty()) {
+            signal(SIGPIPE, SIG_IGN); // TLS writes to a client that gave up
+            m_TlsContext = SSL_CTX_new(TLS_server_method());
+            SSL_CTX_use_certificate_chain_file(m_TlsContext, certificateFile.c_str());
+            SSL_CTX_use_PrivateKey_file(m_TlsContext, keyFile.c_str(), SSL_FILETYPE_PEM);
+        }
         m_Server = std::thread([this] {
             for (int connection; (connection = accept(m_Listen, nullptr, nullptr)) >= 0;)
                 Serve(connection);
@@ -73,23 +93,51 @@ private:
         setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
         std::string received;
         std::size_t done = 0; // bytes of `received` already answered
+        SSL* tls = nullptr;
         // Takes in more bytes; false when the peer is gone.
         auto receive = [&] {
             char buffer[4096];
-            const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
+            const long n = tls ? SSL_read(tls, buffer, sizeof buffer)
+                               : recv(connection, buffer, sizeof buffer, 0);
             received.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
             return n > 0;
         };
+        auto send = [&](const char* data, std::size_t size) {
+            if (tls)
+                SSL_write(tls, data, static_cast<int>(size));
+            else
+                ::send(connection, data, size, MSG_NOSIGNAL);
+        };
+        auto handshake = [&] {
+            tls = SSL_new(m_TlsContext);
+            SSL_set_fd(tls, connection);
+            const bool ok = SSL_accept(tls) == 1;
+            received += ok ? "[TLS]" : "[TLS failed]";
+            done = received.size();
+            return ok;
+        };
+        std::string user, password;
         for (std::string key = "GREETING";;) {
-            const std::string answer = reply.count(key) ? reply.at(key) : reply.at("MAIL");
+            if (key == "GREETING" && implicitTls && !handshake())
+                break;
+            std::string answer = reply.count(key) ? reply.at(key) : reply.at("MAIL");
+            if (key == "PASS" && !expectedUser.empty()) {
+                if (user != expectedUser || password != expectedPassword)
+                    answer = "535 5.7.8 Authentication credentials invalid\r\n";
+            }
             while (answer == "HANG" && receive()) {
             }
             if (answer == "HANG" || answer == "DROP")
                 break;
             const std::size_t step = splitReplies ? 1 : answer.size();
             for (std::size_t at = 0; at < answer.size(); at += step) {
-                send(connection, answer.data() + at, step, MSG_NOSIGNAL);
+                send(answer.data() + at, step);
                 std::this_thread::sleep_for(std::chrono::milliseconds(splitReplies ? 2 : 0));
+            }
+            if (key == "STARTTLS" && answer[0] == '2' && m_TlsContext) {
+                if (!handshake())
+                    break;
+                key = "";
             }
             // Next comes a credential line, the data or a command.
             static const std::map<std::string, std::string> next = {
@@ -105,7 +153,14 @@ private:
                 break;
             key = expect.empty() ? received.substr(done, received.find_first_of(" \r", done) - done)
                                  : expect;
+            if (key == "USER" || key == "PASS")
+                (key == "USER" ? user : password) =
+                    CSmtpClient::Base64Decode(received.substr(done, stop - done));
             done = stop + end.size();
+        }
+        if (tls) {
+            SSL_shutdown(tls);
+            SSL_free(tls);
         }
         close(connection);
         std::lock_guard<std::mutex> lock(m_Mutex);
@@ -113,6 +168,7 @@ private:
         m_Changed.notify_all();
     }
 
+    SSL_CTX* m_TlsContext = nullptr;
     int m_Listen;
     unsigned int m_Port = 0;
     std::thread m_Server;
