@@ -120,26 +120,28 @@ xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
 icewm >/dev/null 2>&1 & sleep 2
 for scale in 1 2; do
     suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    shot() { import -window root -crop "$(( 800 * scale ))x$(( 560 * scale ))+0+0" "$out/exchange-$1$suffix.png"; }
     rm -f "$exchange/home/backup.xlsx"
+    sqlite3 "$exchange/data.db" "Delete From TiXing Where ID>100000"
     HOME="$exchange/home" ANNIVO_HOME="$exchange" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
     pid=$!
     window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
     xdotool windowmove "$window" 0 0 windowactivate --sync "$window"
     xdotool key alt+o; sleep 1
-    import -window root "$out/exchange-menu$suffix.png"
+    shot menu
     xdotool key e; sleep 2
-    import -window root "$out/exchange-save$suffix.png"
+    shot save
     xdotool key ctrl+a; xdotool type --delay 20 "$exchange/home/backup.xlsx"; xdotool key Return; sleep 1.5
-    import -window root "$out/exchange-export-progress$suffix.png"
+    shot export-progress
     sleep 12
-    import -window root "$out/exchange-exported$suffix.png"
+    shot exported
     xdotool key Return; sleep 1
     xdotool key alt+o; sleep 0.5; xdotool key i; sleep 2
-    import -window root "$out/exchange-open$suffix.png"
+    shot open
     xdotool type --delay 20 "$exchange/home/backup.xlsx"; xdotool key Return; sleep 1.5
-    import -window root "$out/exchange-import-progress$suffix.png"
+    shot import-progress
     sleep 25
-    import -window root "$out/exchange-imported$suffix.png"
+    shot imported
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 kill %1'
