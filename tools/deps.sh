@@ -18,6 +18,8 @@ PACKAGES=(
     fonts-dejavu-core
     # Chinese text on a real desktop
     fonts-noto-cjk
+    # online update: HTTP(S) downloads, and SHA-256 digests of the downloaded files
+    libcurl4-openssl-dev libssl-dev ca-certificates
     # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
     libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
     # Qt's own dialog texts (file dialogs) in Chinese

@@ -48,6 +48,76 @@ import -window root "$out/main.png"
 sleep 20                                         # the first tick opens the pop-up
 import -window root "$out/popup.png"
 
+# Online update: a server on 127.0.0.1 offers a newer version; 在线更新 lists
+# its files, Enter downloads them and offers 确定升级. At 1x and at 2x.
+kill "$(jobs -p | sed -n 2p)" 2>/dev/null || true
+site="$work/site/mysoft/annivo"
+mkdir -p "$site"
+printf '[Version]\r\nCurrentVersion=1, 10, 0, 0\r\n[MSG]\r\nm1=生日提醒 1.10 版发布\r\n[DFileName]\r\nf1=annivo.new\r\nf2=festivals.txt\r\n[SaveFileName]\r\nf1=annivo.download\r\n[ReplaceFileName]\r\nf1=annivo\r\nf2=festivals.txt\r\n[FileSize]\r\nf1=2 MB\r\nf2=4 KB\r\n' |
+    iconv -f UTF-8 -t GB18030 >"$site/Version.htc"
+head -c 2000000 /dev/urandom >"$site/annivo.new"
+head -c 4000 /dev/urandom >"$site/festivals.txt"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
+printf '[Version]\r\nUrlPath=http://127.0.0.1:%s/\r\n' "$port" >"$work/prog/annivo.ini"
+sqlite3 "$work/prog/data.db" "Update MySetting Set m_IsLock=0"
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="@2x"
+    QT_SCALE_FACTOR=$scale "$root/build/annivo" >/dev/null 2>&1 &
+    app=$!
+    sleep 3
+    xdotool key alt+h; sleep 1; xdotool key u; sleep 3   # 帮助 > 在线更新
+    import -window root "$out/update-list$suffix.png"
+    xdotool key Return; sleep 3                          # 确定: download
+    import -window root "$out/update-done$suffix.png"
+    xdotool key Escape; sleep 1
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+done
+# The reminder list with people in every state, the reminder editor (narrow
+# and with its blessings) and the personal settings, at 1x and 2x.
+kill $! 2>/dev/null || true                      # the program above, with its pop-up
+sleep 1
+day() { date -d "$1" +%m-%d; }
+year=${today:0:4}
+# At 2x the windows need a larger screen of their own.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 2400x1800x24 >/dev/null 2>&1 &
+sleep 2
+large=":$(cat "$work/display")"
+DISPLAY="$large" icewm >/dev/null 2>&1 &
+sleep 2
+for scale in 1 2; do
+    [ "$scale" = 2 ] && export DISPLAY="$large"
+    prog="$work/list$scale"
+    mkdir -p "$prog"
+    "$root/build/src/reminders/annivo-makedb" "$prog/data.db" >/dev/null
+    sqlite3 "$prog/data.db" "Insert Into TiXing (m_State,m_Name,m_Date,m_DateStatus,m_Ahead,m_SoundPath,m_Title) Values
+        ('进行','张三','$((year - 31))-$(day today) 23:59:59','阳历',33,'HAPPYBIRTHDAY','生日快乐'),
+        ('将到','李四','$((year - 25))-$(day '+2 days') 23:59:59','阳历',31,'',''),
+        ('生效','王小明','$((year - 40))-$(day '+20 days') 23:59:59','阳历',77,'',''),
+        ('失效','O''Brien','$((year - 52))-$(day '+40 days') 23:59:59','阳历',0,'',''),
+        ('生效','欧阳娜娜','$((year - 18))-$(day '-10 days') 23:59:59','阳历',11,'',''),
+        ('生效','赵六','1966-03-15 23:59:59','阴历',22,'','')"
+    sqlite3 "$prog/data.db" "Update MySetting Set m_Name='小明',m_AcceptEmail='me@example.com',m_Email='me@qq.com',m_ServerName='smtp.qq.com',m_UserName='me',m_Password='pw'"
+    ANNIVO_HOME="$prog" QT_SCALE_FACTOR=$scale "$root/build/annivo" >/dev/null 2>&1 &
+    sleep 4
+    main=$(xdotool search --onlyvisible --name "2011贺岁版" | head -1)
+    import -window "$main" "$out/list-${scale}x.png"
+    xdotool key --window "$main" alt+o; sleep 1; xdotool key n; sleep 2
+    editor=$(xdotool search --onlyvisible --name "增加提醒" | head -1)
+    import -window "$editor" "$out/editor-${scale}x.png"
+    eval "$(xdotool getwindowgeometry --shell "$editor")"
+    xdotool mousemove $((X + 45 * scale)) $((Y + HEIGHT - 22 * scale)) click 1; sleep 1  # 祝福语>>
+    import -window "$editor" "$out/editor-blessings-${scale}x.png"
+    xdotool key Escape; sleep 1
+    xdotool key --window "$main" alt+s; sleep 1; xdotool key s; sleep 2
+    settings=$(xdotool search --onlyvisible --name "个人设置中心" | head -1)
+    import -window "$settings" "$out/settings-${scale}x.png"
+    xdotool key Escape; sleep 1
+    kill $! 2>/dev/null || true
+    sleep 1
+done
 # The hint line after a reminder mail went out through a server that offers no
 # TLS: the success text and the note that the password went unencrypted; at 1x
 # and 2x, on a screen of its own large enough for the doubled window.

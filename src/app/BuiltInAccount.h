@@ -13,7 +13,7 @@
 
 // Base URL of the maker's web server, prefix of the help links and of the
 // update files; annivo.ini's Version/UrlPath overrides it.
-inline constexpr const char* kDefaultUrlPath = "http://www.qilora.com/";
+inline constexpr const char* kDefaultUrlPath = "https://www.qilora.com/";
 
 // Mail servers in the order the settings list shows them (provider 1 first).
 inline constexpr std::array<std::string_view, 12> kSmtpServers = {

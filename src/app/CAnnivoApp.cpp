@@ -37,6 +37,7 @@ bool CAnnivoApp::InitInstance() {
 
     m_MainFrame = std::make_unique<CMainFrame>(m_Prompter, m_Clock);
     LoadReminderList(m_MainFrame->Reminders(), m_Clock, m_Prompter);
+    m_MainFrame->RefreshReminderList();
     m_MainFrame->StartReminderTimer();
     switch (StartViewFor(g_ActiveView)) {
     case StartView::Calendar: m_MainFrame->SwitchView(kViewCalendar); break;

@@ -9,13 +9,16 @@
 #include "controls/CHyperLink.h"
 #include "controls/ResourceImages.h"
 #include "exchange/ExchangeCommands.h"
+#include "mail/CSettingDlg.h"
 #include "mail/MailQueue.h"
 #include "platform/BuiltInTune.h"
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
+#include "reminders/CAnnivoView.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderCheck.h"
+#include "update/CUpdateDlg.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -30,6 +33,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -39,13 +44,7 @@ constexpr int kReminderInterval = 20'000; // ms
 bool IsAvailable(int id) {
     switch (id) {
     case kCmdSendMail:
-    case kCmdNewReminder:
-    case kCmdModify:
-    case kCmdDelete:
-    case kCmdEnable:
-    case kCmdPersonalSettings:
-    case kCmdFestivals:
-    case kCmdOnlineUpdate: return false;
+    case kCmdFestivals: return false;
     default: return true;
     }
 }
@@ -198,6 +197,8 @@ void CMainFrame::CreateMenus() {
     m_TrayCommands[kCmdShowWindow] = AddCommand(m_TrayMenu, kCmdShowWindow, "显示生日提醒(&Show)");
     m_TrayCommands[kCmdSendMail] = AddCommand(m_TrayMenu, kCmdSendMail, "发送邮件(&Mail)");
     m_TrayCommands[kCmdUnlock] = AddCommand(m_TrayMenu, kCmdUnlock, "解除锁定(&Unlock)");
+    m_TrayCommands[kCmdPersonalSettings] =
+        AddCommand(m_TrayMenu, kCmdPersonalSettings, "个人中心(&Settings)");
     m_TrayMenu->addSeparator();
     m_TrayCommands[kCmdExit] = AddCommand(m_TrayMenu, kCmdExit, "退出(&Quit)");
     connect(m_TrayMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
@@ -224,6 +225,13 @@ void CMainFrame::UpdateCommandStates() {
     m_TrayCommands[kCmdUnlock]->setEnabled(locked);
     for (QAction* mail : {m_Commands[kCmdSendMail], m_TrayCommands[kCmdSendMail]})
         mail->setEnabled(!locked && IsAvailable(kCmdSendMail));
+    // The settings show the unlock password: not while locked.
+    m_TrayCommands[kCmdPersonalSettings]->setEnabled(!locked);
+    // The reminder commands act on the reminder list, 修改/删除/生效 on its selected row.
+    auto* list = qobject_cast<CAnnivoView*>(ActiveView());
+    m_Commands[kCmdNewReminder]->setEnabled(list != nullptr);
+    for (int id : {kCmdModify, kCmdDelete, kCmdEnable})
+        m_Commands[id]->setEnabled(list != nullptr && list->HasSelection());
 }
 
 void CMainFrame::RunCommand(int id) {
@@ -246,6 +254,15 @@ void CMainFrame::RunCommand(int id) {
     case kCmdHomePage: OpenLink(HomePageUrl()); break;
     case kCmdProgramList: OpenLink(ProgramListUrl()); break;
     case kCmdAbout: ShowAbout(); break;
+    case kCmdOnlineUpdate: RunUpdateDialog(); break;
+    case kCmdPersonalSettings: ShowSettings(); break;
+    case kCmdNewReminder:
+    case kCmdModify:
+    case kCmdDelete:
+    case kCmdEnable:
+        if (auto* list = qobject_cast<CAnnivoView*>(ActiveView()))
+            list->RunCommand(id);
+        break;
     case kCmdExport: RunExportCommand(this, m_Prompter); break;
     case kCmdImport:
         // New people show at once, without a restart.
@@ -275,7 +292,16 @@ CMainView* CMainFrame::CreateView(int viewId) {
     case kViewAddressBook: hint = "通讯录主界面，可以新增、修改、删除联络人。"; break;
     default: return nullptr;
     }
-    auto* view = new CMainView(viewId, Q(hint), m_Views);
+    CMainView* view = nullptr;
+    if (viewId == kViewReminderList) {
+        auto* list = new CAnnivoView(
+            m_ReminderList, m_Clock, m_Prompter, [this] { StartReminderTimer(); }, m_Views);
+        list->SetLinkOpener([this](const QUrl& url) { return m_LinkOpener && m_LinkOpener(url); });
+        connect(list, &CAnnivoView::SelectionChanged, this, &CMainFrame::UpdateCommandStates);
+        view = list;
+    } else {
+        view = new CMainView(viewId, Q(hint), m_Views);
+    }
     view->HintLine()->SetPrompter(&m_Prompter);
     return view;
 }
@@ -302,6 +328,7 @@ void CMainFrame::SwitchView(int viewId) {
         m_Views->addWidget(view);
     }
     m_Views->setCurrentWidget(view);
+    UpdateCommandStates();
 }
 
 void CMainFrame::StartReminderTimer() {
@@ -325,8 +352,39 @@ void CMainFrame::CheckReminders() {
 }
 
 // The automatic update check: raises g_BusyCount and starts the check thread,
-// which lowers it when done. Comes with the online update.
-void CMainFrame::StartUpdateCheck() {}
+// which lowers it when done.
+void CMainFrame::StartUpdateCheck() {
+    IncrementBusyCount();
+    try {
+        std::thread([this] { RunAutomaticUpdateCheck(*this); }).detach();
+    } catch (const std::system_error&) {
+        DecrementBusyCount();
+    }
+}
+
+bool CMainFrame::OfferUpdate(const std::string& version) {
+    bool updaterStarted = false;
+    auto offer = [&] {
+        const std::string question = "检测到Qilora生日提醒有新最版" + version + "是否更新？";
+        if (m_Prompter.Ask(question, kAppTitle, PromptButtons::OkCancel, PromptIcon::Question) ==
+            PromptAnswer::Ok)
+            updaterStarted = RunUpdateDialog();
+    };
+    if (QThread::currentThread() == thread())
+        offer();
+    else
+        QMetaObject::invokeMethod(this, offer, Qt::BlockingQueuedConnection);
+    return updaterStarted;
+}
+
+bool CMainFrame::RunUpdateDialog() {
+    CUpdateDlg dialog(m_Prompter);
+    dialog.exec();
+    if (!dialog.UpdaterStarted())
+        return false;
+    EndProgram(0);
+    return true;
+}
 
 void CMainFrame::QuitIfCheckOnceDone() {
     if (CheckOnceMayQuit(g_RunOnce, IsOutOfSight(), BusyCount()))
@@ -356,6 +414,12 @@ void CMainFrame::ShowAbout() {
     CAboutDlg about(this);
     about.Link()->SetPrompter(&m_Prompter);
     about.exec();
+}
+
+void CMainFrame::ShowSettings() {
+    // Opened from the tray the window may be hidden: the dialog then stands alone.
+    CSettingDlg settings(m_Prompter, isVisible() ? this : nullptr);
+    settings.exec();
 }
 
 void CMainFrame::AddHintText(const std::string& text) {

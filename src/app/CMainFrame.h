@@ -5,6 +5,7 @@
 #include "reminders/CRemindPopupDlg.h"
 #include "reminders/ReminderRecord.h"
 #include "reminders/ReminderSink.h"
+#include "update/UpdateCheck.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -31,7 +32,10 @@ class ReminderCheck;
 // The program's main window. It owns the reminder list, the hint texts, the
 // toolbar, the notification-area icon and the 20-second reminder timer, shows
 // one of the three views at a time and carries out the program's commands.
-class CMainFrame : public QMainWindow, public ReminderSink, public RemindPopupHost {
+class CMainFrame : public QMainWindow,
+                   public ReminderSink,
+                   public RemindPopupHost,
+                   public AutoUpdateHost {
     Q_OBJECT
 public:
     // Both outlive the frame.
@@ -62,7 +66,7 @@ public:
     void OnReminderTimer();
 
     // Texts the hint line cycles through; may be called from any thread.
-    void AddHintText(const std::string& text);
+    void AddHintText(const std::string& text) override;
     const std::vector<std::string>& HintTexts() const { return m_HintTexts; }
 
     // Notification area and lock.
@@ -93,6 +97,11 @@ public:
     void RefreshReminderList() override;
     void WriteHint(const std::string& text) override;
 
+    // AutoUpdateHost: asks on the window's thread, from the check's thread.
+    bool OfferUpdate(const std::string& version) override;
+    // 在线更新; ends the program when the updater was started.
+    bool RunUpdateDialog();
+
     // RemindPopupHost
     void KeepMusicPlaying(std::unique_ptr<MediaPlayer> player) override;
     void PopupClosed() override;
@@ -120,6 +129,7 @@ private:
     void EndProgram(int exitCode);
     void OpenLink(const std::string& address);
     void ShowAbout();
+    void ShowSettings();
     void DropFinishedPlayers();
 
     Prompter& m_Prompter;

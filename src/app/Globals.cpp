@@ -7,7 +7,7 @@ int g_RunOnce = 0;
 int g_AutoUpdate = 0;
 std::string g_UrlPath;
 int g_ActiveView = 0;
-int g_UpdateDlgOpen = 0;
+std::atomic<int> g_UpdateDlgOpen = 0;
 SettingRecord g_Setting;
 
 std::mutex g_BusyMutex;

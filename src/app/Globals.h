@@ -2,6 +2,7 @@
 // Process-wide state: set up at start-up, read by the whole program and by
 // its worker threads.
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -24,14 +25,14 @@ struct SettingRecord {
     std::string m_Password;
 };
 
-extern std::string g_ExePath;     // full path of the running executable
-extern int g_StartedInProfileDir; // 1: started with the home directory as working directory
-extern int g_AutoStart;           // 1: the autostart entry exists
-extern int g_RunOnce;             // check once, then quit
-extern int g_AutoUpdate;          // one automatic update check wanted this run
-extern std::string g_UrlPath;     // base URL of help links and updates, ends in "/"
-extern int g_ActiveView;          // 0 reminder list, 1 calendar, 2 address book
-extern int g_UpdateDlgOpen;       // 1 while the update dialog is open
+extern std::string g_ExePath;            // full path of the running executable
+extern int g_StartedInProfileDir;        // 1: started with the home directory as working directory
+extern int g_AutoStart;                  // 1: the autostart entry exists
+extern int g_RunOnce;                    // check once, then quit
+extern int g_AutoUpdate;                 // one automatic update check wanted this run
+extern std::string g_UrlPath;            // base URL of help links and updates, ends in "/"
+extern int g_ActiveView;                 // 0 reminder list, 1 calendar, 2 address book
+extern std::atomic<int> g_UpdateDlgOpen; // 1 while the update dialog is open
 extern SettingRecord g_Setting;
 
 // g_BusyCount counts what must not be cut short by the check-once quit

@@ -62,25 +62,28 @@ protected:
 
     // Answers the next unlock dialog from inside its event loop: tries each
     // password in turn, then cancels unless one of them unlocked.
-    void AnswerUnlock(std::vector<std::string> passwords, int triesLeft = 100) {
-        QTimer::singleShot(triesLeft == 100 ? 0 : 10, [this, passwords, triesLeft] {
-            auto* dialog = qobject_cast<CUnlockDlg*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) { // not open yet
-                if (triesLeft > 0)
-                    AnswerUnlock(passwords, triesLeft - 1);
-                return;
-            }
-            ++unlockDialogs;
-            busyWhileAsking = BusyCount();
-            for (const std::string& password : passwords) {
-                dialog->PasswordField()->clear();
-                QTest::keyClicks(dialog->PasswordField(), QString::fromStdString(password));
-                QTest::mouseClick(dialog->UnlockButton(), Qt::LeftButton);
-                if (!dialog->isVisible())
+    // Looks for the dialog for up to a minute: a loaded machine may take long to
+    // open it. The timers die with the test.
+    void AnswerUnlock(std::vector<std::string> passwords, int triesLeft = 6000) {
+        QTimer::singleShot(
+            triesLeft == 6000 ? 0 : 10, &m_TimerContext, [this, passwords, triesLeft] {
+                auto* dialog = qobject_cast<CUnlockDlg*>(QApplication::activeModalWidget());
+                if (dialog == nullptr) { // not open yet
+                    if (triesLeft > 0)
+                        AnswerUnlock(passwords, triesLeft - 1);
                     return;
-            }
-            QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
-        });
+                }
+                ++unlockDialogs;
+                busyWhileAsking = BusyCount();
+                for (const std::string& password : passwords) {
+                    dialog->PasswordField()->clear();
+                    QTest::keyClicks(dialog->PasswordField(), QString::fromStdString(password));
+                    QTest::mouseClick(dialog->UnlockButton(), Qt::LeftButton);
+                    if (!dialog->isVisible())
+                        return;
+                }
+                QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+            });
     }
 
     const TempDir program, home, config;
@@ -92,6 +95,7 @@ protected:
     FixedClock clock{DateTime(2011, 9, 9, 8, 0, 0)};
     std::unique_ptr<CMainFrame> frame;
     std::vector<int> quits;
+    QObject m_TimerContext;
     int unlockDialogs = 0;
     int busyWhileAsking = -1;
 

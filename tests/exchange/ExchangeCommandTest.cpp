@@ -23,14 +23,14 @@ TEST_F(ExchangeCommands, ExportAndImportFromTheMenuAndTheListShowsNewPeopleAtOnc
 
     // An empty table: told, and nothing written.
     const std::string file = db.Dir().File("备份.xlsx");
-    prompter.files = {file};
+    prompter.saveFiles = {file};
     f.Command(kCmdExport)->trigger();
     EXPECT_EQ(prompter.Texts(),
               (std::vector<std::string>{"数据库中还没有任何记录，没有可导出的内容。"}));
     EXPECT_FALSE(std::filesystem::exists(file));
 
     prompter.asked.clear();
-    prompter.files = {std::string(ANNIVO_EXCHANGE_FIXTURES) + "/people.xlsx"};
+    prompter.openFiles = {std::string(ANNIVO_EXCHANGE_FIXTURES) + "/people.xlsx"};
     f.Command(kCmdImport)->trigger();
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Information);
@@ -39,7 +39,7 @@ TEST_F(ExchangeCommands, ExportAndImportFromTheMenuAndTheListShowsNewPeopleAtOnc
     EXPECT_EQ(f.Reminders()[0].name, "张三");
 
     prompter.asked.clear();
-    prompter.files = {db.Dir().File("备份")};
+    prompter.saveFiles = {db.Dir().File("备份")};
     f.Command(kCmdExport)->trigger();
     EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"导出文件保存于" + file + "!"}));
     EXPECT_EQ(ReadWorkbookSheet(file, "TiXing").rows.size(), 5u);
@@ -47,7 +47,7 @@ TEST_F(ExchangeCommands, ExportAndImportFromTheMenuAndTheListShowsNewPeopleAtOnc
     // A damaged file: a warning, and the list stays as it was.
     prompter.asked.clear();
     WriteBytes(db.Dir().File("坏.xlsx"), ReadBytes(file).substr(0, 300));
-    prompter.files = {db.Dir().File("坏.xlsx")};
+    prompter.openFiles = {db.Dir().File("坏.xlsx")};
     f.Command(kCmdImport)->trigger();
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Warning);

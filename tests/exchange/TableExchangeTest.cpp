@@ -247,7 +247,7 @@ TEST(TableExchange, TheExportPathNamesAnXlsxFileAndReplacesOnlyWhenTheUserAgrees
     };
     for (const auto& c : cases) {
         ScriptedPrompter prompter;
-        prompter.files = {c.chosen};
+        prompter.saveFiles = {c.chosen};
         prompter.answers = {c.replace};
         EXPECT_EQ(ChooseExportPath(prompter), c.path) << c.chosen;
         ASSERT_EQ(prompter.asked.size(), c.questions) << c.chosen;

@@ -30,20 +30,23 @@ public:
         answers.pop_front();
         return answer;
     }
-    // File dialogs answer the paths given in order; when they run out, the
-    // dialog is cancelled.
+    // Paths the file dialogs answer in order, open and save dialogs each from
+    // their own list; cancelled once it runs out. Every dialog is recorded.
     struct FileDialog {
         std::string title, filter, initialPath;
     };
-    std::deque<std::string> files;
+    std::deque<std::string> openFiles;
+    std::deque<std::string> saveFiles;
     std::vector<FileDialog> fileDialogs;
+    int openFileDialogs = 0;
 
     using S = const std::string&;
     std::string ChooseOpenFile(S title, S filter, S initial) override {
-        return ChooseFile(title, filter, initial);
+        ++openFileDialogs;
+        return ChooseFile(openFiles, title, filter, initial);
     }
     std::string ChooseSaveFile(S title, S filter, S initial) override {
-        return ChooseFile(title, filter, initial);
+        return ChooseFile(saveFiles, title, filter, initial);
     }
 
     std::vector<std::string> Texts() const {
@@ -54,12 +57,12 @@ public:
     }
 
 private:
-    std::string ChooseFile(S title, S filter, S initial) {
+    std::string ChooseFile(std::deque<std::string>& answers, S title, S filter, S initial) {
         fileDialogs.push_back({title, filter, initial});
-        if (files.empty())
+        if (answers.empty())
             return {};
-        std::string path = files.front();
-        files.pop_front();
+        std::string path = answers.front();
+        answers.pop_front();
         return path;
     }
 };

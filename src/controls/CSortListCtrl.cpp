@@ -1,0 +1,266 @@
+#include "controls/CSortListCtrl.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+// The rows and colours behind the list.
+class SortListModel final : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    struct Column {
+        QString header;
+        Qt::Alignment alignment;
+    };
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_Rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_Columns.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        switch (role) {
+        case Qt::DisplayRole: return QString::fromStdString(Text(index.row(), index.column()));
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(m_Columns[index.column()].alignment | Qt::AlignVCenter);
+        case Qt::BackgroundRole: {
+            const QColor color = RowColor(index.row());
+            return color.isValid() ? QVariant(color) : QVariant();
+        }
+        case Qt::ForegroundRole:
+            // Row colours are light: keep the text dark on them whatever the theme.
+            return RowColor(index.row()).isValid() ? QVariant(QColor(Qt::black)) : QVariant();
+        default: return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+            return {};
+        if (role == Qt::DisplayRole)
+            return m_Columns[section].header;
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(m_Columns[section].alignment | Qt::AlignVCenter);
+        return {};
+    }
+
+    int AddColumn(const QString& header, Qt::Alignment alignment) {
+        const int column = columnCount();
+        beginInsertColumns({}, column, column);
+        m_Columns.push_back({header, alignment});
+        for (CSortListCtrl::Row& row : m_Rows)
+            row.resize(m_Columns.size());
+        endInsertColumns();
+        return column;
+    }
+
+    void SetRows(std::vector<CSortListCtrl::Row> rows) {
+        beginResetModel();
+        m_Rows = std::move(rows);
+        for (CSortListCtrl::Row& row : m_Rows)
+            row.resize(m_Columns.size());
+        RebuildKeys();
+        endResetModel();
+    }
+
+    const std::string& Text(int row, int column) const {
+        static const std::string none;
+        if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+            return none;
+        return m_Rows[row][column];
+    }
+
+    // Puts the rows in `order` (old indices in their new places), keeping
+    // the selection on the rows it was on.
+    void Reorder(const std::vector<int>& order) {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList before = persistentIndexList();
+        std::vector<int> newPlace(order.size());
+        std::vector<CSortListCtrl::Row> rows(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            rows[i] = std::move(m_Rows[order[i]]);
+            newPlace[order[i]] = static_cast<int>(i);
+        }
+        m_Rows = std::move(rows);
+        RebuildKeys();
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex& index : before)
+            after.push_back(this->index(newPlace[index.row()], index.column()));
+        changePersistentIndexList(before, after);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+
+    std::vector<std::string_view> ColumnTexts(int column) const {
+        std::vector<std::string_view> texts;
+        texts.reserve(m_Rows.size());
+        for (const CSortListCtrl::Row& row : m_Rows)
+            texts.emplace_back(row[column]);
+        return texts;
+    }
+
+    void SetKeyColumn(int column) {
+        m_KeyColumn = column;
+        RebuildKeys();
+        RepaintAll();
+    }
+
+    void SetColor(int key, const QColor& color) {
+        m_Colors[key] = color;
+        for (int row = 0; row < rowCount(); ++row)
+            if (m_Keys[row] == key)
+                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
+
+    void SetColors(std::unordered_map<int, QColor> colors) {
+        m_Colors = std::move(colors);
+        RepaintAll();
+    }
+
+    QColor RowColor(int row) const {
+        if (m_Colors.empty() || row < 0 || row >= static_cast<int>(m_Keys.size()))
+            return {};
+        const auto found = m_Colors.find(m_Keys[row]);
+        return found == m_Colors.end() ? QColor() : found->second;
+    }
+
+private:
+    void RebuildKeys() {
+        m_Keys.resize(m_Rows.size());
+        for (std::size_t i = 0; i < m_Rows.size(); ++i)
+            m_Keys[i] = m_KeyColumn >= 0 && m_KeyColumn < static_cast<int>(m_Rows[i].size())
+                            ? static_cast<int>(LeadingInteger(m_Rows[i][m_KeyColumn]))
+                            : -1;
+    }
+    void RepaintAll() {
+        if (rowCount() > 0 && columnCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    }
+
+    std::vector<Column> m_Columns;
+    std::vector<CSortListCtrl::Row> m_Rows;
+    std::vector<int> m_Keys; // each row's colour key, read once per change of the rows
+    int m_KeyColumn = 7;
+    std::unordered_map<int, QColor> m_Colors;
+};
+
+CSortListCtrl::CSortListCtrl(QWidget* parent)
+    : QTableView(parent), m_Model(new SortListModel(this)) {
+    setModel(m_Model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    // Every row has the same height: no measuring of 10,000 rows on a refresh.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSortIndicatorShown(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CSortListCtrl::SortByColumn);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { emit SelectionMarkChanged(GetSelectionMark()); });
+}
+
+CSortListCtrl::~CSortListCtrl() = default;
+
+int CSortListCtrl::InsertColumn(const QString& header, int width, SortKind kind,
+                                Qt::Alignment alignment) {
+    const int column = m_Model->AddColumn(header, alignment);
+    m_SortColumns.Add(column, kind);
+    if (width <= 0)
+        setColumnHidden(column, true);
+    else
+        setColumnWidth(column, width);
+    return column;
+}
+
+int CSortListCtrl::ColumnCount() const {
+    return m_Model->columnCount();
+}
+
+void CSortListCtrl::SetColorKeyColumn(int column) {
+    m_Model->SetKeyColumn(column);
+}
+
+void CSortListCtrl::SetRowBkColor(int key, const QColor& color) {
+    m_Model->SetColor(key, color);
+}
+
+void CSortListCtrl::SetRowBkColors(std::unordered_map<int, QColor> colors) {
+    m_Model->SetColors(std::move(colors));
+}
+
+void CSortListCtrl::ClearRowBkColors() {
+    m_Model->SetColors({});
+}
+
+QColor CSortListCtrl::RowBkColor(int row) const {
+    return m_Model->RowColor(row);
+}
+
+void CSortListCtrl::SetRows(std::vector<Row> rows) {
+    m_Model->SetRows(std::move(rows));
+    // New rows come in their owner's order, not in the last clicked one.
+    horizontalHeader()->setSortIndicatorShown(false);
+    emit SelectionMarkChanged(-1);
+}
+
+void CSortListCtrl::DeleteAllItems() {
+    SetRows({});
+}
+
+int CSortListCtrl::GetItemCount() const {
+    return m_Model->rowCount();
+}
+
+std::string CSortListCtrl::GetItemText(int row, int column) const {
+    return m_Model->Text(row, column);
+}
+
+int CSortListCtrl::GetSelectionMark() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void CSortListCtrl::SetSelectionMark(int row) {
+    if (row < 0 || row >= GetItemCount()) {
+        clearSelection();
+        setCurrentIndex({});
+        return;
+    }
+    const QModelIndex first = m_Model->index(row, 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(first);
+}
+
+void CSortListCtrl::SortByColumn(int column) {
+    if (!m_SortColumns.Toggle(column))
+        return;
+    const bool ascending = m_SortColumns.IsAscending(column);
+    m_Model->Reorder(
+        SortOrder(m_Model->ColumnTexts(column), m_SortColumns.Kind(column), ascending));
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(column,
+                                         ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void CSortListCtrl::mousePressEvent(QMouseEvent* event) {
+    // A click below the last row lets go of the selection.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        SetSelectionMark(-1);
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}

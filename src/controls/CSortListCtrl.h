@@ -1,0 +1,63 @@
+#pragma once
+
+#include "controls/ListSort.h"
+
+#include <QColor>
+#include <QTableView>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class SortListModel;
+
+// A report list that sorts its rows when a header is clicked, as text or as
+// a number per column, each column keeping its own direction; and that gives
+// rows a background colour keyed by the number in one of their columns, so a
+// colour stays with its row through every sort. Rows are plain texts held in
+// a model, so lists of many thousands refresh and sort quickly.
+class CSortListCtrl : public QTableView {
+    Q_OBJECT
+public:
+    using Row = std::vector<std::string>; // UTF-8 cell texts
+
+    explicit CSortListCtrl(QWidget* parent = nullptr);
+    ~CSortListCtrl() override;
+
+    // Appends a column; a width of 0 hides it (it still sorts and keys colours).
+    int InsertColumn(const QString& header, int width, SortKind kind,
+                     Qt::Alignment alignment = Qt::AlignCenter);
+    int ColumnCount() const;
+
+    // The column whose number keys the row colours (by default the eighth).
+    void SetColorKeyColumn(int column);
+    // Colour of the rows keyed `key`, repainted at once.
+    void SetRowBkColor(int key, const QColor& color);
+    // Replaces every colour at once (a whole list's worth after a refresh).
+    void SetRowBkColors(std::unordered_map<int, QColor> colors);
+    void ClearRowBkColors();
+    QColor RowBkColor(int row) const; // invalid when the row has none
+
+    // Replaces every row at once (the fast way to fill the list).
+    void SetRows(std::vector<Row> rows);
+    void DeleteAllItems();
+    int GetItemCount() const;
+    std::string GetItemText(int row, int column) const;
+
+    // The row last selected, or -1.
+    int GetSelectionMark() const;
+    void SetSelectionMark(int row);
+
+    // What a click on the header of `column` does.
+    void SortByColumn(int column);
+
+signals:
+    void SelectionMarkChanged(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    SortListModel* m_Model;
+    ListSortColumns m_SortColumns;
+};

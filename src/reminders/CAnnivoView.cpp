@@ -1,0 +1,176 @@
+#include "reminders/CAnnivoView.h"
+
+#include "app/FrameCommands.h"
+#include "controls/CHyperLink.h"
+#include "controls/CSortListCtrl.h"
+#include "platform/Clock.h"
+#include "reminders/CReminderDlg.h"
+#include "reminders/LoadReminderList.h"
+#include "reminders/ReminderEditor.h"
+#include "reminders/ReminderListRows.h"
+
+#include <QMenu>
+
+#include <unordered_map>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& prompter,
+                         std::function<void()> restartTimer, QWidget* parent)
+    : CMainView(kViewReminderList, QString::fromUtf8("生日提醒主界面，可以新增、修改、删除提醒。"),
+                parent),
+      m_Reminders(reminders), m_Clock(clock), m_Prompter(prompter),
+      m_RestartTimer(std::move(restartTimer)), m_List(new CSortListCtrl) {
+    m_List->setObjectName("reminderList");
+    // Widths fit the texts of this font: at least the classic pixel widths,
+    // wider where the font needs it.
+    const QFontMetrics metrics = m_List->fontMetrics();
+    const int pad = metrics.horizontalAdvance(QStringLiteral("00"));
+    const int word = metrics.horizontalAdvance(QString::fromUtf8("阴阳历")) + pad;
+    const int date = metrics.horizontalAdvance(QStringLiteral("0000-00-00")) + pad;
+    const struct {
+        const char* header;
+        int width;
+    } columns[kReminderColumnCount] = {
+        {"编号", 0},
+        {"状态", std::max(37, metrics.horizontalAdvance(QString::fromUtf8("状态")) + 2 * pad)},
+        {"姓名", std::max(65, metrics.horizontalAdvance(QString::fromUtf8("欧阳某某某")) + pad)},
+        {"提前", std::max(37, metrics.horizontalAdvance(QString::fromUtf8("提前")) + 2 * pad)},
+        {"阴阳历", std::max(48, word)},
+        {"出生日期", std::max(72, date)},
+        {"今年生日", std::max(72, date)},
+        {"今年生日", 0},
+    };
+    for (const auto& column : columns)
+        m_List->InsertColumn(QString::fromUtf8(column.header), column.width, SortKind::Text);
+    m_List->SetColorKeyColumn(kReminderColourKeyColumn);
+    m_List->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_List, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const std::unique_ptr<QMenu> menu = MakeContextMenu();
+        if (QAction* chosen = menu->exec(m_List->viewport()->mapToGlobal(at)))
+            RunCommand(chosen->data().toInt());
+    });
+    connect(m_List, &CSortListCtrl::SelectionMarkChanged, this, &CAnnivoView::SelectionChanged);
+    SetContent(m_List);
+
+    HintLine()->setAutoFillBackground(true);
+    QPalette hint = HintLine()->palette();
+    hint.setColor(QPalette::Window, QColor(255, 128, 255));
+    hint.setColor(QPalette::WindowText, Qt::black);
+    HintLine()->setPalette(hint);
+
+    FillRows();
+    setFocusProxy(m_List);
+}
+
+CAnnivoView::~CAnnivoView() = default;
+
+void CAnnivoView::Reload() {
+    LoadReminderList(m_Reminders, m_Clock, m_Prompter);
+    Refresh();
+}
+
+void CAnnivoView::Refresh() {
+    FillRows();
+    if (m_RestartTimer)
+        m_RestartTimer();
+}
+
+void CAnnivoView::showEvent(QShowEvent* event) {
+    // The reminder check changes states while another view is shown.
+    FillRows();
+    CMainView::showEvent(event);
+}
+
+void CAnnivoView::FillRows() {
+    SortByBirthdayThisYear(m_Reminders);
+    std::vector<ReminderRow> rows = BuildReminderRows(m_Reminders, m_Clock.Now());
+    std::vector<CSortListCtrl::Row> cells;
+    cells.reserve(rows.size());
+    std::unordered_map<int, QColor> colours;
+    colours.reserve(rows.size());
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        cells.emplace_back(std::make_move_iterator(rows[i].cells.begin()),
+                           std::make_move_iterator(rows[i].cells.end()));
+        const RowColour& c = rows[i].colour;
+        colours.emplace(i, QColor(c.red, c.green, c.blue));
+    }
+    m_List->SetRows(std::move(cells));
+    m_List->SetRowBkColors(std::move(colours));
+}
+
+bool CAnnivoView::HasSelection() const {
+    return m_List->GetSelectionMark() >= 0;
+}
+
+std::string CAnnivoView::SelectedText(int column) const {
+    return m_List->GetItemText(m_List->GetSelectionMark(), column);
+}
+
+std::unique_ptr<QMenu> CAnnivoView::MakeContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    const bool selected = HasSelection();
+    const std::string toggle = ToggleCaption(selected ? SelectedText(kColumnState) : "");
+    for (auto [id, caption] : {std::pair<int, std::string>{kCmdNewReminder, "新增提醒(&N)"},
+                               {kCmdModify, "修改(&M)"},
+                               {kCmdDelete, "删除(&D)"},
+                               {kCmdEnable, toggle}}) {
+        QAction* action = menu->addAction(Q(caption));
+        action->setData(id);
+        action->setEnabled(id == kCmdNewReminder || selected);
+    }
+    return menu;
+}
+
+bool CAnnivoView::RunCommand(int commandId) {
+    switch (commandId) {
+    case kCmdNewReminder: AddReminder(); return true;
+    case kCmdModify: EditReminder(); return true;
+    case kCmdDelete: DeleteSelected(); return true;
+    case kCmdEnable: ToggleSelected(); return true;
+    default: return false;
+    }
+}
+
+void CAnnivoView::AddReminder() {
+    CReminderDlg dialog(NewReminderForm(m_Clock.Now()), m_Prompter, window());
+    dialog.SetLinkOpener(m_LinkOpener);
+    if (dialog.exec() == QDialog::Accepted)
+        Reload();
+}
+
+void CAnnivoView::EditReminder() {
+    if (!HasSelection())
+        return;
+    const int id = static_cast<int>(LeadingInteger(SelectedText(kColumnId)));
+    ReminderForm form = EditReminderForm(id, SelectedText(kColumnName), SelectedText(kColumnState),
+                                         SelectedText(kColumnCalendar) == "阴历",
+                                         BirthFromListText(SelectedText(kColumnBirth)), m_Prompter);
+    CReminderDlg dialog(std::move(form), m_Prompter, window());
+    dialog.SetLinkOpener(m_LinkOpener);
+    if (dialog.exec() == QDialog::Accepted)
+        Reload();
+}
+
+void CAnnivoView::DeleteSelected() {
+    if (!HasSelection())
+        return;
+    if (DeleteReminder(SelectedText(kColumnId), SelectedText(kColumnName), m_Prompter))
+        Reload();
+}
+
+void CAnnivoView::ToggleSelected() {
+    if (!HasSelection())
+        return;
+    const int row = m_List->GetSelectionMark();
+    ToggleReminder(static_cast<int>(LeadingInteger(SelectedText(kColumnId))),
+                   SelectedText(kColumnState), m_Prompter);
+    Reload();
+    m_List->SetSelectionMark(row);
+}

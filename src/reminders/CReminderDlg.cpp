@@ -1,0 +1,195 @@
+#include "reminders/CReminderDlg.h"
+
+#include "app/Globals.h"
+#include "controls/ByteLimitValidator.h"
+#include "controls/ResourceImages.h"
+#include "reminders/ReminderEditor.h"
+#include "ui_CReminderDlg.h"
+
+#include <QDesktopServices>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+// A blessing wrapped into short lines for its radio button.
+QString Wrapped(const char* blessing, int perLine) {
+    const QString text = QString::fromUtf8(blessing).trimmed();
+    QString wrapped;
+    for (int i = 0; i < text.size(); i += perLine) {
+        if (i > 0)
+            wrapped += '\n';
+        // A closing mark is not left alone on the last line.
+        if (text.size() - i - perLine == 1 && text.back().isPunct()) {
+            wrapped += text.mid(i);
+            break;
+        }
+        wrapped += text.mid(i, perLine);
+    }
+    return wrapped;
+}
+
+QDate ToQDate(const DateTime& date) {
+    return date.IsValid() ? QDate(date.Year(), date.Month(), date.Day()) : QDate::currentDate();
+}
+
+} // namespace
+
+CReminderDlg::CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), m_Ui(std::make_unique<Ui::CReminderDlg>()),
+      m_Form(std::make_unique<ReminderForm>(std::move(form))), m_Prompter(prompter),
+      m_LinkOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    m_Ui->setupUi(this);
+    Ui::CReminderDlg& ui = *m_Ui;
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    ui.okButton->SetImage(kBitmapConfirm, 18, 18, 3);
+    ui.cancelButton->SetImage(kBitmapExit, 18, 18, 3);
+    ui.okButton->setDefault(true);
+    ui.nameEdit->setValidator(new ByteLimitValidator(kNameLimit, ui.nameEdit));
+    ui.mobileEdit->setValidator(new ByteLimitValidator(kMobileLimit, ui.mobileEdit));
+    ui.birthEdit->setMinimumDate(QDate(1900, 1, 1));
+    ui.birthEdit->setMaximumDate(QDate(2099, 12, 31));
+    const int fieldWidth =
+        fontMetrics().horizontalAdvance(QString::fromUtf8("一二三四五六七八九十"));
+    ui.nameEdit->setMinimumWidth(fieldWidth);
+    ui.emailEdit->setMinimumWidth(fieldWidth);
+    // The body takes whatever height the blessings panel adds beside it.
+    ui.contentEdit->setMinimumHeight(fontMetrics().lineSpacing() * 5 + 10);
+
+    QRadioButton* blessings[] = {ui.blessing1Radio, ui.blessing2Radio, ui.blessing3Radio,
+                                 ui.blessing4Radio, ui.blessing5Radio, ui.blessing6Radio};
+    for (std::size_t i = 0; i < std::size(kBlessings); ++i) {
+        blessings[i]->setText(Wrapped(kBlessings[i], 16));
+        connect(blessings[i], &QRadioButton::clicked, this,
+                [this, i] { m_Ui->contentEdit->setPlainText(QString::fromUtf8(kBlessings[i])); });
+    }
+
+    connect(ui.nameEdit, &QLineEdit::textChanged, this,
+            [this](const QString& name) { m_Ui->okButton->setEnabled(!name.isEmpty()); });
+    connect(ui.noMusicRadio, &QRadioButton::clicked, this,
+            [this] { OnMusicChosen(MusicChoice::None); });
+    connect(ui.builtInMusicRadio, &QRadioButton::clicked, this,
+            [this] { OnMusicChosen(MusicChoice::BuiltIn); });
+    connect(ui.ownMusicRadio, &QRadioButton::clicked, this,
+            [this] { OnMusicChosen(MusicChoice::OwnFile); });
+    connect(ui.blessingOnRadio, &QRadioButton::clicked, this,
+            [this] { OnBlessingSwitched(BlessingChoice::On); });
+    connect(ui.blessingOffRadio, &QRadioButton::clicked, this,
+            [this] { OnBlessingSwitched(BlessingChoice::Off); });
+    connect(ui.blessingsButton, &QPushButton::clicked, this, &CReminderDlg::ToggleBlessingsPanel);
+    connect(ui.moreButton, &QPushButton::clicked, this, [this] {
+        if (m_LinkOpener)
+            m_LinkOpener(QUrl(Q(g_UrlPath + "bbs/problem.asp?boardid=5&problemID=8")));
+    });
+    connect(ui.okButton, &QPushButton::clicked, this, &CReminderDlg::accept);
+    connect(ui.cancelButton, &QPushButton::clicked, this, &CReminderDlg::reject);
+
+    if (m_Form->editMode)
+        ui.okButton->setText(QString::fromUtf8("确定"));
+    ShowForm();
+    // Opens narrow: the blessings stay out of the way until asked for.
+    ui.dividerLine->hide();
+    ui.blessingsPanel->hide();
+    ui.nameEdit->setFocus();
+}
+
+CReminderDlg::~CReminderDlg() = default;
+
+void CReminderDlg::ShowForm() {
+    Ui::CReminderDlg& ui = *m_Ui;
+    ui.nameEdit->setText(Q(m_Form->name));
+    ui.okButton->setEnabled(!m_Form->name.empty());
+    ui.stateCombo->setCurrentIndex(m_Form->stateIndex);
+    (m_Form->calendar == CalendarChoice::Lunar ? ui.lunarRadio : ui.gregorianRadio)
+        ->setChecked(true);
+    ui.birthEdit->setDate(ToQDate(m_Form->birth));
+    ui.mobileEdit->setText(Q(m_Form->mobile));
+    ui.emailEdit->setText(Q(m_Form->email));
+    MusicRadio(m_Form->music)->setChecked(true);
+    ui.soundPathEdit->setText(Q(m_Form->soundPath));
+    ui.aheadCombo->setCurrentIndex(m_Form->aheadDays);
+    const bool blessingOn = m_Form->blessing == BlessingChoice::On;
+    (blessingOn ? ui.blessingOnRadio : ui.blessingOffRadio)->setChecked(true);
+    ui.titleEdit->setText(Q(m_Form->title));
+    ui.titleEdit->setReadOnly(!blessingOn);
+    ui.contentEdit->setPlainText(Q(m_Form->content));
+}
+
+ReminderForm CReminderDlg::Form() const {
+    const Ui::CReminderDlg& ui = *m_Ui;
+    ReminderForm form = *m_Form;
+    form.name = S(ui.nameEdit->text());
+    form.stateIndex = ui.stateCombo->currentIndex();
+    form.calendar = ui.lunarRadio->isChecked() ? CalendarChoice::Lunar : CalendarChoice::Gregorian;
+    const QDate birth = ui.birthEdit->date();
+    form.birth = DateTime(birth.year(), birth.month(), birth.day());
+    form.mobile = S(ui.mobileEdit->text());
+    form.email = S(ui.emailEdit->text());
+    form.soundPath = S(ui.soundPathEdit->text());
+    form.music = MusicChoiceFor(form.soundPath);
+    form.aheadDays = ui.aheadCombo->currentIndex();
+    form.blessing = ui.blessingOnRadio->isChecked() ? BlessingChoice::On : BlessingChoice::Off;
+    form.title = S(ui.titleEdit->text());
+    form.content = S(ui.contentEdit->toPlainText());
+    return form;
+}
+
+QRadioButton* CReminderDlg::MusicRadio(MusicChoice choice) const {
+    switch (choice) {
+    case MusicChoice::BuiltIn: return m_Ui->builtInMusicRadio;
+    case MusicChoice::OwnFile: return m_Ui->ownMusicRadio;
+    case MusicChoice::None: break;
+    }
+    return m_Ui->noMusicRadio;
+}
+
+void CReminderDlg::OnMusicChosen(MusicChoice choice) {
+    ReminderForm form = Form();
+    if (choice == MusicChoice::OwnFile)
+        ChooseMusicFile(form, m_Prompter); // Cancel keeps the previous choice
+    else
+        ChooseMusic(form, choice);
+    MusicRadio(form.music)->setChecked(true);
+    m_Ui->soundPathEdit->setText(Q(form.soundPath));
+}
+
+void CReminderDlg::OnBlessingSwitched(BlessingChoice choice) {
+    ReminderForm form = Form();
+    if (choice == BlessingChoice::On)
+        SwitchBlessingOn(form, ReadUserNickname(m_Prompter));
+    else
+        SwitchBlessingOff(form);
+    m_Ui->titleEdit->setText(Q(form.title));
+    m_Ui->titleEdit->setReadOnly(choice == BlessingChoice::Off);
+    m_Ui->contentEdit->setPlainText(Q(form.content));
+}
+
+bool CReminderDlg::BlessingsShown() const {
+    return m_Ui->blessingsPanel->isVisibleTo(this);
+}
+
+void CReminderDlg::ToggleBlessingsPanel() {
+    const bool show = !BlessingsShown();
+    m_Ui->dividerLine->setVisible(show);
+    m_Ui->blessingsPanel->setVisible(show);
+    m_Ui->blessingsButton->setText(QString::fromUtf8(show ? "祝福语<<" : "祝福语>>"));
+}
+
+void CReminderDlg::accept() {
+    if (m_Ui->nameEdit->text().isEmpty())
+        return; // Enter in an empty form: 添加 is not available yet
+    const ReminderForm form = Form();
+    if (SaveReminder(form, m_Prompter) == SaveOutcome::NameTaken) {
+        m_Ui->nameEdit->setFocus();
+        m_Ui->nameEdit->selectAll();
+        return;
+    }
+    QDialog::accept();
+}

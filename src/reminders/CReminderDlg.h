@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class Prompter;
+class QRadioButton;
+struct ReminderForm;
+enum class BlessingChoice;
+enum class MusicChoice;
+namespace Ui {
+class CReminderDlg;
+}
+
+// 增加提醒: adds a person or edits one (name, birth date and calendar,
+// mobile, e-mail, state, ahead days, pop-up music and the optional birthday
+// blessing mail), with a side panel of ready-made blessings. OK checks that
+// the name is unique and writes the row; the dialog then ends with OK, also
+// after a database failure, so the list reads back what is really stored.
+class CReminderDlg : public QDialog {
+    Q_OBJECT
+public:
+    using LinkOpener = std::function<bool(const QUrl&)>;
+
+    CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* parent = nullptr);
+    ~CReminderDlg() override;
+
+    void SetLinkOpener(LinkOpener opener) { m_LinkOpener = std::move(opener); }
+
+    // The values as the controls hold them.
+    ReminderForm Form() const;
+    Ui::CReminderDlg& Controls() const { return *m_Ui; }
+    bool BlessingsShown() const;
+
+    void accept() override;
+
+private:
+    void ShowForm();
+    void OnMusicChosen(MusicChoice choice);
+    void OnBlessingSwitched(BlessingChoice choice);
+    void ToggleBlessingsPanel();
+    QRadioButton* MusicRadio(MusicChoice choice) const;
+
+    std::unique_ptr<Ui::CReminderDlg> m_Ui;
+    std::unique_ptr<ReminderForm> m_Form; // what the dialog opened with
+    Prompter& m_Prompter;
+    LinkOpener m_LinkOpener;
+};

@@ -1,0 +1,66 @@
+#pragma once
+// What the reminder list shows and what its commands do, without a window:
+// the rows built from the reminder list, their colours, the toggle's caption
+// and target state, and the delete and toggle writes.
+
+#include "reminders/ReminderRecord.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class Prompter;
+
+// 编号 状态 姓名 提前 阴阳历 出生日期 今年生日, and the row's position,
+// which keys its colour.
+inline constexpr int kReminderColumnCount = 8;
+inline constexpr int kReminderColourKeyColumn = 7;
+enum ReminderColumn : int {
+    kColumnId = 0,
+    kColumnState = 1,
+    kColumnName = 2,
+    kColumnAhead = 3,
+    kColumnCalendar = 4,
+    kColumnBirth = 5,
+    kColumnThisYear = 6,
+    kColumnPosition = 7,
+};
+
+struct RowColour {
+    int red = 0, green = 0, blue = 0;
+    bool operator==(const RowColour&) const = default;
+};
+
+struct ReminderRow {
+    std::array<std::string, kReminderColumnCount> cells;
+    RowColour colour;
+};
+
+// Latest birthday this year first; people with the same date keep their order.
+void SortByBirthdayThisYear(ReminderList& list);
+
+// The colour of a row by the state it shows and whether its birthday this
+// year (with its time of day) is still to come at `now`.
+RowColour ReminderRowColour(const std::string& shownState, const DateTime& birthdayThisYear,
+                            const DateTime& now);
+
+// One row per record, in list order.
+std::vector<ReminderRow> BuildReminderRows(const ReminderList& list, const DateTime& now);
+
+// The toggle switches these shown states off and every other one on.
+bool ToggleSwitchesOff(const std::string& shownState);
+// The context menu's caption for the toggle.
+std::string ToggleCaption(const std::string& shownState);
+
+// A 出生日期 cell ("1980-09-12") as the editor's birth date, at 01:01:01;
+// invalid when the text is no date.
+DateTime BirthFromListText(const std::string& text);
+
+// Asks whether to delete the person (the whole row, address-book data
+// included), deletes and confirms. False when the user said no; a failure
+// is shown and counts as done, so the caller reloads either way.
+bool DeleteReminder(const std::string& idText, const std::string& name, Prompter& prompter);
+
+// Switches the reminder off or on by the state its row shows. A failure is
+// shown; the caller reloads either way.
+void ToggleReminder(int id, const std::string& shownState, Prompter& prompter);

@@ -1,0 +1,92 @@
+#include "controls/CSortListCtrl.h"
+
+#include <QHeaderView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<int> Order(std::vector<std::string_view> cells, SortKind kind, bool ascending) {
+    return SortOrder(cells, kind, ascending);
+}
+
+TEST(ListSort, NumbersByValueTextsByTheirGb18030Bytes) {
+    const std::vector<std::string_view> cells = {"12", "9", "abc", "-3", " 7x", "+9"};
+    // Texts without digits count as 0; equal values keep their order either way.
+    EXPECT_EQ(Order(cells, SortKind::Numeric, true), (std::vector<int>{3, 2, 4, 1, 5, 0}));
+    EXPECT_EQ(Order(cells, SortKind::Numeric, false), (std::vector<int>{0, 1, 5, 4, 2, 3}));
+    EXPECT_EQ(Order(cells, SortKind::Text, true), (std::vector<int>{4, 5, 3, 0, 1, 2}));
+    // Pinyin order: a, li, wang, zhang; a prefix comes first.
+    EXPECT_EQ(Order({"张三", "李四", "王五", "阿明", "李"}, SortKind::Text, true),
+              (std::vector<int>{3, 4, 1, 2, 0}));
+    EXPECT_EQ(Order({"张三", "李四", "王五", "阿明", "李"}, SortKind::Text, false),
+              (std::vector<int>{0, 2, 1, 4, 3}));
+}
+
+class SortList : public ::testing::Test {
+protected:
+    SortList() {
+        list.InsertColumn("姓名", 80, SortKind::Text);
+        list.InsertColumn("年龄", 60, SortKind::Numeric);
+        list.InsertColumn("键", 0, SortKind::Text);
+        list.SetColorKeyColumn(2);
+        list.SetRows({{"张三", "12", "0"}, {"李四", "9", "1"}, {"阿明", "100", "2"}});
+        list.SetRowBkColors({{0, QColor(Qt::red)}, {1, QColor(Qt::green)}});
+        list.resize(300, 200);
+        list.show();
+    }
+    void ClickHeader(int column) {
+        QHeaderView* header = list.horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, 5));
+    }
+    // Names in display order, each with the first letter of its colour.
+    std::string Shown() const {
+        std::string shown;
+        for (int row = 0; row < list.GetItemCount(); ++row) {
+            const QColor c = list.RowBkColor(row);
+            shown += list.GetItemText(row, 0) +
+                     (c == Qt::red     ? "r"
+                      : c == Qt::green ? "g"
+                      : c == Qt::blue  ? "b"
+                                       : "") +
+                     " ";
+        }
+        return shown;
+    }
+
+    CSortListCtrl list;
+};
+
+TEST_F(SortList, HeaderClicksSortAndColoursAndSelectionStayWithTheirRows) {
+    EXPECT_TRUE(list.isColumnHidden(2));
+    list.SetSelectionMark(0); // 张三
+    const std::pair<int, const char*> clicks[] = {
+        {1, "李四g 张三r 阿明 "},
+        {1, "阿明 张三r 李四g "},
+        {0, "阿明 李四g 张三r "},
+        {1, "李四g 张三r 阿明 "},
+    };
+    for (const auto& [column, expected] : clicks) {
+        ClickHeader(column);
+        EXPECT_EQ(Shown(), expected);
+        EXPECT_EQ(list.GetItemText(list.GetSelectionMark(), 0), "张三");
+    }
+    list.SetRowBkColor(2, Qt::blue);
+    EXPECT_EQ(Shown(), "李四g 张三r 阿明b ");
+}
+
+TEST_F(SortList, AClickBelowTheRowsLetsGoOfTheSelection) {
+    std::vector<int> marks;
+    QObject::connect(&list, &CSortListCtrl::SelectionMarkChanged,
+                     [&marks](int row) { marks.push_back(row); });
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(1, 0)).center());
+    EXPECT_EQ(list.GetSelectionMark(), 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      QPoint(10, list.viewport()->height() - 5));
+    EXPECT_EQ(list.GetSelectionMark(), -1);
+    EXPECT_EQ(marks, (std::vector<int>{1, -1}));
+}
+
+} // namespace

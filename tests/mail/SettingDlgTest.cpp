@@ -1,0 +1,89 @@
+#include "mail/CSettingDlg.h"
+
+#include "app/BuiltInAccount.h"
+#include "app/Globals.h"
+#include "controls/CImageButton.h"
+#include "ui_CSettingDlg.h"
+
+#include "ScriptedPrompter.h"
+#include "SeededDatabase.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingDlg : public ::testing::Test {
+protected:
+    SettingDlg() {
+        db.Run("Update MySetting Set m_Name='小明',m_IsLock=0,m_UnLockPwd='pw',m_SmtpSelect=0,"
+               "m_Email='me@126.com',m_ServerName='smtp.126.com',m_UserName='me',"
+               "m_Password='secret',m_AcceptEmail='me@example.com'");
+        g_Setting = SettingRecord();
+    }
+    ~SettingDlg() override { g_Setting = SettingRecord(); }
+
+    // 邮箱|服务器|用户名|密码, and whether they can be changed.
+    static std::string Sender(Ui::CSettingDlg& ui) {
+        return (ui.emailEdit->text() + "|" + ui.serverCombo->currentText() + "|" +
+                ui.userNameEdit->text() + "|" + ui.passwordEdit->text() +
+                (ui.emailEdit->isEnabled() ? "|own" : "|fixed"))
+            .toStdString();
+    }
+
+    SeededDatabase db;
+    ScriptedPrompter prompter;
+};
+
+TEST_F(SettingDlg, SwitchingAccountsShowsTheAuthorsAndBringsTheStoredOwnBack) {
+    CSettingDlg dialog(prompter);
+    Ui::CSettingDlg& ui = dialog.Controls();
+    EXPECT_EQ(ui.serverCombo->count(), 12);
+    EXPECT_TRUE(ui.ownAccountRadio->isChecked());
+    EXPECT_TRUE(ui.lockOffRadio->isChecked());
+    EXPECT_EQ(ui.confirmEdit->text().toStdString(), "pw");
+    EXPECT_EQ(Sender(ui), "me@126.com|smtp.126.com|me|secret|own");
+
+    ui.nicknameEdit->setText(QString::fromUtf8("别名"));
+    QTest::mouseClick(ui.builtInAccountRadio, Qt::LeftButton);
+    EXPECT_EQ(Sender(ui), std::string(kBuiltInEmail) + "|" + std::string(kBuiltInServerName) + "|" +
+                              std::string(kBuiltInUserName) + "|" + std::string(kBuiltInPassword) +
+                              "|fixed");
+    QTest::mouseClick(ui.ownAccountRadio, Qt::LeftButton);
+    EXPECT_EQ(Sender(ui), "me@126.com|smtp.126.com|me|secret|own");
+    EXPECT_EQ(ui.nicknameEdit->text().toStdString(), "小明");
+    // Typing the address (not filling it in) sets user name and server.
+    QTest::keyClick(ui.emailEdit, Qt::Key_End);
+    QTest::keyClicks(ui.emailEdit, "x");
+    EXPECT_EQ(Sender(ui), "me@126.comx|smtp.126.comx|me||own");
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(SettingDlg, SetSavesAfterTheConfirmationMatchesAndTheNextMailUsesIt) {
+    g_Setting.m_IsLock = 0;
+    CSettingDlg dialog(prompter);
+    Ui::CSettingDlg& ui = dialog.Controls();
+    dialog.show();
+    QTest::mouseClick(ui.lockOnRadio, Qt::LeftButton);
+    ui.unlockEdit->setText("new'pw\"");
+    QTest::mouseClick(ui.okButton, Qt::LeftButton);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"两次输入的密码不一致!"});
+    EXPECT_EQ(dialog.focusWidget(), ui.unlockEdit);
+
+    ui.confirmEdit->setText("new'pw\"");
+    ui.passwordEdit->setText("p\"w'%\\");
+    ui.dayEmailCheck->setChecked(true);
+    QTest::keyClick(ui.acceptEdit, Qt::Key_Return); // Enter is 设定
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(db.Value("Select * From MySetting", "m_UnLockPwd") + "|" +
+                  db.Value("Select * From MySetting", "m_Password") + "|" +
+                  db.Value("Select * From MySetting", "m_IsLock"),
+              "new'pw\"|p\"w'%\\|1");
+    EXPECT_EQ(g_Setting.m_Password + "|" + g_Setting.m_ServerName + "|" + g_Setting.m_UnLockPwd,
+              "p\"w'%\\|smtp.126.com|new'pw\"");
+    EXPECT_EQ(g_Setting.m_DayEmail, 1);
+    EXPECT_EQ(g_Setting.m_IsLock, 0) << "the lock counts from the next start";
+}
+
+} // namespace

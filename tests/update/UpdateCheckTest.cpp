@@ -1,0 +1,278 @@
+// The update against a real HTTP server on 127.0.0.1: the description file,
+// the version rule, the file names, the downloads and the automatic check.
+
+#include "update/UpdateCheck.h"
+#include "app/Globals.h"
+#include "platform/TextCodec.h"
+
+#include "HttpTestServer.h"
+#include "TempDir.h"
+#include "TestFiles.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+constexpr const char* kDescriptionPath = "/mysoft/annivo/Version.htc";
+
+std::string Description(const std::string& version, const std::string& files = "") {
+    return "[Version]\r\nCurrentVersion=" + version +
+           "\r\n[MSG]\r\nm1=新年快乐\r\nm2=<a>论坛</a>\r\n" + files;
+}
+
+const std::string kTwoFiles = "[DFileName]\r\nf1=bin/annivo.new\r\nf2=readme.txt\r\n"
+                              "[SaveFileName]\r\nf1=annivo.download\r\n"
+                              "[ReplaceFileName]\r\nf1=annivo\r\nf2=readme.txt\r\n"
+                              "[FileSize]\r\nf1=9 KB\r\nf2=1 KB\r\n";
+
+class UpdateTest : public ::testing::Test {
+protected:
+    UpdateTest() {
+        WriteBytes(program.Path() / "annivo.ini",
+                   "[Version]\r\nUrlPath=" + server.Url("/") + "\r\n");
+    }
+    void Offer(const std::string& description, int status = 200) {
+        server.Serve(kDescriptionPath, {status, Utf8ToGb18030(description)});
+    }
+    VersionCheck Check(StopCheck stop = nullptr) {
+        return CheckForUpdate(ReadUpdateSettings(), stop);
+    }
+    bool HasDescription() const { return fs::exists(program.Path() / "version.ini"); }
+
+    const TempDir program;
+    const ScopedEnv home{"ANNIVO_HOME", program.Path().string()};
+    HttpTestServer server;
+};
+
+struct Observed final : DownloadObserver {
+    std::vector<std::string> status;
+    std::map<std::size_t, std::string> cells;
+    void Status(const std::string& text) override { status.push_back(text); }
+    void FileBegun(std::size_t, std::int64_t) override {}
+    void Progress(std::size_t row, std::int64_t received, std::int64_t length) override {
+        cells[row] = ProgressText(received, length);
+    }
+};
+
+} // namespace
+
+TEST(VersionRule, ComparesNumbersPartByPart) {
+    const struct {
+        const char *offered, *installed;
+        bool newer;
+    } cases[] = {
+        {"1, 10, 0, 0", "1, 8, 0, 0", true}, // the text order would say older
+        {"1, 8, 0, 0", "1, 8, 0, 0", false}, {"1, 7, 9, 9", "1, 8, 0, 0", false},
+        {"1, 8, 0, 1", "1, 8", true},        {"1, 8, 0, 0", "1, 8", false},
+        {"2.0", "1, 8, 0, 0", true},         {"", "1, 8, 0, 0", false},
+        {"<html>", "1, 8, 0, 0", false},     {"1, 9, 0, 0", "unknown", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsNewerVersion(c.offered, c.installed), c.newer)
+            << c.offered << " vs " << c.installed;
+}
+
+TEST(UpdateNames, StayInsideTheProgramDirectory) {
+    const struct {
+        const char* name;
+        std::optional<std::string> clean;
+    } cases[] = {
+        {"annivo", "annivo"},
+        {"sub\\a.dll", "sub/a.dll"},
+        {" ./sub//b ", "sub/b"},
+        {"/etc/passwd", {}},
+        {"\\x", {}},
+        {"..\\..\\x", {}},
+        {"a/../../b", {}},
+        {"a/..", {}},
+        {"C:\\Windows\\x", {}},
+        {"", {}},
+        {" ./ ", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CleanRelativeName(c.name), c.clean) << c.name;
+}
+
+TEST(UpdateProgress, PercentOrBytesWithoutDividingByZero) {
+    EXPECT_EQ(ProgressText(512, 1024), "50%");
+    EXPECT_EQ(ProgressText(3'000'000'000, 4'000'000'000), "75%"); // beyond 32 bits
+    EXPECT_EQ(ProgressText(2000, 1000), "100%");                  // a server that lied
+    EXPECT_EQ(ProgressText(0, 0), "0 B");
+}
+
+TEST_F(UpdateTest, RefusingStatusesFailWithTheirTextsAndOtherStatusesAreTheFile) {
+    const struct {
+        int status;
+        VersionCheck::Kind kind;
+        const char* message;
+    } cases[] = {
+        {400, VersionCheck::Failed, "错误，服务器未回应。"},
+        {403, VersionCheck::Failed, "服务器禁止访问！"},
+        {404, VersionCheck::Failed, "错误，服务器上指定的文件不存在！"},
+        {500, VersionCheck::UpToDate, ""}, // an error page has no version
+        {200, VersionCheck::Failed, "更新服务器返回的版本信息不正确（文件过大）。"},
+    };
+    for (const auto& c : cases) {
+        const std::size_t endless = c.kind == VersionCheck::Failed && c.status == 200 ? 2 << 20 : 0;
+        Offer("<html>" + std::to_string(c.status) + std::string(endless, ' ') + "</html>",
+              c.status);
+        const VersionCheck check = Check();
+        EXPECT_EQ(check.kind, c.kind) << c.status;
+        EXPECT_EQ(check.message, c.message) << c.status;
+    }
+    EXPECT_FALSE(HasDescription());
+    EXPECT_THAT(server.Requests().back(), HasSubstr("no-cache"));
+}
+
+TEST_F(UpdateTest, SettingsDefaultToHttpsAndTheProgramsOwnVersion) {
+    fs::remove(program.Path() / "annivo.ini");
+    const UpdateSettings defaults = ReadUpdateSettings();
+    EXPECT_EQ(defaults.urlPath.rfind("https://", 0), 0u);
+    EXPECT_EQ(defaults.fileName, "Version.htc");
+    EXPECT_EQ(defaults.currentVersion, "1, 8, 0, 0");
+    WriteBytes(program.Path() / "annivo.ini", "[Version]\r\nUrlPath=http://127.0.0.1:9\r\n");
+    EXPECT_EQ(DescriptionUrl(ReadUpdateSettings()), "http://127.0.0.1:9/mysoft/annivo/Version.htc");
+}
+
+TEST_F(UpdateTest, InstalledVersionFromAnnivoIniOverridesTheProgramsOwn) {
+    Offer(Description("1, 9, 0, 0", kTwoFiles));
+    EXPECT_EQ(Check().kind, VersionCheck::Offered);
+    WriteBytes(program.Path() / "annivo.ini",
+               "[Version]\r\nUrlPath=" + server.Url("/") + "\r\nCurrentVersion=1, 9, 0, 0\r\n");
+    EXPECT_EQ(Check().kind, VersionCheck::UpToDate);
+    EXPECT_FALSE(HasDescription());
+}
+
+TEST_F(UpdateTest, NamesThatLeaveTheProgramDirectoryAreRefusedBeforeAnyDownload) {
+    for (const char* files : {"[DFileName]\r\nf=../../etc/x\r\n[ReplaceFileName]\r\nf=x\r\n",
+                              "[DFileName]\r\nf=x\r\n[SaveFileName]\r\nf=/tmp/x\r\n"
+                              "[ReplaceFileName]\r\nf=x\r\n",
+                              "[DFileName]\r\nf=x\r\n[ReplaceFileName]\r\nf=..\\annivo\r\n",
+                              "[DFileName]\r\nf=\r\n[ReplaceFileName]\r\nf=x\r\n",
+                              "[DFileName]\r\nf=x\r\n[SHA256]\r\nother=00\r\n"
+                              "[ReplaceFileName]\r\nf=x\r\n"}) {
+        Offer(Description("2, 0, 0, 0", files));
+        const VersionCheck check = Check();
+        EXPECT_EQ(check.kind, VersionCheck::Refused) << files;
+        EXPECT_THAT(check.message, HasSubstr("已停止更新")) << files;
+        EXPECT_FALSE(HasDescription());
+    }
+    EXPECT_EQ(server.Requests().size(), 5u); // the description files only
+}
+
+TEST_F(UpdateTest, NewerVersionIsListedAndDownloadedWithOrWithoutLength) {
+    const std::string big(9000, 'A');
+    server.Serve("/mysoft/annivo/bin/annivo.new", {200, big});
+    server.Serve("/mysoft/annivo/readme.txt", {200, "hello", false});
+    server.Serve(kDescriptionPath, {302, "", true, "/moved.htc"});
+    server.Serve("/moved.htc", {200, Utf8ToGb18030(Description("1, 10, 0, 0", kTwoFiles))});
+    const VersionCheck check = Check();
+    ASSERT_EQ(check.kind, VersionCheck::Offered) << check.message;
+    EXPECT_TRUE(HasDescription());
+    ASSERT_EQ(check.description.files.size(), 2u);
+    EXPECT_EQ(check.description.files[0].sizeText, "9 KB");
+    EXPECT_THAT(check.description.messages, ElementsAre("新年快乐", "<a>论坛</a>"));
+    Observed observed;
+    const DownloadResult result =
+        DownloadUpdateFiles(check.directoryUrl, check.description.files, observed, nullptr);
+    EXPECT_EQ(result.outcome, StepOutcome::Done) << result.message;
+    EXPECT_EQ(ReadBytes(program.Path() / "annivo.download"), big);
+    EXPECT_EQ(ReadBytes(program.Path() / "readme.txt"), "hello"); // named after the URL
+    EXPECT_EQ(observed.cells[0], "100%");
+    EXPECT_EQ(observed.cells[1], "5 B");
+    EXPECT_THAT(observed.status,
+                ElementsAre("正在校验文件annivo下载地址...", "正在下载文件annivo...",
+                            "正在校验文件readme.txt下载地址...", "正在下载文件readme.txt..."));
+}
+
+TEST_F(UpdateTest, DownloadStopsOnRefusalDigestMismatchStallAndStop) {
+    const std::string sha256OfHello =
+        "2cf24dba5fb0a30e26e83b2ac5b9e29e1b161e5c1fa7425e73043362938b9824";
+    server.Serve("/mysoft/annivo/ok.txt", {200, "hello"});
+    server.Serve("/mysoft/annivo/bad.txt", {200, "HELLO"});
+    server.Serve("/mysoft/annivo/slow.bin", {200, std::string(8192, 'x'), true, "", 1});
+    auto file = [](const char* name, std::string sha256 = "") {
+        return UpdateFile{"k", name, "", name, "", std::move(sha256)};
+    };
+    const struct {
+        std::vector<UpdateFile> files;
+        StopCheck stop;
+        StepOutcome outcome;
+        const char* message;
+        std::string okFile; // what ok.txt then holds
+    } cases[] = {
+        {{file("ok.txt", sha256OfHello), file("missing.txt")},
+         nullptr,
+         StepOutcome::Failed,
+         "错误，服务器上指定的文件不存在！",
+         "hello"},
+        {{file("bad.txt", sha256OfHello)}, nullptr, StepOutcome::Failed, "校验失败", ""},
+        {{file("slow.bin")}, nullptr, StepOutcome::Failed, "长时间没有回应", ""},
+        {{file("ok.txt")}, [] { return true; }, StepOutcome::Stopped, "", ""},
+    };
+    for (const auto& c : cases) {
+        fs::remove(program.Path() / "ok.txt");
+        Observed observed;
+        const DownloadResult result = DownloadUpdateFiles(server.Url("/mysoft/annivo/"), c.files,
+                                                          observed, c.stop, HttpOptions{5, 1});
+        EXPECT_EQ(result.outcome, c.outcome) << c.files[0].downloadName;
+        EXPECT_THAT(result.message, HasSubstr(c.message));
+        EXPECT_EQ(ReadBytes(program.Path() / "ok.txt"), c.okFile);
+    }
+    EXPECT_FALSE(fs::exists(program.Path() / "bad.txt")); // a mismatch is not kept
+    EXPECT_EQ(fs::file_size(program.Path() / "slow.bin"), 1u);
+}
+
+namespace {
+
+struct RecordingHost final : AutoUpdateHost {
+    std::vector<std::string> hints, offers;
+    bool startUpdater = false;
+    void AddHintText(const std::string& text) override { hints.push_back(text); }
+    bool OfferUpdate(const std::string& version) override {
+        offers.push_back(version);
+        return startUpdater;
+    }
+};
+
+} // namespace
+
+TEST_F(UpdateTest, AutomaticCheckSpeaksOnlyOfNewerVersionsAndAlwaysLowersTheBusyCount) {
+    const struct {
+        int status;
+        std::string body;
+        bool startUpdater;
+        std::size_t hints, offers;
+        bool descriptionStays;
+    } cases[] = {
+        {200, Description("1, 10, 0, 0"), false, 2, 1, false},
+        {200, Description("1, 10, 0, 0"), true, 2, 1, true}, // the updater reads it
+        {200, Description("1, 8, 0, 0"), false, 2, 0, false},
+        {404, "", false, 0, 0, false},
+        {500, "<html>oops</html>", false, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        fs::remove(program.Path() / "version.ini");
+        Offer(c.body, c.status);
+        RecordingHost host;
+        host.startUpdater = c.startUpdater;
+        IncrementBusyCount();
+        RunAutomaticUpdateCheck(host);
+        EXPECT_EQ(BusyCount(), 0) << c.status << c.body;
+        EXPECT_EQ(host.hints.size(), c.hints) << c.status << c.body;
+        EXPECT_EQ(host.offers.size(), c.offers) << c.status << c.body;
+        EXPECT_EQ(HasDescription(), c.descriptionStays) << c.status << c.body;
+    }
+
+    WriteBytes(program.Path() / "annivo.ini", "[Version]\r\nUrlPath=http://127.0.0.1:1/\r\n");
+    RecordingHost unreachable;
+    IncrementBusyCount();
+    RunAutomaticUpdateCheck(unreachable);
+    EXPECT_EQ(BusyCount(), 0);
+    EXPECT_TRUE(unreachable.hints.empty() && unreachable.offers.empty());
+}
