@@ -91,7 +91,7 @@ if(NOT expected_index EQUAL 1)
 endif()
 math(EXPR last_year "${current_year} - 1")
 file(WRITE "${OUT_DIR}/SolarTermTable.inc.tmp"
-"// Generated from solar-terms-1950-2050.tsv; do not edit.
+"// Generated from solar-terms-1900-2100.tsv; do not edit.
 constexpr int kSolarTermTableFirstYear = ${first_year};
 constexpr int kSolarTermTableLastYear = ${last_year};
 constexpr const char* kSolarTermDays[] = {

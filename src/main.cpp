@@ -1,5 +1,6 @@
 #include "app/CAnnivoApp.h"
 #include "app/CMainFrame.h"
+#include "app/QtTranslations.h"
 #include "app/QuitOnSignal.h"
 #include "platform/Clock.h"
 #include "platform/QtPrompter.h"
@@ -8,6 +9,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // The launcher's name: Wayland desktops find the icon and group windows by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.qilora.Annivo"));
+    InstallQtChineseTranslations();
     QtPrompter prompter;
     CAnnivoApp annivo(prompter, DefaultClock());
     // Closing the main window is the program's one way out; before it exists

@@ -20,10 +20,13 @@ PACKAGES=(
     fonts-noto-cjk
     # online update: HTTP(S) downloads, and SHA-256 digests of the downloaded files
     libcurl4-openssl-dev libssl-dev ca-certificates
+    # the calendar's day numbers: a bold serif metric-compatible with Times New Roman
+    fonts-liberation2
+    # installing: Qt's own texts in Chinese, and the validators of the
+    # launcher and the AppStream metainfo that the install test runs
+    qt6-translations-l10n desktop-file-utils appstream
     # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
     libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
-    # Qt's own dialog texts (file dialogs) in Chinese
-    qt6-translations-l10n
 )
 
 missing=()

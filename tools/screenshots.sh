@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-/tmp/annivo-shots}"
 
 if [ -z "${ANNIVO_SHOTS_INNER:-}" ]; then
-    tools=(xvfb icewm imagemagick xdotool sqlite3)
+    tools=(xvfb icewm imagemagick xdotool sqlite3 faketime)
     missing=()
     for pkg in "${tools[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
@@ -177,6 +177,81 @@ for scale in 1 2; do
 done
 kill %1'
 kill "$smtp"
+# The calendar view: January 2011 (six rows), February 2015 (four rows), the
+# current month with a few birthdays, and a day's balloon tip; at 1x and 2x,
+# on a screen of its own large enough for the doubled window.
+cal="$work/calendar"
+mkdir -p "$cal"
+"$root/build/src/reminders/annivo-makedb" "$cal/data.db" >/dev/null
+printf '[Settings]\r\nActiveView=1\r\n' > "$cal/annivo.ini"
+month=$(date +%m)
+for person in "李四|1982-$month-03|阳历" "王小明|1990-$month-17|阳历" "欧阳娜娜|1975-$month-25|阳历" "赵六|1960-$month-09|阴历"; do
+    IFS='|' read -r name birth kind <<< "$person"
+    sqlite3 "$cal/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('$name','$birth 00:00:00','$kind',33)"
+done
+export root out cal
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+shoot_calendar() { # picture name, faked date or "", scale
+    local name="$1" when="$2" scale="$3" prefix=()
+    [ -n "$when" ] && prefix=(faketime "$when 10:00:00")
+    ANNIVO_HOME="$cal" QT_SCALE_FACTOR="$scale" "${prefix[@]}" "$root/build/annivo" >/dev/null 2>&1 &
+    local pid=$! window attempt
+    for attempt in 1 2 3; do # the first window found may be gone again by the time it is taken
+        window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+        xdotool windowmove "$window" 0 0 windowactivate --sync "$window"; sleep 2
+        import -window "$window" "$out/$name.png" 2>/dev/null && break
+    done
+    if [ -z "$when" ]; then
+        # Rest the mouse on a day in the middle of the grid: its tip shows after half a second.
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 45 / 100)); sleep 0.3
+        xdotool mousemove_relative 1 1; sleep 1.5
+        import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 40))+0+0" "$out/${name/current/tip}.png"
+        xdotool mousemove 0 0
+    fi
+    pkill -P "$pid" || true; kill "$pid"; wait "$pid" 2>/dev/null || true
+}
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    shoot_calendar "calendar-2011-01$suffix" "2011-01-15" "$scale"
+    shoot_calendar "calendar-2015-02$suffix" "2015-02-10" "$scale"
+    shoot_calendar "calendar-current$suffix" "" "$scale"
+done
+kill %1'
+
+# Two reminders due at once: their pop-ups cascade. Then the About dialog with
+# the keyboard on its link (Tab), and the main window alone for the README.
+two="$work/two"
+mkdir -p "$two"
+"$root/build/src/reminders/annivo-makedb" "$two/data.db" >/dev/null
+for person in "李四|$(( ${today:0:4} - 40 ))" "王五|$(( ${today:0:4} - 25 ))"; do
+    sqlite3 "$two/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('${person%|*}','${person#*|}-${today:5:5} 00:00:00','阳历',33)"
+done
+export two
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    sqlite3 "$two/data.db" "$reset"
+    ANNIVO_HOME="$two" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"
+    sleep 2
+    [ "$scale" = 1 ] && import -window "$window" "$out/mainwindow.png"
+    sleep 23                                     # the first tick opens both pop-ups
+    import -window root "$out/popups$suffix.png"
+    for popup in $(xdotool search --onlyvisible --pid "$pid" --name "^提醒$"); do
+        xdotool windowactivate --sync "$popup" key Escape; sleep 1
+    done
+    xdotool windowactivate --sync "$window"; sleep 1
+    xdotool key alt+h; sleep 1; xdotool key a; sleep 2
+    xdotool key Tab; sleep 1
+    import -window root "$out/about$suffix.png"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 
 # Workbook export and import: the menu, the save and open dialogs, the
 # progress of backing up 100,000 people and restoring them, and the closing

@@ -14,6 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ResourceIcon(kIconProgram).pixmap(32, 32));
+    icon->setAccessibleName(QString::fromUtf8("Qilora生日提醒图标"));
     auto* version = new QLabel(QString::fromUtf8("Qilora生日提醒 1.8版"), this);
     m_Link = new CHyperLink(
         QString::fromStdString("[url=" + HomePageUrl() + "]www.qilora.com[/url]"), this);
@@ -29,4 +30,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_Link, 1, 1);
     layout->addWidget(m_Ok, 0, 2, Qt::AlignTop);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The link comes first in the Tab order, but Enter confirms the box.
+    m_Ok->setFocus();
 }

@@ -15,10 +15,12 @@
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
+#include "reminders/CAdoDatabase.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderCheck.h"
 #include "update/CUpdateDlg.h"
+#include "views/CAvCalendar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -285,10 +287,15 @@ void CMainFrame::OnViewCommand(int activeView) {
 }
 
 CMainView* CMainFrame::CreateView(int viewId) {
+    if (viewId == kViewCalendar) {
+        auto* calendar = new CAvCalendar(m_ReminderList, m_Clock, m_Prompter, g_ConnectionString,
+                                         m_Views);
+        calendar->HintLine()->SetPrompter(&m_Prompter);
+        return calendar;
+    }
     const char* hint = nullptr;
     switch (viewId) {
     case kViewReminderList: hint = "生日提醒主界面，可以新增、修改、删除提醒。"; break;
-    case kViewCalendar: hint = "日历主界面，可以查看周别、阴阳历、节日。"; break;
     case kViewAddressBook: hint = "通讯录主界面，可以新增、修改、删除联络人。"; break;
     default: return nullptr;
     }

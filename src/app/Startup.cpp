@@ -5,6 +5,8 @@
 #include "app/Globals.h"
 #include "platform/Autostart.h"
 #include "platform/ProgramDirectory.h"
+#include "reminders/CAdoDatabase.h"
+#include "reminders/DatabaseSeed.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -51,12 +53,54 @@ std::optional<std::string> EnterProgramDirectory() {
         if (!error)
             setenv("ANNIVO_HOME", absolute.c_str(), 1);
     }
-    const std::filesystem::path directory = ProgramDirectory();
+    const ProgramDirectoryChoice choice = CurrentProgramDirectory();
+    const std::filesystem::path& directory = choice.directory;
+    if (choice.kind == ProgramDirectoryKind::UserDataDirectory) {
+        if (std::optional<std::string> failure = PrepareUserDataDirectory(
+                directory, InstalledSeedPath(std::filesystem::path(g_ExePath).parent_path())))
+            return failure;
+    }
     std::filesystem::current_path(directory, error);
     if (!error)
         return std::nullopt;
     return "无法进入程序目录 " + directory.string() + "（" + error.message() +
            "），程序的数据和设置都在那里，程序不能运行。";
+}
+
+std::optional<std::string> PrepareUserDataDirectory(const std::filesystem::path& directory,
+                                                    const std::filesystem::path& installedSeed) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (error || !fs::is_directory(directory, error))
+        return "无法创建数据目录 " + directory.string() + "（" +
+               (error ? error : std::make_error_code(std::errc::not_a_directory)).message() +
+               "），程序的数据和设置要放在那里，程序不能运行。";
+    const fs::path database = FileInDirectory(directory, "data.db");
+    if (fs::exists(database, error))
+        return std::nullopt;
+    const std::string cannotSeed =
+        "无法在数据目录 " + directory.string() + " 中建立数据库 data.db（";
+    if (fs::is_regular_file(installedSeed, error)) {
+        // Copied under another name first: a half-written data.db would be
+        // taken for the user's data at the next start.
+        const fs::path partial = directory / "data.db.part";
+        fs::copy_file(installedSeed, partial, fs::copy_options::overwrite_existing, error);
+        if (!error)
+            fs::rename(partial, database, error);
+        if (error) {
+            const std::string reason = error.message();
+            fs::remove(partial, error);
+            return cannotSeed + reason + "），程序不能运行。";
+        }
+        return std::nullopt;
+    }
+    try {
+        CreateDatabaseFromSeed(database.string());
+    } catch (const DbError& e) {
+        return cannotSeed + e.what() + "），程序不能运行。";
+    }
+    return std::nullopt;
 }
 
 void ReadStartupSettings() {

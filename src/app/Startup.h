@@ -8,6 +8,7 @@
 
 #include "platform/Prompter.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -21,9 +22,18 @@ bool IsProfileDirectory(const std::string& workingDirectory, const char* userPro
 void CheckStartedInProfileDir();
 
 // g_ExePath = the executable; the program directory becomes the working
-// directory so that data files resolve there. When it cannot, the message to
-// show; the program must not go on with the files of another directory.
+// directory so that data files resolve there. An installed copy's data
+// directory is prepared first (PrepareUserDataDirectory). When it cannot, the
+// message to show; the program must not go on with the files of another
+// directory.
 std::optional<std::string> EnterProgramDirectory();
+
+// Makes an installed copy's data directory usable: creates it when missing and
+// gives it a data.db when it has none, copied from `installedSeed` when that
+// file exists, else made from the seed built into the program. A data.db
+// already there is never touched. The message to show when it fails.
+std::optional<std::string> PrepareUserDataDirectory(const std::filesystem::path& directory,
+                                                    const std::filesystem::path& installedSeed);
 
 // g_RunOnce, g_AutoUpdate, g_UrlPath and g_ActiveView from annivo.ini.
 void ReadStartupSettings();

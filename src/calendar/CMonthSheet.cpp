@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -64,7 +65,9 @@ void CMonthSheet::LoadFestivals(int year, int month, bool skipBirthdays,
         ReadFestivalRows(db);
         if (options.solarTerms)
             AddSolarTerms(year, month);
-        if (options.birthdays && !skipBirthdays) {
+        if (options.birthdays && !skipBirthdays && m_People != nullptr) {
+            AddBirthdays(*m_People, year, month);
+        } else if (options.birthdays && !skipBirthdays) {
             db.Execute("Select * from TiXing Where m_IsVailid=1 Order By m_Date");
             AddBirthdays(db, year);
         }
@@ -114,6 +117,28 @@ void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
         m_Festivals.push_back({kCustomClass, kFestivalGregorian, birthday.Month(), birthday.Day(),
                                db.GetCollect("m_Name").AsString() + "生日"});
     }
+}
+
+void CMonthSheet::AddBirthdays(const ReminderList& people, int year, int month) {
+    struct Birthday {
+        const ReminderRecord* person;
+        int day;
+    };
+    std::vector<Birthday> found;
+    for (const ReminderRecord& person : people) {
+        const int kind = person.calendar == "阴历" ? kLunarCalendarKind : 1;
+        const DateTime birthday = m_Calendar.BirthdayInYear(person.birth, kind, year);
+        if (birthday.IsValid() && birthday.Month() == month)
+            found.push_back({&person, birthday.Day()});
+    }
+    // The table is read ordered by birth date, ties in ID order (the list's
+    // own order), which decides how names on one day are joined.
+    std::stable_sort(found.begin(), found.end(), [](const Birthday& a, const Birthday& b) {
+        return a.person->birth < b.person->birth;
+    });
+    for (const Birthday& b : found)
+        m_Festivals.push_back(
+            {kCustomClass, kFestivalGregorian, month, b.day, b.person->name + "生日"});
 }
 
 CMonthSheet::DayFestivals CMonthSheet::Lookup(int kind, int month, int day) const {

@@ -8,6 +8,7 @@
 #include "calendar/LunarCalendar.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
+#include "reminders/ReminderRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -67,6 +68,13 @@ public:
     // switches are read from annivo.ini, so the festival editor's changes
     // show at the next refresh.
     void LoadFestivals(int year, int month, bool skipBirthdays);
+    // With a reminder list set, the birthdays come from it rather than from
+    // the table: the same people (m_IsVailid 1) in the same order, without
+    // reading every row again on each month shown. Only the birthdays of the
+    // loaded month are listed, the only ones its days can show. The list must
+    // outlive the sheet or be reset to null.
+    void TakeBirthdaysFrom(const ReminderList* people) { m_People = people; }
+
     void LoadFestivals(int year, int month, bool skipBirthdays, const FestivalOptions& options);
 
     // The class of the first festival on that day followed by the names of
@@ -104,11 +112,13 @@ private:
     void ReadFestivalRows(CAdoDatabase& db);
     void AddSolarTerms(int year, int month);
     void AddBirthdays(CAdoDatabase& db, int year);
+    void AddBirthdays(const ReminderList& people, int year, int month);
 
     const Clock& m_Clock;
     Prompter& m_Prompter;
     std::string m_ConnectionString;
     CLunarCalendar m_Calendar;
+    const ReminderList* m_People = nullptr;
 
     std::list<FestivalEntry> m_Festivals;
     std::array<CalendarDate, kCells> m_Gregorian{};

@@ -244,10 +244,10 @@ DateTime CLunarCalendar::BirthdayThisYear(const DateTime& birth, int kind,
 }
 
 std::string CLunarCalendar::GanZhiYearText(int year) const {
-    const int i = (year - 1924) % 60;
+    // Counted from 1924 (甲子) both ways, so the years before it that the
+    // calendar shows get their names too.
+    const int i = ((year - 1924) % 60 + 60) % 60;
     std::string text = "农历";
-    if (i < 0)
-        return text;
     text += kStems[i % 10];
     text += kBranches[i % 12];
     text += "年[";

@@ -59,7 +59,7 @@ public:
     DateTime BirthdayThisYear(const DateTime& birth, int kind, const Clock& clock) const;
     DateTime BirthdayInYear(const DateTime& birth, int kind, int year) const;
 
-    // "农历辛卯年[兔年]"; "农历" alone for years before 1924.
+    // "农历辛卯年[兔年]", for any year.
     std::string GanZhiYearText(int year) const;
     // "正月" on the first day of a month, "初二".."三十" on the others, "" otherwise.
     std::string LunarDayLabel(int month, int day) const;

@@ -1,6 +1,7 @@
 #include "controls/CHyperLink.h"
 
 #include "app/AppInfo.h"
+#include "controls/ReadableColor.h"
 #include "platform/Prompter.h"
 
 #include <QDesktopServices>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -59,8 +61,19 @@ void CHyperLink::Parse() {
         piece.segment = segment;
         m_Pieces.push_back(piece);
     }
+    m_FocusedLink = NextLink(-1, 1);
+    // Only a label with somewhere to go is a stop on the Tab chain.
+    setFocusPolicy(m_FocusedLink >= 0 ? Qt::StrongFocus : Qt::NoFocus);
+    setAccessibleName(PlainText()); // never the markup
     unsetCursor();
     LayOut();
+}
+
+int CHyperLink::NextLink(int from, int direction) const {
+    for (int i = from + direction; i >= 0 && i < SegmentCount(); i += direction)
+        if (m_Pieces[i].segment.link)
+            return i;
+    return -1;
 }
 
 void CHyperLink::ParseIfChanged() {
@@ -91,11 +104,11 @@ QRect CHyperLink::SegmentRect(int index) const {
 
 QColor CHyperLink::SegmentColor(int index) const {
     const Piece& piece = m_Pieces.at(index);
-    if (!piece.segment.link)
-        return kPlainColor;
-    if (piece.visited)
-        return kVisitedColor;
-    return piece.underMouse ? kUnderMouseColor : kLinkColor;
+    const QColor color = !piece.segment.link ? kPlainColor
+                         : piece.visited     ? kVisitedColor
+                         : piece.underMouse  ? kUnderMouseColor
+                                             : kLinkColor;
+    return ReadableTextColor(color, palette().color(backgroundRole()));
 }
 
 QSize CHyperLink::sizeHint() const {
@@ -150,6 +163,13 @@ void CHyperLink::paintEvent(QPaintEvent*) {
         painter.drawText(QPoint(piece.x, piece.y + ascent),
                          QString::fromStdString(piece.segment.text));
     }
+    if (hasFocus() && m_FocusedLink >= 0) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = SegmentRect(m_FocusedLink).adjusted(-1, 0, 1, 0) & rect();
+        option.backgroundColor = palette().color(backgroundRole());
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
 void CHyperLink::mouseMoveEvent(QMouseEvent* event) {
@@ -190,26 +210,69 @@ void CHyperLink::mousePressEvent(QMouseEvent* event) {
         ParseIfChanged();
         LayOut();
         const QPoint point = event->position().toPoint();
-        // Copies: reporting a failure runs a message loop, which may set a
-        // new text and replace the pieces.
-        const std::vector<Piece> pieces = m_Pieces;
-        const QString source = m_Source;
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            if (!pieces[i].segment.link || !pieces[i].rect.Contains(point.x(), point.y()))
-                continue;
-            OpenLink(pieces[i]);
-            if (m_Source == source && i < m_Pieces.size())
-                m_Pieces[i].visited = true;
+        for (int i = 0; i < SegmentCount(); ++i) {
+            if (m_Pieces[i].segment.link && m_Pieces[i].rect.Contains(point.x(), point.y())) {
+                m_FocusedLink = i;
+                OpenLink(i);
+                break;
+            }
         }
         update();
     }
     QLabel::mousePressEvent(event);
 }
 
-void CHyperLink::OpenLink(const Piece& piece) {
+void CHyperLink::keyPressEvent(QKeyEvent* event) {
+    ParseIfChanged();
+    const int key = event->key();
+    if (m_FocusedLink >= 0 && event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        OpenLink(m_FocusedLink);
+        update();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void CHyperLink::focusInEvent(QFocusEvent* event) {
+    ParseIfChanged();
+    if (event->reason() == Qt::BacktabFocusReason)
+        m_FocusedLink = NextLink(SegmentCount(), -1);
+    else if (event->reason() == Qt::TabFocusReason || m_FocusedLink < 0)
+        m_FocusedLink = NextLink(-1, 1);
+    update();
+    QLabel::focusInEvent(event);
+}
+
+void CHyperLink::focusOutEvent(QFocusEvent* event) {
+    update();
+    QLabel::focusOutEvent(event);
+}
+
+bool CHyperLink::focusNextPrevChild(bool next) {
+    // Tab visits every link of the label before it moves on.
+    if (hasFocus() && m_FocusedLink >= 0) {
+        const int link = NextLink(m_FocusedLink, next ? 1 : -1);
+        if (link >= 0) {
+            m_FocusedLink = link;
+            update();
+            return true;
+        }
+    }
+    return QLabel::focusNextPrevChild(next);
+}
+
+void CHyperLink::OpenLink(int index) {
+    // Copies: reporting a failure runs a message loop, which may set a new
+    // text and replace the pieces.
+    const Piece piece = m_Pieces.at(index);
+    const QString source = m_Source;
     const QString address = QString::fromStdString(piece.segment.address);
     const QUrl url = QUrl::fromUserInput(address, QDir::currentPath());
-    if (m_Opener(url))
+    const bool opened = m_Opener(url);
+    if (m_Source == source && index < SegmentCount())
+        m_Pieces[index].visited = true;
+    if (opened)
         return;
     if (m_Prompter) {
         m_Prompter->Ask(kCannotOpen, kAppTitle, PromptButtons::Ok, PromptIcon::None);

@@ -13,7 +13,9 @@ class Prompter;
 // A one-line label whose text may hold links written as [url=address]text[/url]
 // or [url]address[/url]. Links are drawn underlined in the link colour, show
 // a hand under the mouse, open in the desktop's handler when clicked and keep
-// the visited colour until the text is set again.
+// the visited colour until the text is set again. A label holding links takes
+// the keyboard focus: Tab moves from link to link, Enter or Space opens the
+// one with the focus frame. Assistive technologies read the text as shown.
 class CHyperLink : public QLabel {
     Q_OBJECT
 public:
@@ -39,7 +41,11 @@ public:
     bool IsUnderMouse(int index) const;
     // Where the segment was last drawn, in widget pixels.
     QRect SegmentRect(int index) const;
+    // The colour it is drawn in: the link colours, made readable on the
+    // background when a dark theme would swallow them.
     QColor SegmentColor(int index) const;
+    // The segment of the link that has the keyboard focus; -1 for none.
+    int FocusedLink() const { return m_FocusedLink; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -49,6 +55,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     struct Piece {
@@ -63,11 +73,13 @@ private:
     void Parse();
     void ParseIfChanged(); // the text may have been set through QLabel
     void LayOut();
-    void OpenLink(const Piece& piece);
+    void OpenLink(int index);
+    int NextLink(int from, int direction) const;
 
     QString m_Source;
     HyperLinkMarkup m_Markup;
     std::vector<Piece> m_Pieces;
     Opener m_Opener;
     Prompter* m_Prompter = nullptr;
+    int m_FocusedLink = -1;
 };

@@ -4,6 +4,7 @@
 #include "controls/ResourceImages.h"
 
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -76,4 +77,14 @@ void CImageButton::paintEvent(QPaintEvent*) {
     if (!m_Image.isNull())
         painter.drawImage(QRect(layout.image.x, layout.image.y, m_ImageWidth, m_ImageHeight),
                           m_Image);
+
+    // The flat face has no focus look of its own: the style's frame, inside
+    // the raised edge, shows where the keyboard is.
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(3, 3, -4, -4);
+        option.backgroundColor = palette().color(QPalette::Button);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }

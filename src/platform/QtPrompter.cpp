@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QLibraryInfo>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTranslator>
 
 namespace {
 
@@ -38,13 +36,6 @@ QWidget* DialogParent() {
 }
 
 } // namespace
-
-QtPrompter::QtPrompter() {
-    // The program speaks Chinese whatever the desktop's language.
-    auto* translator = new QTranslator(qApp);
-    if (translator->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-}
 
 PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption,
                              PromptButtons buttons, PromptIcon icon) {

@@ -5,10 +5,6 @@
 // Message boxes and file dialogs on the desktop, over the active window.
 class QtPrompter final : public Prompter {
 public:
-    // Needs the QApplication. Puts Qt's own dialog texts (the file dialogs'
-    // labels and buttons) into Chinese.
-    QtPrompter();
-
     PromptAnswer Ask(const std::string& text, const std::string& caption, PromptButtons buttons,
                      PromptIcon icon) override;
     std::string ChooseOpenFile(const std::string& title, const std::string& filter,

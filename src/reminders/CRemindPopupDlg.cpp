@@ -6,6 +6,7 @@
 #include "platform/BuiltInTune.h"
 #include "platform/MediaPlayer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -13,8 +14,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -35,8 +38,40 @@ CRemindPopupDlg* CRemindPopupDlg::Open(const std::string& music, const std::stri
                                        const std::string& message, RemindPopupHost* host) {
     auto* popup = new CRemindPopupDlg(music, heading, message, host);
     popup->setAttribute(Qt::WA_DeleteOnClose);
+    std::vector<QPoint> taken;
+    int titleBar = 0;
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        if (other == popup || !other->isVisible() || !qobject_cast<CRemindPopupDlg*>(other))
+            continue;
+        taken.push_back(other->pos());
+        titleBar = std::max(titleBar, other->geometry().top() - other->frameGeometry().top());
+    }
+    if (titleBar <= 0) // no frame known yet (or a desktop without one)
+        titleBar = popup->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, popup);
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !taken.empty())
+        popup->move(CascadePosition(popup->pos(), popup->frameGeometry().size(),
+                                    screen->availableGeometry(), taken, titleBar));
     popup->show();
     return popup;
+}
+
+QPoint CRemindPopupDlg::CascadePosition(QPoint first, QSize size, const QRect& area,
+                                        const std::vector<QPoint>& taken, int step) {
+    step = std::max(step, 1);
+    const auto isFree = [&taken](QPoint point) {
+        return std::find(taken.begin(), taken.end(), point) == taken.end();
+    };
+    const auto fits = [&](QPoint point) {
+        return point.x() + size.width() <= area.right() + 1 &&
+               point.y() + size.height() <= area.bottom() + 1;
+    };
+    for (QPoint point = first; fits(point); point += QPoint(step, step))
+        if (isFree(point))
+            return point;
+    for (QPoint point = area.topLeft(); fits(point); point += QPoint(step, step))
+        if (isFree(point))
+            return point;
+    return first; // a screen full of pop-ups: the usual place
 }
 
 CRemindPopupDlg::CRemindPopupDlg(const std::string& music, const std::string& heading,
@@ -57,6 +92,7 @@ CRemindPopupDlg::CRemindPopupDlg(const std::string& music, const std::string& he
     line->setFrameShadow(QFrame::Sunken);
     m_Message = new QPlainTextEdit(this);
     m_Message->setReadOnly(true);
+    m_Message->setAccessibleName(QString::fromUtf8("提醒内容"));
     m_Message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_Message->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_Ok = new CImageButton(QString::fromUtf8("确定"), this);

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 #include <memory>
 #include <string>
 
@@ -37,6 +39,13 @@ public:
     CRemindPopupDlg(const std::string& music, const std::string& heading,
                     const std::string& message, RemindPopupHost* host);
     ~CRemindPopupDlg() override;
+
+    // Where a pop-up of `size` goes when others are open at `taken`: the
+    // first of `first`, then steps of `step` down and right, that no open
+    // pop-up occupies, so each shows at least its title bar. Steps that would
+    // leave `area` start again from its top left corner.
+    static QPoint CascadePosition(QPoint first, QSize size, const QRect& area,
+                                  const std::vector<QPoint>& taken, int step);
 
     QLabel* Heading() const { return m_Heading; }
     QPlainTextEdit* Message() const { return m_Message; }

@@ -71,4 +71,47 @@ TEST_F(RemindPopup, PlaysItsMusicAndEndsTheReminderOnOkOrEsc) {
     }
 }
 
+TEST_F(RemindPopup, PopupsOpenedTogetherCascadeSoEachTitleBarShows) {
+    g_RunOnce = 0;
+    CMainFrame& f = MakeFrame(false);
+    for (int i = 0; i < 3; ++i) {
+        IncrementBusyCount();
+        f.OpenReminderPopup("", "生日提醒!", "第" + std::to_string(i + 1) + "个");
+    }
+    const std::vector<CRemindPopupDlg*> popups = f.OpenPopups();
+    ASSERT_EQ(popups.size(), 3u);
+    const QPoint step = popups[1]->pos() - popups[0]->pos();
+    EXPECT_TRUE(step.x() > 0 && step.y() > 0) << step.x() << "," << step.y();
+    EXPECT_EQ(popups[2]->pos() - popups[1]->pos(), step);
+    for (CRemindPopupDlg* popup : popups)
+        popup->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(BusyCount(), 0);
+}
+
+TEST(RemindPopupPlace, CascadeSkipsTakenPlacesAndStaysOnTheScreen) {
+    const QRect screen(0, 0, 1000, 800);
+    const QSize size(400, 200);
+    using Points = std::vector<QPoint>;
+    // First place, places taken: where the next one goes (steps of 30).
+    const std::tuple<QPoint, Points, QPoint> cases[] = {
+        {{300, 300}, {}, {300, 300}},
+        {{300, 300}, {{300, 300}}, {330, 330}},
+        {{300, 300}, {{330, 330}, {300, 300}}, {360, 360}},
+        {{300, 300}, {{360, 360}}, {300, 300}},
+        {{300, 580}, {{300, 580}}, {0, 0}},           // the next step leaves the screen
+        {{300, 580}, {{300, 580}, {0, 0}}, {30, 30}}, // and goes on from the corner
+        {{700, 700}, Points{{700, 700}}, {0, 0}},     // a first place partly off the screen
+    };
+    for (const auto& [first, taken, expected] : cases)
+        EXPECT_EQ(CRemindPopupDlg::CascadePosition(first, size, screen, taken, 30), expected)
+            << first.x() << "," << first.y() << " with " << taken.size() << " taken";
+    Points everywhere;
+    for (int i = 0; i < 30; ++i)
+        everywhere.push_back({i * 30, i * 30});
+    everywhere.push_back({300, 300});
+    EXPECT_EQ(CRemindPopupDlg::CascadePosition({300, 300}, size, screen, everywhere, 30),
+              QPoint(300, 300));
+}
+
 } // namespace

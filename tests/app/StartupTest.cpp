@@ -7,6 +7,8 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "TestFiles.h"
+#include "reminders/CAdoDatabase.h"
+#include "reminders/DatabaseSeed.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,75 @@ TEST_F(StartupTest, AutostartCheckOffersToCorrectAnEntryForAnotherCopy) {
     CheckAutostart(prompter);
     EXPECT_EQ(g_AutoStart, 0);
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"错误，不能创建子键!"});
+}
+
+TEST(Startup, ProgramDirectoryIsAnnivoHomeThenAWritableExecutableDirectoryThenUserData) {
+    using Kind = ProgramDirectoryKind;
+    // ANNIVO_HOME, executable directory writable, an installed copy, XDG_DATA_HOME: the choice.
+    const std::tuple<const char*, bool, bool, const char*, ProgramDirectoryChoice> cases[] = {
+        {"/data/a", false, true, "/x", {"/data/a", Kind::AnnivoHome}},
+        {"/data/a", true, false, nullptr, {"/data/a", Kind::AnnivoHome}},
+        {"", true, false, "/x", {"/opt/annivo", Kind::ExecutableDirectory}},
+        {nullptr, true, false, nullptr, {"/opt/annivo", Kind::ExecutableDirectory}},
+        {nullptr, true, true, "/x", {"/x/annivo", Kind::UserDataDirectory}},
+        {nullptr, false, false, "/x", {"/x/annivo", Kind::UserDataDirectory}},
+        {"", false, true, nullptr, {"/home/u/.local/share/annivo", Kind::UserDataDirectory}},
+        {nullptr, false, false, "", {"/home/u/.local/share/annivo", Kind::UserDataDirectory}},
+        {nullptr,
+         false,
+         false,
+         "rel/data",
+         {"/home/u/.local/share/annivo", Kind::UserDataDirectory}}};
+    for (const auto& [annivoHome, writable, installed, xdgDataHome, expected] : cases)
+        EXPECT_EQ(ChooseProgramDirectory(annivoHome, "/opt/annivo", writable, installed,
+                                         xdgDataHome, "/home/u"),
+                  expected)
+            << (annivoHome ? annivoHome : "-") << " " << writable << installed << " "
+            << (xdgDataHome ? xdgDataHome : "-");
+}
+
+TEST_F(StartupTest, UserDataDirectoryIsCreatedAndSeededOnceOrTheStartStops) {
+    const auto tablesIn = [](const fs::path& database) {
+        CAdoDatabase db(database.string());
+        db.Open();
+        db.Execute("SELECT COUNT(*) AS n FROM sqlite_master");
+        return db.GetCollect("n").AsString();
+    };
+    // Without an installed seed the built-in one makes the database.
+    const fs::path data = dir.Path() / "data/share/annivo";
+    EXPECT_EQ(PrepareUserDataDirectory(data, dir.Path() / "no-seed.db"), std::nullopt);
+    ASSERT_TRUE(fs::is_regular_file(data / "data.db"));
+    EXPECT_NE(tablesIn(data / "data.db"), "0");
+
+    // The installed seed is copied as it is; a data.db already there, in any
+    // spelling, is the user's and stays.
+    CreateDatabaseFromSeed(dir.File("seed.db"));
+    {
+        CAdoDatabase seed(dir.File("seed.db"));
+        seed.Open();
+        seed.Execute("CREATE TABLE shipped(x)");
+    }
+    const fs::path installed = dir.Path() / "installed";
+    EXPECT_EQ(PrepareUserDataDirectory(installed, dir.Path() / "seed.db"), std::nullopt);
+    EXPECT_EQ(ReadBytes(installed / "data.db"), ReadBytes(dir.Path() / "seed.db"));
+    EXPECT_FALSE(fs::exists(installed / "data.db.part"));
+    const fs::path mixedCase = dir.Path() / "mixed";
+    WriteBytes(mixedCase / "Data.db", "mine");
+    EXPECT_EQ(PrepareUserDataDirectory(mixedCase, dir.Path() / "seed.db"), std::nullopt);
+    EXPECT_EQ(ReadBytes(mixedCase / "Data.db"), "mine");
+    EXPECT_FALSE(fs::exists(mixedCase / "data.db"));
+
+    // A data directory that cannot be made, even by an administrator.
+    WriteBytes(dir.Path() / "plain", "x");
+    const std::optional<std::string> failure =
+        PrepareUserDataDirectory(dir.Path() / "plain/annivo", dir.Path() / "seed.db");
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_NE(failure->find("无法创建数据目录 " + dir.File("plain/annivo")), std::string::npos)
+        << *failure;
+}
+
+TEST(Startup, InstalledSeedLiesInTheDataDirectoryBesideBin) {
+    EXPECT_EQ(InstalledSeedPath("/usr/local/bin"), "/usr/local/share/annivo/data.db");
 }
 
 } // namespace

@@ -5,12 +5,14 @@
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
 #include "TestFiles.h"
+#include "reminders/LoadReminderList.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const FestivalOptions kTableOnly{false, false}, kBirthdaysOnly{false, true};
+const FestivalOptions kTableOnly{false, false}, kTermsOnly{true, false},
+    kBirthdaysOnly{false, true};
 
 int Cell(int year, int month, int day) {
     return DateTime(year, month, 1).DayOfWeek() + day - 1;
@@ -38,9 +40,11 @@ protected:
 };
 
 TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
-    for (int year = 1950; year <= 2050; ++year) {
+    const DateTime firstLunarDay(1900, 1, 31); // the table's first lunar new year
+    for (int year = 1900; year <= 2100; ++year) {
         for (int month = 1; month <= 12; ++month) {
-            Show(year, month, kTableOnly);
+            Show(year, month, kTermsOnly);
+            ASSERT_EQ(sheet.Festivals().size(), 2u) << year << "-" << month;
             const int first = DateTime(year, month, 1).DayOfWeek();
             const int days = DateTime::DaysInMonth(year, month);
             // Week 1 holds 1 January; each later Sunday opens the next week.
@@ -51,7 +55,9 @@ TEST_F(MonthSheetTest, EveryOfferedMonthIsLaidOutWithLunarDatesAndWeekNumbers) {
                 const bool inMonth = i >= first && i < first + days;
                 ASSERT_EQ(sheet.GregorianCells()[i].day, inMonth ? i - first + 1 : 0)
                     << year << "-" << month << " " << i;
-                ASSERT_EQ(sheet.LunarCells()[i].valid, inMonth);
+                const bool lunar = inMonth && DateTime(year, month, i - first + 1) >= firstLunarDay;
+                ASSERT_EQ(sheet.LunarCells()[i].valid, lunar) << year << "-" << month << " " << i;
+                ASSERT_EQ(sheet.Labels()[i].empty(), !lunar && sheet.FestivalTexts()[i].empty());
                 ASSERT_EQ(sheet.RedMarks()[i], i % 7 == 0 || i % 7 == 6);
                 ASSERT_EQ(sheet.TodayMarks()[i],
                           year == 2011 && month == 1 && i == Cell(2011, 1, 15));
@@ -128,18 +134,27 @@ TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
         return found;
     };
     using Days = std::vector<std::string>;
-    // Lunar 12-1 of lunar 2010 falls on 4 January 2011, but 2011's own is 25 December.
-    EXPECT_EQ(birthdays(2011, 1), (Days{"13:3赵六生日", "23:3张三生日"}));
-    EXPECT_EQ(birthdays(2011, 12), (Days{"25:3钱七生日"}));
-    EXPECT_EQ(birthdays(2012, 1), (Days{"13:3赵六生日 张三生日"})); // in order of birth
-    EXPECT_EQ(birthdays(2011, 2), Days{}) << "29 February in a common year";
-    EXPECT_EQ(birthdays(2012, 2), (Days{"29:3李四生日"}));
-    // Lunar 12-1 falls twice in 2016 but counts once; 2017 has none.
-    EXPECT_EQ(birthdays(2016, 1), (Days{"13:3赵六生日", "29:3张三生日"}));
-    EXPECT_EQ(birthdays(2016, 12), (Days{"29:3钱七生日"}));
-    EXPECT_EQ(birthdays(2017, 12), Days{});
-    Show(2011, 1, kBirthdaysOnly);
-    EXPECT_EQ(At(sheet, 2011, 1, 23), "张三..|张三生日|4,1"); // a Sunday
+    // The reminder list in memory must give exactly what the table gives.
+    ReminderList reminders;
+    LoadReminderList(reminders, clock, prompter);
+    const ReminderList* const sources[] = {nullptr, &reminders};
+    for (const ReminderList* source : sources) {
+        sheet.TakeBirthdaysFrom(source);
+        SCOPED_TRACE(source ? "from the reminder list" : "from the table");
+        // Lunar 12-1 of lunar 2010 falls on 4 January 2011, but 2011's own is 25 December.
+        EXPECT_EQ(birthdays(2011, 1), (Days{"13:3赵六生日", "23:3张三生日"}));
+        EXPECT_EQ(birthdays(2011, 12), (Days{"25:3钱七生日"}));
+        EXPECT_EQ(birthdays(2012, 1), (Days{"13:3赵六生日 张三生日"})); // in order of birth
+        EXPECT_EQ(birthdays(2011, 2), Days{}) << "29 February in a common year";
+        EXPECT_EQ(birthdays(2012, 2), (Days{"29:3李四生日"}));
+        // Lunar 12-1 falls twice in 2016 but counts once; 2017 has none.
+        EXPECT_EQ(birthdays(2016, 1), (Days{"13:3赵六生日", "29:3张三生日"}));
+        EXPECT_EQ(birthdays(2016, 12), (Days{"29:3钱七生日"}));
+        EXPECT_EQ(birthdays(2017, 12), Days{});
+        Show(2011, 1, kBirthdaysOnly);
+        EXPECT_EQ(At(sheet, 2011, 1, 23), "张三..|张三生日|4,1"); // a Sunday
+    }
+    sheet.TakeBirthdaysFrom(nullptr);
 }
 
 TEST_F(MonthSheetTest, DatabaseFailureIsToldOnceAndTheCalendarStillFills) {

@@ -138,8 +138,8 @@ TEST(LunarCalendar, BirthdayThisYearFollowsTheClock) {
 TEST(LunarCalendar, SexagenaryYearTextsAndDayLabels) {
     for (const std::string c :
          {"2011农历辛卯年[兔年]", "1924农历甲子年[鼠年]", "1983农历癸亥年[猪年]",
-          "1984农历甲子年[鼠年]", "2050农历庚午年[马年]", "1864农历甲子年[鼠年]", "1923农历",
-          "1900农历"})
+          "1984农历甲子年[鼠年]", "2050农历庚午年[马年]", "1864农历甲子年[鼠年]",
+          "1923农历癸亥年[猪年]", "1900农历庚子年[鼠年]", "1899农历己亥年[猪年]"})
         EXPECT_EQ(kCalendar.GanZhiYearText(std::stoi(c.substr(0, 4))), c.substr(4));
     const std::tuple<int, int, const char*> labels[] = {
         {1, 1, "正月"},  {12, 1, "十二月"}, {11, 1, "十一月"}, {5, 2, "初二"},  {5, 10, "初十"},

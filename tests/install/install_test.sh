@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR under an unusual prefix and
+# checks what a desktop needs, with the desktop's own validators.
+#   install_test.sh <build directory>
+set -euo pipefail
+build=$1
+for tool in desktop-file-validate appstreamcli; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: $tool is not installed (bash tools/deps.sh installs it)"
+        exit 77
+    fi
+done
+
+destdir=$(mktemp -d)
+trap 'rm -rf "$destdir"' EXIT
+prefix=/opt/annivo-test
+DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null
+root=$destdir$prefix
+id=com.qilora.Annivo
+
+for file in bin/annivo share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/{scalable/apps/$id.svg,48x48/apps/$id.png,128x128/apps/$id.png} \
+    share/annivo/data.db; do
+    [ -f "$root/$file" ] || { echo "missing: $prefix/$file"; exit 1; }
+done
+
+check() { # description, command...
+    local what=$1
+    shift
+    "$@" || { echo "failed: $what"; exit 1; }
+}
+check "the launcher starts the installed program" grep -qx "Exec=annivo" "$root/share/applications/$id.desktop"
+check "the launcher shows the installed icon" grep -qx "Icon=$id" "$root/share/applications/$id.desktop"
+check "the seed is a database" [ "$(head -c 15 "$root/share/annivo/data.db")" = "SQLite format 3" ]
+
+# The installed program keeps its data in the user's data directory, made and
+# seeded at its first start, even where it could write beside itself.
+user=$destdir/user
+mkdir -p "$user/home"
+env -u ANNIVO_HOME HOME="$user/home" XDG_DATA_HOME="$user/data" XDG_CONFIG_HOME="$user/config" \
+    QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$root/bin/annivo" >/dev/null 2>&1 &
+program=$!
+for _ in $(seq 300); do # at most half a minute on a busy machine
+    [ -f "$user/data/annivo/data.db" ] && break
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+check "the first start made the user's data.db" [ -f "$user/data/annivo/data.db" ]
+check "nothing was written beside the program" [ -z "$(find "$root/bin" -iname '*.db' -o -iname '*.ini')" ]
+
+desktop-file-validate "$root/share/applications/$id.desktop"
+appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml"
+echo "installed and valid"
