@@ -25,6 +25,8 @@ PACKAGES=(
     # installing: Qt's own texts in Chinese, and the validators of the
     # launcher and the AppStream metainfo that the install test runs
     qt6-translations-l10n desktop-file-utils appstream
+    # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
+    libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
 #include "controls/ResourceImages.h"
+#include "exchange/ExchangeCommands.h"
 #include "mail/CSettingDlg.h"
 #include "mail/MailQueue.h"
 #include "platform/BuiltInTune.h"
@@ -16,6 +17,7 @@
 #include "platform/Prompter.h"
 #include "reminders/CAdoDatabase.h"
 #include "reminders/CAnnivoView.h"
+#include "reminders/LoadReminderList.h"
 #include "reminders/ReminderCheck.h"
 #include "update/CUpdateDlg.h"
 #include "views/CAvCalendar.h"
@@ -44,8 +46,6 @@ constexpr int kReminderInterval = 20'000; // ms
 bool IsAvailable(int id) {
     switch (id) {
     case kCmdSendMail:
-    case kCmdImport:
-    case kCmdExport:
     case kCmdFestivals: return false;
     default: return true;
     }
@@ -264,6 +264,14 @@ void CMainFrame::RunCommand(int id) {
     case kCmdEnable:
         if (auto* list = qobject_cast<CAnnivoView*>(ActiveView()))
             list->RunCommand(id);
+        break;
+    case kCmdExport: RunExportCommand(this, m_Prompter); break;
+    case kCmdImport:
+        // New people show at once, without a restart.
+        if (RunImportCommand(this, m_Prompter) > 0) {
+            LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
+            RefreshReminderList();
+        }
         break;
     default: break; // the windows of the other commands come with their own parts
     }

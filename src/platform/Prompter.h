@@ -18,7 +18,9 @@ public:
                              PromptButtons buttons, PromptIcon icon) = 0;
 
     // File dialogs; the chosen full path, or "" when the user cancelled.
-    // `filter` is a Qt-style filter such as "工作簿 (*.xls *.xlsx)".
+    // `filter` is a Qt-style filter such as "工作簿 (*.xls *.xlsx)". The save
+    // dialog does not ask about replacing a file: the caller may still change
+    // the name, so it asks once it knows the final one.
     virtual std::string ChooseOpenFile(const std::string& title, const std::string& filter,
                                        const std::string& initialPath) = 0;
     virtual std::string ChooseSaveFile(const std::string& title, const std::string& filter,

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,12 +23,23 @@ QMessageBox::Icon ToQt(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The window a box or dialog belongs to: the active one, or, when none is
+// active (a progress dialog just closed, the focus has not come back yet),
+// the program's main window, so that the box still appears over it.
+QWidget* DialogParent() {
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && qobject_cast<QMainWindow*>(window))
+            return window;
+    return nullptr;
+}
+
 } // namespace
 
 PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption,
                              PromptButtons buttons, PromptIcon icon) {
-    QMessageBox box(ToQt(icon), Q(caption), Q(text), QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    QMessageBox box(ToQt(icon), Q(caption), Q(text), QMessageBox::NoButton, DialogParent());
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* yes = nullptr;
@@ -66,14 +78,13 @@ PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption
 
 std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::string& filter,
                                        const std::string& initialPath) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), Q(title), Q(initialPath),
-                                        Q(filter))
+    return QFileDialog::getOpenFileName(DialogParent(), Q(title), Q(initialPath), Q(filter))
         .toStdString();
 }
 
 std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::string& filter,
                                        const std::string& initialPath) {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), Q(title), Q(initialPath),
-                                        Q(filter))
+    return QFileDialog::getSaveFileName(DialogParent(), Q(title), Q(initialPath), Q(filter),
+                                        nullptr, QFileDialog::DontConfirmOverwrite)
         .toStdString();
 }

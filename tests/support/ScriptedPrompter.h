@@ -30,25 +30,39 @@ public:
         answers.pop_front();
         return answer;
     }
-    // Paths the open-file dialogs answer in order; cancelled once they run out.
+    // Paths the file dialogs answer in order, open and save dialogs each from
+    // their own list; cancelled once it runs out. Every dialog is recorded.
+    struct FileDialog {
+        std::string title, filter, initialPath;
+    };
     std::deque<std::string> openFiles;
+    std::deque<std::string> saveFiles;
+    std::vector<FileDialog> fileDialogs;
     int openFileDialogs = 0;
 
     using S = const std::string&;
-    std::string ChooseOpenFile(S, S, S) override {
+    std::string ChooseOpenFile(S title, S filter, S initial) override {
         ++openFileDialogs;
-        if (openFiles.empty())
-            return {};
-        std::string path = openFiles.front();
-        openFiles.pop_front();
-        return path;
+        return ChooseFile(openFiles, title, filter, initial);
     }
-    std::string ChooseSaveFile(S, S, S) override { return {}; }
+    std::string ChooseSaveFile(S title, S filter, S initial) override {
+        return ChooseFile(saveFiles, title, filter, initial);
+    }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const Asked& a : asked)
             texts.push_back(a.text);
         return texts;
+    }
+
+private:
+    std::string ChooseFile(std::deque<std::string>& answers, S title, S filter, S initial) {
+        fileDialogs.push_back({title, filter, initial});
+        if (answers.empty())
+            return {};
+        std::string path = answers.front();
+        answers.pop_front();
+        return path;
     }
 };
