@@ -2,7 +2,7 @@
 
 #include "RecordingSink.h"
 #include "SmtpTestServer.h"
-#include "TestCertificates.h"
+#include "TestFiles.h"
 #include "app/Globals.h"
 
 #include <cstdlib>
@@ -53,15 +53,14 @@ TEST_F(MailQueueTest, DeliversEveryJobThroughItsSenderAccount) {
 }
 
 TEST_F(MailQueueTest, PutsTheOutcomeIntoTheHintLine) {
-    const TestCertificates& certificates = TestCertificates::Get();
     SmtpTestServer tls;
-    tls.certificateFile = certificates.server.certificate;
-    tls.keyFile = certificates.server.key;
+    tls.certificate = TestCertificates::Get().server;
     tls.reply["EHLO"] = "250-test.local\r\n250 STARTTLS\r\n";
     tls.Start();
     server.reply["PASS"] = "535 5.7.8 failed\r\n";
     server.Start();
-    setenv("SSL_CERT_FILE", certificates.caFile.c_str(), 1); // the system's store, in a test
+    // The system's store, in a test.
+    const ScopedEnv store{"SSL_CERT_FILE", TestCertificates::Get().caFile};
 
     // The server field's own port wins over the queue's.
     MailQueue standardPort{sink};
@@ -71,7 +70,6 @@ TEST_F(MailQueueTest, PutsTheOutcomeIntoTheHintLine) {
     ASSERT_TRUE(sink.WaitForMailThreads(1, 0));
     queue.Enqueue({"生日提醒", "you@example.com", "body", account});
     ASSERT_TRUE(sink.WaitForMailThreads(2, 0));
-    unsetenv("SSL_CERT_FILE");
     EXPECT_EQ(sink.Hints(), (std::vector<std::string>{
                                 "标题:生日提醒的邮件发送成功!",
                                 "邮件发送失败!原因:535:Error username or password" + kClearNote}));
