@@ -17,9 +17,9 @@ class HttpTestServer {
 public:
     struct Response {
         int status = 200;
-        std::string body;
+        std::string body{};
         bool sendLength = true;  // false: no Content-Length, the close ends the body
-        std::string location;    // a Location header (for redirects)
+        std::string location{};  // a Location header (for redirects)
         std::size_t holdAfter{}; // >0: send this many body bytes, then wait for Release()
     };
 

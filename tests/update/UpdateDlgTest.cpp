@@ -54,34 +54,42 @@ protected:
 
 } // namespace
 
-TEST_F(UpdateDlgTest, ListsDownloadsWithProgressAndHandsOverToTheUpdater) {
+TEST_F(UpdateDlgTest, CommandListsDownloadsWithProgressAndEndsAfterHandingOver) {
     Offer("1, 10, 0, 0", "[DFileName]\r\na=annivo.new\r\nb=notes.txt\r\n"
                          "[ReplaceFileName]\r\na=annivo\r\nb=说明.txt\r\n[FileSize]\r\na=20KB\r\n");
     server.Serve("/mysoft/annivo/annivo.new", {200, std::string(20000, 'n')});
     server.Serve("/mysoft/annivo/notes.txt", {200, "notes", false}); // no length
-    CUpdateDlg dialog(prompter);
-    dialog.show();
-    EXPECT_EQ(g_UpdateDlgOpen, 1);
-    ASSERT_TRUE(WaitFor([&] { return Idle(dialog); }));
-    EXPECT_EQ(dialog.StatusLine()->text().toStdString(), "下表是最新版须更新的文件：");
-    ASSERT_EQ(dialog.FileList()->rowCount(), 2);
-    EXPECT_TRUE(dialog.FileList()->isColumnHidden(0) && dialog.FileList()->isColumnHidden(1));
-    EXPECT_EQ(Cell(dialog, 1, 2).toStdString(), "说明.txt");
-    EXPECT_EQ(Cell(dialog, 0, 3).toStdString(), "20KB");
+    MakeFrame();
+    ASSERT_TRUE(frame->Command(kCmdOnlineUpdate)->isEnabled());
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CUpdateDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(g_UpdateDlgOpen, 1);
+        ASSERT_TRUE(WaitFor([&] { return Idle(*dialog); }));
+        EXPECT_EQ(dialog->StatusLine()->text().toStdString(), "下表是最新版须更新的文件：");
+        ASSERT_EQ(dialog->FileList()->rowCount(), 2);
+        EXPECT_TRUE(dialog->FileList()->isColumnHidden(0) && dialog->FileList()->isColumnHidden(1));
+        EXPECT_EQ(Cell(*dialog, 1, 2).toStdString(), "说明.txt");
+        EXPECT_EQ(Cell(*dialog, 0, 3).toStdString(), "20KB");
 
-    QTest::keyClick(&dialog, Qt::Key_Return); // 确定 is the default button
-    ASSERT_TRUE(WaitFor([&] { return dialog.State() == CUpdateDlg::kDownloaded; }));
-    EXPECT_EQ(Cell(dialog, 0, 4).toStdString(), "100%");
-    EXPECT_EQ(Cell(dialog, 1, 4).toStdString(), "5 B");
-    EXPECT_EQ(dialog.ProgressBar()->value(), dialog.ProgressBar()->maximum());
-    EXPECT_EQ(dialog.OkButton()->text().toStdString(), "确定升级");
-    EXPECT_EQ(ReadBytes(program.Path() / "notes.txt"), "notes");
-    EXPECT_EQ(launches, 0);
-
-    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        QTest::keyClick(dialog, Qt::Key_Return); // 确定 is the default button
+        ASSERT_TRUE(WaitFor([&] { return dialog->State() == CUpdateDlg::kDownloaded; }));
+        EXPECT_EQ(Cell(*dialog, 0, 4).toStdString(), "100%");
+        EXPECT_EQ(Cell(*dialog, 1, 4).toStdString(), "5 B");
+        EXPECT_EQ(dialog->ProgressBar()->value(), dialog->ProgressBar()->maximum());
+        EXPECT_EQ(dialog->StatusLine()->text().toStdString(), "下载完成！请点击“确定升级”进行升级");
+        EXPECT_EQ(dialog->OkButton()->text().toStdString(), "确定升级");
+        EXPECT_EQ(ReadBytes(program.Path() / "notes.txt"), "notes");
+        EXPECT_EQ(launches, 0);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        answered = true;
+    });
+    frame->RunCommand(kCmdOnlineUpdate);
+    EXPECT_TRUE(answered);
     EXPECT_EQ(launches, 1);
-    EXPECT_TRUE(dialog.UpdaterStarted());
-    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(quits, std::vector<int>{0});
+    EXPECT_EQ(g_UpdateDlgOpen, 0);
     EXPECT_TRUE(HasDescription()); // for annivo-update
     EXPECT_TRUE(prompter.asked.empty());
 }
@@ -144,27 +152,4 @@ TEST_F(UpdateDlgTest, AutomaticCheckAsksOnceAndLeavesTheHintsBehind) {
     EXPECT_FALSE(HasDescription());
     frame->OnReminderTimer(); // once per run
     EXPECT_EQ(server.Requests().size(), 1u);
-}
-
-TEST_F(UpdateDlgTest, OnlineUpdateCommandEndsTheProgramAfterHandingOver) {
-    Offer("1, 10, 0, 0", ""); // no files: 确定 completes at once
-    MakeFrame();
-    ASSERT_TRUE(frame->Command(kCmdOnlineUpdate)->isEnabled());
-    bool answered = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CUpdateDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(g_UpdateDlgOpen, 1);
-        ASSERT_TRUE(WaitFor([&] { return Idle(*dialog); }));
-        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return dialog->State() == CUpdateDlg::kDownloaded; }));
-        EXPECT_EQ(dialog->StatusLine()->text().toStdString(), "下载完成！请点击“确定升级”进行升级");
-        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-        answered = true;
-    });
-    frame->RunCommand(kCmdOnlineUpdate);
-    EXPECT_TRUE(answered);
-    EXPECT_EQ(launches, 1);
-    EXPECT_EQ(quits, std::vector<int>{0});
-    EXPECT_EQ(g_UpdateDlgOpen, 0);
 }
