@@ -62,40 +62,25 @@ struct Observed final : DownloadObserver {
 } // namespace
 
 TEST(VersionRule, ComparesNumbersPartByPart) {
-    const struct {
-        const char *offered, *installed;
-        bool newer;
-    } cases[] = {
+    // offered, installed, newer
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"1, 10, 0, 0", "1, 8, 0, 0", true}, // the text order would say older
         {"1, 8, 0, 0", "1, 8, 0, 0", false}, {"1, 7, 9, 9", "1, 8, 0, 0", false},
         {"1, 8, 0, 1", "1, 8", true},        {"1, 8, 0, 0", "1, 8", false},
         {"2.0", "1, 8, 0, 0", true},         {"", "1, 8, 0, 0", false},
         {"<html>", "1, 8, 0, 0", false},     {"1, 9, 0, 0", "unknown", true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IsNewerVersion(c.offered, c.installed), c.newer)
-            << c.offered << " vs " << c.installed;
+    for (const auto& [offered, installed, newer] : cases)
+        EXPECT_EQ(IsNewerVersion(offered, installed), newer) << offered << " vs " << installed;
 }
 
 TEST(UpdateNames, StayInsideTheProgramDirectory) {
-    const struct {
-        const char* name;
-        std::optional<std::string> clean;
-    } cases[] = {
-        {"annivo", "annivo"},
-        {"sub\\a.dll", "sub/a.dll"},
-        {" ./sub//b ", "sub/b"},
-        {"/etc/passwd", {}},
-        {"\\x", {}},
-        {"..\\..\\x", {}},
-        {"a/../../b", {}},
-        {"a/..", {}},
-        {"C:\\Windows\\x", {}},
-        {"", {}},
-        {" ./ ", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CleanRelativeName(c.name), c.clean) << c.name;
+    for (const auto& [name, clean] :
+         {std::pair{"annivo", "annivo"}, {"sub\\a.dll", "sub/a.dll"}, {" ./sub//b ", "sub/b"}})
+        EXPECT_EQ(CleanRelativeName(name), clean) << name;
+    for (const char* name :
+         {"/etc/passwd", "\\x", "..\\..\\x", "a/../../b", "a/..", "C:\\Windows\\x", "", " ./ "})
+        EXPECT_EQ(CleanRelativeName(name), std::nullopt) << name;
 }
 
 TEST(UpdateProgress, PercentOrBytesWithoutDividingByZero) {
@@ -106,46 +91,37 @@ TEST(UpdateProgress, PercentOrBytesWithoutDividingByZero) {
 }
 
 TEST_F(UpdateTest, RefusingStatusesFailWithTheirTextsAndOtherStatusesAreTheFile) {
-    const struct {
-        int status;
-        VersionCheck::Kind kind;
-        const char* message;
-    } cases[] = {
+    const std::tuple<int, VersionCheck::Kind, const char*> cases[] = {
         {400, VersionCheck::Failed, "错误，服务器未回应。"},
         {403, VersionCheck::Failed, "服务器禁止访问！"},
         {404, VersionCheck::Failed, "错误，服务器上指定的文件不存在！"},
         {500, VersionCheck::UpToDate, ""}, // an error page has no version
         {200, VersionCheck::Failed, "更新服务器返回的版本信息不正确（文件过大）。"},
     };
-    for (const auto& c : cases) {
-        const std::size_t endless = c.kind == VersionCheck::Failed && c.status == 200 ? 2 << 20 : 0;
-        Offer("<html>" + std::to_string(c.status) + std::string(endless, ' ') + "</html>",
-              c.status);
+    for (const auto& [status, kind, message] : cases) {
+        Offer("<html>" + std::string(status == 200 ? 2 << 20 : 0, ' ') + "</html>", status);
         const VersionCheck check = Check();
-        EXPECT_EQ(check.kind, c.kind) << c.status;
-        EXPECT_EQ(check.message, c.message) << c.status;
+        EXPECT_EQ(check.kind, kind) << status;
+        EXPECT_EQ(check.message, message) << status;
     }
     EXPECT_FALSE(HasDescription());
     EXPECT_THAT(server.Requests().back(), HasSubstr("no-cache"));
 }
 
-TEST_F(UpdateTest, SettingsDefaultToHttpsAndTheProgramsOwnVersion) {
+TEST_F(UpdateTest, SettingsDefaultToHttpsAndAnnivoIniOverridesThem) {
+    Offer(Description("1, 9, 0, 0", kTwoFiles));
+    EXPECT_EQ(Check().kind, VersionCheck::Offered);
+    WriteBytes(program.Path() / "annivo.ini",
+               "[Version]\r\nUrlPath=" + server.Url("") + "\r\nCurrentVersion=1, 9, 0, 0\r\n");
+    EXPECT_EQ(Check().kind, VersionCheck::UpToDate);
+    EXPECT_FALSE(HasDescription());
+    EXPECT_EQ(DescriptionUrl(ReadUpdateSettings()), server.Url(kDescriptionPath));
+
     fs::remove(program.Path() / "annivo.ini");
     const UpdateSettings defaults = ReadUpdateSettings();
     EXPECT_EQ(defaults.urlPath.rfind("https://", 0), 0u);
     EXPECT_EQ(defaults.fileName, "Version.htc");
     EXPECT_EQ(defaults.currentVersion, "1, 8, 0, 0");
-    WriteBytes(program.Path() / "annivo.ini", "[Version]\r\nUrlPath=http://127.0.0.1:9\r\n");
-    EXPECT_EQ(DescriptionUrl(ReadUpdateSettings()), "http://127.0.0.1:9/mysoft/annivo/Version.htc");
-}
-
-TEST_F(UpdateTest, InstalledVersionFromAnnivoIniOverridesTheProgramsOwn) {
-    Offer(Description("1, 9, 0, 0", kTwoFiles));
-    EXPECT_EQ(Check().kind, VersionCheck::Offered);
-    WriteBytes(program.Path() / "annivo.ini",
-               "[Version]\r\nUrlPath=" + server.Url("/") + "\r\nCurrentVersion=1, 9, 0, 0\r\n");
-    EXPECT_EQ(Check().kind, VersionCheck::UpToDate);
-    EXPECT_FALSE(HasDescription());
 }
 
 TEST_F(UpdateTest, NamesThatLeaveTheProgramDirectoryAreRefusedBeforeAnyDownload) {
@@ -191,7 +167,7 @@ TEST_F(UpdateTest, NewerVersionIsListedAndDownloadedWithOrWithoutLength) {
 }
 
 TEST_F(UpdateTest, DownloadStopsOnRefusalDigestMismatchStallAndStop) {
-    const std::string sha256OfHello =
+    const std::string helloSha256 =
         "2cf24dba5fb0a30e26e83b2ac5b9e29e1b161e5c1fa7425e73043362938b9824";
     server.Serve("/mysoft/annivo/ok.txt", {200, "hello"});
     server.Serve("/mysoft/annivo/bad.txt", {200, "HELLO"});
@@ -199,30 +175,27 @@ TEST_F(UpdateTest, DownloadStopsOnRefusalDigestMismatchStallAndStop) {
     auto file = [](const char* name, std::string sha256 = "") {
         return UpdateFile{"k", name, "", name, "", std::move(sha256)};
     };
-    const struct {
-        std::vector<UpdateFile> files;
-        StopCheck stop;
-        StepOutcome outcome;
-        const char* message;
-        std::string okFile; // what ok.txt then holds
-    } cases[] = {
-        {{file("ok.txt", sha256OfHello), file("missing.txt")},
-         nullptr,
-         StepOutcome::Failed,
-         "错误，服务器上指定的文件不存在！",
-         "hello"},
-        {{file("bad.txt", sha256OfHello)}, nullptr, StepOutcome::Failed, "校验失败", ""},
-        {{file("slow.bin")}, nullptr, StepOutcome::Failed, "长时间没有回应", ""},
-        {{file("ok.txt")}, [] { return true; }, StepOutcome::Stopped, "", ""},
-    };
-    for (const auto& c : cases) {
+    const StopCheck stop = [] { return true; };
+    // files, stop check, outcome, message, what ok.txt then holds
+    const std::tuple<std::vector<UpdateFile>, StopCheck, StepOutcome, const char*, const char*>
+        cases[] = {
+            {{file("ok.txt", helloSha256), file("missing.txt")},
+             nullptr,
+             StepOutcome::Failed,
+             "错误，服务器上指定的文件不存在！",
+             "hello"},
+            {{file("bad.txt", helloSha256)}, nullptr, StepOutcome::Failed, "校验失败", ""},
+            {{file("slow.bin")}, nullptr, StepOutcome::Failed, "长时间没有回应", ""},
+            {{file("ok.txt")}, stop, StepOutcome::Stopped, "", ""},
+        };
+    for (const auto& [files, stopCheck, outcome, message, okFile] : cases) {
         fs::remove(program.Path() / "ok.txt");
         Observed observed;
-        const DownloadResult result = DownloadUpdateFiles(server.Url("/mysoft/annivo/"), c.files,
-                                                          observed, c.stop, HttpOptions{5, 1});
-        EXPECT_EQ(result.outcome, c.outcome) << c.files[0].downloadName;
-        EXPECT_THAT(result.message, HasSubstr(c.message));
-        EXPECT_EQ(ReadBytes(program.Path() / "ok.txt"), c.okFile);
+        const DownloadResult result = DownloadUpdateFiles(server.Url("/mysoft/annivo/"), files,
+                                                          observed, stopCheck, HttpOptions{5, 1});
+        EXPECT_EQ(result.outcome, outcome) << files[0].downloadName;
+        EXPECT_THAT(result.message, HasSubstr(message));
+        EXPECT_EQ(ReadBytes(program.Path() / "ok.txt"), okFile);
     }
     EXPECT_FALSE(fs::exists(program.Path() / "bad.txt")); // a mismatch is not kept
     EXPECT_EQ(fs::file_size(program.Path() / "slow.bin"), 1u);
@@ -243,36 +216,29 @@ struct RecordingHost final : AutoUpdateHost {
 } // namespace
 
 TEST_F(UpdateTest, AutomaticCheckSpeaksOnlyOfNewerVersionsAndAlwaysLowersTheBusyCount) {
-    const struct {
-        int status;
-        std::string body;
-        bool startUpdater;
-        std::size_t hints, offers;
-        bool descriptionStays;
-    } cases[] = {
+    // status (0: nobody listens), body, start the updater, hints, offers, Version.ini stays
+    const std::tuple<int, std::string, bool, std::size_t, std::size_t, bool> cases[] = {
         {200, Description("1, 10, 0, 0"), false, 2, 1, false},
         {200, Description("1, 10, 0, 0"), true, 2, 1, true}, // the updater reads it
         {200, Description("1, 8, 0, 0"), false, 2, 0, false},
         {404, "", false, 0, 0, false},
         {500, "<html>oops</html>", false, 0, 0, false},
+        {0, "", false, 0, 0, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [status, body, startUpdater, hints, offers, descriptionStays] : cases) {
+        SCOPED_TRACE(std::to_string(status) + body);
         fs::remove(program.Path() / "version.ini");
-        Offer(c.body, c.status);
+        Offer(body, status);
+        if (status == 0)
+            WriteBytes(program.Path() / "annivo.ini",
+                       "[Version]\r\nUrlPath=http://127.0.0.1:1/\r\n");
         RecordingHost host;
-        host.startUpdater = c.startUpdater;
+        host.startUpdater = startUpdater;
         IncrementBusyCount();
         RunAutomaticUpdateCheck(host);
-        EXPECT_EQ(BusyCount(), 0) << c.status << c.body;
-        EXPECT_EQ(host.hints.size(), c.hints) << c.status << c.body;
-        EXPECT_EQ(host.offers.size(), c.offers) << c.status << c.body;
-        EXPECT_EQ(HasDescription(), c.descriptionStays) << c.status << c.body;
+        EXPECT_EQ(BusyCount(), 0);
+        EXPECT_EQ(host.hints.size(), hints);
+        EXPECT_EQ(host.offers.size(), offers);
+        EXPECT_EQ(HasDescription(), descriptionStays);
     }
-
-    WriteBytes(program.Path() / "annivo.ini", "[Version]\r\nUrlPath=http://127.0.0.1:1/\r\n");
-    RecordingHost unreachable;
-    IncrementBusyCount();
-    RunAutomaticUpdateCheck(unreachable);
-    EXPECT_EQ(BusyCount(), 0);
-    EXPECT_TRUE(unreachable.hints.empty() && unreachable.offers.empty());
 }
