@@ -115,22 +115,18 @@ TEST_F(UpdateDlgTest, ExitDuringDownloadStopsAfterTheCurrentBlockAndASecondExitC
 }
 
 TEST_F(UpdateDlgTest, CheckEndsIdleWithAMessageWhenThereIsNothingToDownload) {
-    const struct {
-        int status;
-        std::string version, files, message, statusLine;
-    } cases[] = {
-        {200, "1, 8, 0, 0", "", "当前已是最新的版本，无须更新", "此版本已是最新版，无须更新!"},
-        {404, "", "", "错误，服务器上指定的文件不存在！", "错误，服务器上指定的文件不存在！"},
-    };
-    for (const auto& c : cases) {
+    // status, version offered, message, status line
+    for (const auto& [status, version, message, statusLine] :
+         {std::tuple{200, "1, 8, 0, 0", "当前已是最新的版本，无须更新",
+                     "此版本已是最新版，无须更新!"},
+          {404, "", "错误，服务器上指定的文件不存在！", "错误，服务器上指定的文件不存在！"}}) {
         prompter.asked.clear();
-        Offer(c.version, c.files, c.status);
+        Offer(version, "", status);
         CUpdateDlg dialog(prompter);
-        ASSERT_TRUE(WaitFor([&] { return !prompter.asked.empty(); })) << c.message;
-        EXPECT_THAT(prompter.asked[0].text, ::testing::HasSubstr(c.message));
-        EXPECT_THAT(dialog.StatusLine()->text().toStdString(), ::testing::HasSubstr(c.statusLine));
-        EXPECT_EQ(dialog.State(), CUpdateDlg::kIdle);
-        EXPECT_FALSE(dialog.OkButton()->isEnabled());
+        ASSERT_TRUE(WaitFor([&] { return !prompter.asked.empty(); })) << message;
+        EXPECT_THAT(prompter.asked[0].text, ::testing::HasSubstr(message));
+        EXPECT_THAT(dialog.StatusLine()->text().toStdString(), ::testing::HasSubstr(statusLine));
+        EXPECT_TRUE(dialog.State() == CUpdateDlg::kIdle && !dialog.OkButton()->isEnabled());
         EXPECT_FALSE(HasDescription());
     }
     EXPECT_EQ(server.Requests().size(), 2u); // nothing but the description files
