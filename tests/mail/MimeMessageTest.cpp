@@ -10,7 +10,6 @@
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -18,21 +17,24 @@ namespace {
 std::map<std::string, std::string> ReadAsMailReader(const std::string& mail) {
     TempDir dir;
     std::ofstream(dir.File("mail.eml"), std::ios::binary) << mail;
-    FILE* output = popen(
-        ("python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py " + dir.File("mail.eml")).c_str(), "r");
-    std::string printed;
-    for (int c; output && (c = std::fgetc(output)) != EOF;)
-        printed += static_cast<char>(c);
-    if (output)
-        pclose(output);
+    const std::string command =
+        "python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py " + dir.File("mail.eml");
+    FILE* output = popen(command.c_str(), "r");
     std::map<std::string, std::string> shown;
-    std::istringstream lines(printed);
-    for (std::string line; std::getline(lines, line);) {
+    std::string line; // name=hex
+    for (int c; output && (c = std::fgetc(output)) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
         const std::size_t equals = line.find('=');
         std::string& value = shown[line.substr(0, equals)];
         for (std::size_t i = equals + 1; i + 1 < line.size(); i += 2)
             value += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+        line.clear();
     }
+    if (output)
+        pclose(output);
     return shown;
 }
 

