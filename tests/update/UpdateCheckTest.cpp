@@ -85,55 +85,38 @@ TEST(UpdateProgress, PercentOrBytesWithoutDividingByZero) {
     EXPECT_EQ(ProgressText(0, 0), "0 B");
 }
 
-TEST_F(UpdateTest, RefusingStatusesFailWithTheirTextsAndOtherStatusesAreTheFile) {
-    const std::tuple<int, VersionCheck::Kind, const char*> cases[] = {
-        {400, VersionCheck::Failed, "错误，服务器未回应。"},
-        {403, VersionCheck::Failed, "服务器禁止访问！"},
-        {404, VersionCheck::Failed, "错误，服务器上指定的文件不存在！"},
-        {500, VersionCheck::UpToDate, ""}, // an error page has no version
-        {200, VersionCheck::Failed, "更新服务器返回的版本信息不正确（文件过大）。"},
+TEST_F(UpdateTest, RefusedStatusesAndNamesEndTheCheckBeforeAnyDownload) {
+    const std::string x = "[ReplaceFileName]\r\nf=x\r\n";
+    // status, description, outcome, message
+    const std::tuple<int, std::string, VersionCheck::Kind, const char*> cases[] = {
+        {400, "", VersionCheck::Failed, "错误，服务器未回应。"},
+        {403, "", VersionCheck::Failed, "服务器禁止访问！"},
+        {404, "", VersionCheck::Failed, "错误，服务器上指定的文件不存在！"},
+        {500, "<html>", VersionCheck::UpToDate, ""}, // an error page has no version
+        {200, std::string(2 << 20, ' '), VersionCheck::Failed,
+         "更新服务器返回的版本信息不正确（文件过大）。"},
+        // Names that would leave the program directory.
+        {200, "[DFileName]\r\nf=../../etc/x\r\n" + x, VersionCheck::Refused, "已停止更新"},
+        {200, "[DFileName]\r\nf=x\r\n[SaveFileName]\r\nf=/tmp/x\r\n" + x, VersionCheck::Refused,
+         "已停止更新"},
+        {200, "[DFileName]\r\nf=x\r\n[ReplaceFileName]\r\nf=..\\annivo\r\n", VersionCheck::Refused,
+         "已停止更新"},
+        {200, "[DFileName]\r\nf=\r\n" + x, VersionCheck::Refused, "已停止更新"},
+        {200, "[DFileName]\r\nf=x\r\n[SHA256]\r\nother=00\r\n" + x, VersionCheck::Refused,
+         "已停止更新"},
     };
-    for (const auto& [status, kind, message] : cases) {
-        Offer("<html>" + std::string(status == 200 ? 2 << 20 : 0, ' ') + "</html>", status);
+    for (const auto& [status, files, kind, message] : cases) {
+        Offer(status == 200 && kind == VersionCheck::Refused ? Description("2, 0, 0, 0", files)
+                                                             : files,
+              status);
         const VersionCheck check = Check();
-        EXPECT_EQ(check.kind, kind) << status;
-        EXPECT_EQ(check.message, message) << status;
-    }
-    EXPECT_FALSE(HasDescription());
-    EXPECT_THAT(server.Requests().back(), HasSubstr("no-cache"));
-}
-
-TEST_F(UpdateTest, SettingsDefaultToHttpsAndAnnivoIniOverridesThem) {
-    Offer(Description("1, 9, 0, 0", kTwoFiles));
-    EXPECT_EQ(Check().kind, VersionCheck::Offered);
-    WriteBytes(program.Path() / "annivo.ini",
-               "[Version]\r\nUrlPath=" + server.Url("") + "\r\nCurrentVersion=1, 9, 0, 0\r\n");
-    EXPECT_EQ(Check().kind, VersionCheck::UpToDate);
-    EXPECT_FALSE(HasDescription());
-    EXPECT_EQ(DescriptionUrl(ReadUpdateSettings()), server.Url(kDescriptionPath));
-
-    fs::remove(program.Path() / "annivo.ini");
-    const UpdateSettings defaults = ReadUpdateSettings();
-    EXPECT_EQ(defaults.urlPath.rfind("https://", 0), 0u);
-    EXPECT_EQ(defaults.fileName, "Version.htc");
-    EXPECT_EQ(defaults.currentVersion, "1, 8, 0, 0");
-}
-
-TEST_F(UpdateTest, NamesThatLeaveTheProgramDirectoryAreRefusedBeforeAnyDownload) {
-    for (const char* files : {"[DFileName]\r\nf=../../etc/x\r\n[ReplaceFileName]\r\nf=x\r\n",
-                              "[DFileName]\r\nf=x\r\n[SaveFileName]\r\nf=/tmp/x\r\n"
-                              "[ReplaceFileName]\r\nf=x\r\n",
-                              "[DFileName]\r\nf=x\r\n[ReplaceFileName]\r\nf=..\\annivo\r\n",
-                              "[DFileName]\r\nf=\r\n[ReplaceFileName]\r\nf=x\r\n",
-                              "[DFileName]\r\nf=x\r\n[SHA256]\r\nother=00\r\n"
-                              "[ReplaceFileName]\r\nf=x\r\n"}) {
-        Offer(Description("2, 0, 0, 0", files));
-        const VersionCheck check = Check();
-        EXPECT_EQ(check.kind, VersionCheck::Refused) << files;
-        EXPECT_THAT(check.message, HasSubstr("已停止更新")) << files;
+        EXPECT_EQ(check.kind, kind) << status << files;
+        EXPECT_THAT(check.message, HasSubstr(message)) << status << files;
+        EXPECT_EQ(check.message.empty(), !*message);
         EXPECT_FALSE(HasDescription());
     }
-    EXPECT_EQ(server.Requests().size(), 5u); // the description files only
+    EXPECT_EQ(server.Requests().size(), std::size(cases)); // the description files only
+    EXPECT_THAT(server.Requests().back(), HasSubstr("no-cache"));
 }
 
 TEST_F(UpdateTest, NewerVersionIsFoundBehindARedirectAndDownloadedWithOrWithoutLength) {
@@ -157,6 +140,16 @@ TEST_F(UpdateTest, NewerVersionIsFoundBehindARedirectAndDownloadedWithOrWithoutL
     EXPECT_THAT(observed.status,
                 ElementsAre("正在校验文件annivo下载地址...", "正在下载文件annivo...",
                             "正在校验文件readme.txt下载地址...", "正在下载文件readme.txt..."));
+
+    // annivo.ini names the installed version and the server.
+    WriteBytes(program.Path() / "annivo.ini",
+               "[Version]\r\nUrlPath=" + server.Url("") + "\r\nCurrentVersion=1, 10, 0, 0\r\n");
+    EXPECT_EQ(Check().kind, VersionCheck::UpToDate);
+    EXPECT_FALSE(HasDescription());
+    fs::remove(program.Path() / "annivo.ini");
+    const UpdateSettings defaults = ReadUpdateSettings();
+    EXPECT_EQ(defaults.urlPath.rfind("https://", 0), 0u);
+    EXPECT_EQ(defaults.fileName + "|" + defaults.currentVersion, "Version.htc|1, 8, 0, 0");
 }
 
 TEST_F(UpdateTest, DownloadStopsOnRefusalDigestMismatchStallAndStop) {
