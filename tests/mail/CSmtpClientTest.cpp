@@ -9,12 +9,12 @@
 #include <ctime>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 class SmtpClientTest : public ::testing::Test {
 protected:
@@ -29,6 +29,7 @@ protected:
         client->m_UserName = "me";
         client->m_Password = "secret";
         client->m_Subject = "生日快乐";
+        client->m_Body = "Hi";
         return client;
     }
 
@@ -43,38 +44,27 @@ protected:
 };
 
 TEST_F(SmtpClientTest, SendsTheDialogueByteForByte) {
-    // server replies changed, split replies, credentials sent, error
-    const std::tuple<std::map<std::string, std::string>, bool, bool, std::string> cases[] = {
-        {{}, false, true, ""},
-        {{{"MAIL", "250-a\r\n250-b\r\n250 c\r\n"}}, true, true, ""},
-        // No login on this server: no credentials, and the mail goes anyway.
-        {{{"AUTH", "502 not implemented\r\n"}}, false, false, "SMTP服务器不需要验证"},
-    };
-    for (const auto& [replies, split, credentials, error] : cases) {
-        SCOPED_TRACE(error);
-        SmtpTestServer server;
-        server.splitReplies = split;
-        for (const auto& [key, text] : replies)
-            server.reply[key] = text;
-        auto client = Client(server.Port());
-        client->m_Body = "Hi";
-        const std::string session = Deliver(server, *client, 1);
-        EXPECT_TRUE(session.starts_with(
-            "EHLO 127.0.0.1\r\nAUTH LOGIN\r\n" +
-            std::string(credentials ? "bWU=\r\nc2VjcmV0\r\n" : "") +
-            "MAIL FROM: <me@example.com>\r\nRCPT TO: <you@example.com>\r\nDATA\r\n"
-            "Date: Mon, 12 Sep 2011 08:30:00 +0800\r\nFrom: me@example.com\r\n"
-            "To: you@example.com\r\nSubject: =?UTF-8?B?55Sf5pel5b+r5LmQ?=\r\n"))
-            << session;
-        EXPECT_TRUE(session.ends_with("\r\n\r\nSGk=\r\n.\r\nQUIT\r\n")) << session;
-        EXPECT_EQ(client->GetError(), error);
-        EXPECT_EQ(client->PasswordSentInClear(), credentials);
-    }
+    SmtpTestServer server;
+    server.splitReplies = true;
+    auto client = Client(server.Port());
+    const std::string session = Deliver(server, *client, 1);
+    EXPECT_TRUE(
+        session.starts_with("EHLO 127.0.0.1\r\nAUTH LOGIN\r\nbWU=\r\nc2VjcmV0\r\n"
+                            "MAIL FROM: <me@example.com>\r\nRCPT TO: <you@example.com>\r\nDATA\r\n"
+                            "Date: Mon, 12 Sep 2011 08:30:00 +0800\r\nFrom: me@example.com\r\n"
+                            "To: you@example.com\r\nSubject: =?UTF-8?B?55Sf5pel5b+r5LmQ?=\r\n"))
+        << session;
+    EXPECT_TRUE(session.ends_with("\r\n\r\nSGk=\r\n.\r\nQUIT\r\n")) << session;
+    EXPECT_EQ(client->GetError(), "");
+    EXPECT_TRUE(client->PasswordSentInClear());
 }
 
 TEST_F(SmtpClientTest, ReportsEachFailingStage) {
-    // key, its reply, result, error, the dialogue ends with
+    // key, its reply, result, error, what the client sent last
     const std::tuple<std::string, std::string, int, std::string, std::string> cases[] = {
+        // No login on this server: no credentials, and the mail goes anyway.
+        {"AUTH", "502 not implemented\r\n", 1, "SMTP服务器不需要验证", "QUIT\r\n"},
+        {"MAIL", "250-a\r\n250-b\r\n250 c\r\n", 1, "", "QUIT\r\n"},
         {"GREETING", "554 go away\r\n", 0, "服务器没有回应！", ""},
         {"GREETING", "HANG", 0, "服务器没有回应！", ""},
         {"EHLO", "500 what?\r\n", 0, "500:SMTP server error", "EHLO 127.0.0.1\r\n"},
@@ -100,7 +90,10 @@ TEST_F(SmtpClientTest, ReportsEachFailingStage) {
             server.reply["EHLO"] = "250-test.local\r\n250 STARTTLS\r\n";
         auto client = Client(server.Port());
         client->m_Body = std::string(200000, 'x'); // more than the server takes in at once
-        EXPECT_TRUE(Deliver(server, *client, result).ends_with(lastSent));
+        const std::string session = Deliver(server, *client, result);
+        EXPECT_TRUE(session.ends_with(lastSent)) << session;
+        // Credentials are left out only where the server has no login.
+        EXPECT_EQ(session.find("AUTH LOGIN\r\nMAIL") != std::string::npos, key == "AUTH");
         EXPECT_EQ(client->GetError(), error);
     }
 }
@@ -142,79 +135,61 @@ TEST_F(SmtpClientTest, LineBreaksCannotSmuggleCommandsOrHeaders) {
 
 TEST_F(SmtpClientTest, ConnectsOnlyThroughTlsItCanVerify) {
     const TestCertificates& certificates = TestCertificates::Get();
-    const std::string startTls = "250-test.local\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n";
     const std::string untrusted = "服务器的证书不受信任，已拒绝连接！";
-    struct Case {
-        const char* name;
-        bool implicitTls;
-        std::string ehlo;
-        const TestCertificates::Pair* served;
-        bool trustTestCa;
-        std::string host;
-        std::string error;    // empty: delivered
-        std::string dialogue; // how the session starts
-    };
-    const Case cases[] = {
-        {"TLS from the first byte", true, "", &certificates.server, true, "127.0.0.1", "",
-         "[TLS]EHLO 127.0.0.1\r\nAUTH LOGIN\r\n"},
-        {"STARTTLS, then EHLO again", false, startTls, &certificates.server, true, "127.0.0.1", "",
-         "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS]EHLO 127.0.0.1\r\nAUTH LOGIN\r\n"},
-        {"host name checked", false, startTls, &certificates.server, true, "localhost", "",
-         "EHLO localhost\r\nSTARTTLS\r\n[TLS]EHLO localhost\r\nAUTH LOGIN\r\n"},
-        {"self-signed", false, startTls, &certificates.selfSigned, true, "127.0.0.1", untrusted,
-         "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS failed]"},
-        {"CA not in the store", true, "", &certificates.server, false, "127.0.0.1", untrusted,
-         "[TLS failed]"},
-        {"other host's certificate", false, startTls, &certificates.otherHost, true, "127.0.0.1",
-         "服务器的证书不属于该服务器名称，已拒绝连接！",
-         "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS failed]"},
-        {"no TLS on the TLS port", true, "", nullptr, true, "127.0.0.1",
-         "与服务器建立加密连接(TLS)失败！", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::string upgrade = "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS";
+    const TestCertificates::Pair none;
+    // TLS from the first byte (else STARTTLS), served, trust the test CA, host,
+    // error (empty: delivered), how the session starts
+    const std::tuple<bool, TestCertificates::Pair, bool, std::string, std::string, std::string>
+        cases[] = {
+            {true, certificates.server, true, "127.0.0.1", "", "[TLS]EHLO 127.0.0.1\r\nAUTH"},
+            {false, certificates.server, true, "127.0.0.1", "",
+             upgrade + "]EHLO 127.0.0.1\r\nAUTH"},
+            {false, certificates.server, true, "localhost", "",
+             "EHLO localhost\r\nSTARTTLS\r\n[TLS]EHLO localhost\r\nAUTH LOGIN\r\n"},
+            {false, certificates.selfSigned, true, "127.0.0.1", untrusted, upgrade + " failed]"},
+            {true, certificates.server, false, "127.0.0.1", untrusted, "[TLS failed]"},
+            {false, certificates.otherHost, true, "127.0.0.1",
+             "服务器的证书不属于该服务器名称，已拒绝连接！", upgrade + " failed]"},
+            {true, none, true, "127.0.0.1", "与服务器建立加密连接(TLS)失败！", ""},
+        };
+    for (const auto& [implicitTls, served, trustTestCa, host, error, dialogue] : cases) {
+        SCOPED_TRACE(dialogue + error);
         SmtpTestServer server;
-        if (c.served) {
-            server.certificateFile = c.served->certificate;
-            server.keyFile = c.served->key;
-        }
-        server.implicitTls = c.implicitTls && c.served;
-        if (!c.ehlo.empty())
-            server.reply["EHLO"] = c.ehlo;
-        auto client = Client(server.Port(), c.host);
+        server.certificate = served;
+        server.implicitTls = implicitTls && !served.key.empty();
+        if (!implicitTls)
+            server.reply["EHLO"] = "250-test.local\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n";
+        auto client = Client(server.Port(), host);
         client->SetTimeouts(std::chrono::seconds(10), std::chrono::seconds(10)); // a busy machine
-        client->m_Body = "Hi";
-        if (c.trustTestCa)
-            client->m_CaFile = certificates.caFile;
-        if (c.implicitTls)
-            client->m_ImplicitTlsPort = server.Port();
-        const std::string session = Deliver(server, *client, c.error.empty() ? 1 : 0);
-        EXPECT_EQ(client->GetError(), c.error);
-        EXPECT_TRUE(session.starts_with(c.dialogue)) << session;
-        EXPECT_EQ(session.ends_with("\r\n.\r\nQUIT\r\n"), c.error.empty()) << session;
-        if (!c.error.empty()) {
-            EXPECT_THAT(session, Not(HasSubstr("AUTH"))); // no credentials after a refusal
-        }
+        client->m_CaFile = trustTestCa ? certificates.caFile : "";
+        client->m_ImplicitTlsPort = implicitTls ? server.Port() : 465;
+        const std::string session = Deliver(server, *client, error.empty() ? 1 : 0);
+        EXPECT_EQ(client->GetError(), error);
+        EXPECT_TRUE(session.starts_with(dialogue)) << session;
+        // Delivered, or refused before any credentials.
+        EXPECT_EQ(session.ends_with("\r\n.\r\nQUIT\r\n"), error.empty()) << session;
+        EXPECT_EQ(session.find("AUTH") == std::string::npos, !error.empty()) << session;
         EXPECT_FALSE(client->PasswordSentInClear());
     }
 }
 
-TEST_F(SmtpClientTest, LongAndNonAsciiCredentialsLogIn) {
-    const std::pair<std::string, std::string> credentials[] = {
-        {std::string(57, 'u'), std::string(57, 'p')},
-        {std::string(60, 'u'), std::string(200, 'p')},
-        {"张三@例子.中国", "生日快乐Pässwörd🎂"},
-    };
-    for (const auto& [user, password] : credentials) {
-        SCOPED_TRACE(user);
+TEST_F(SmtpClientTest, LongAndNonAsciiCredentialsGoAsOneLineEach) {
+    for (const auto& [user, password] : {std::pair{std::string(57, 'u'), std::string(57, 'p')},
+                                         {std::string(60, 'u'), std::string(200, 'p')},
+                                         {"张三@例子.中国", "生日快乐Pässwörd🎂"}}) {
         SmtpTestServer server;
-        server.expectedUser = user;
-        server.expectedPassword = password;
         auto client = Client(server.Port());
         client->m_UserName = user;
         client->m_Password = password;
-        Deliver(server, *client, 1);
-        EXPECT_EQ(client->GetError(), "");
+        const std::string session = Deliver(server, *client, 1);
+        std::istringstream lines(session.substr(session.find("AUTH LOGIN\r\n") + 12));
+        std::string sent[3];
+        for (std::string& line : sent)
+            std::getline(lines, line, '\n');
+        EXPECT_EQ(CSmtpClient::Base64Decode(sent[0]), user);
+        EXPECT_EQ(CSmtpClient::Base64Decode(sent[1]), password);
+        EXPECT_EQ(sent[2], "MAIL FROM: <me@example.com>\r");
     }
 }
 
@@ -232,41 +207,22 @@ TEST(ServerAddressTest, ReadsHostAndPort) {
     };
     for (const auto& [field, host, port] : cases) {
         const ServerAddress address = ParseServerAddress(field, 25);
-        EXPECT_EQ(address.host, host) << field;
-        EXPECT_EQ(address.port, port) << field;
+        EXPECT_EQ(address.host + ":" + std::to_string(address.port),
+                  host + ":" + std::to_string(port));
     }
     // The listed providers send over TLS even when stored without a port.
-    for (const auto& [field, server] : {std::pair{"smtp.163.com", "smtp.163.com:465"},
-                                        {"SMTP.QQ.com", "smtp.qq.com:465"},
+    for (const auto& [field, server] : {std::pair{"SMTP.QQ.com", "smtp.qq.com:465"},
                                         {"smtp.gmail.com", "smtp.gmail.com:587"},
                                         {"smtp.qq.com:25", "smtp.qq.com:25"},
-                                        {"mail.example.org", "mail.example.org"},
                                         {"smtp.163.co", "smtp.163.co"}})
         EXPECT_EQ(SubmissionServer(field), server);
 }
 
-TEST(Base64Test, EncodesAndDecodes) {
-    const std::string x57(57, 'x');
-    const std::string line = "eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4"
-                             "eHh4eHh4eHh4"; // 76 characters
-    const std::pair<std::string, std::string> pairs[] = {
-        {"", ""},
-        {"a", "YQ=="},
-        {"ab", "YWI="},
-        {"abc", "YWJj"},
-        {"\xC4\xE3\xBA\xC3", "xOO6ww=="},
-        {x57, line + "\r\n"},
-        {x57 + "x", line + "\r\neA=="},
-        {x57 + x57, line + "\r\n" + line + "\r\n"}};
-    for (const auto& [bytes, text] : pairs) {
-        EXPECT_EQ(CSmtpClient::Base64Encode(bytes), text);
-        EXPECT_EQ(CSmtpClient::Base64Decode(text), bytes);
-    }
-    EXPECT_EQ(CSmtpClient::Base64Encode(std::string("\xFF\xFE\x00\x01z", 5)), "//4AAXo=");
-    // Decoding skips what is not in the alphabet and ends at a zero byte.
-    for (const char* text : {"YW\r\nJj", "Y W J j", "YWJjAGRl"})
-        EXPECT_EQ(CSmtpClient::Base64Decode(text), "abc") << text;
-    EXPECT_EQ(CSmtpClient::Base64Decode("=="), "");
+TEST(Base64Test, BreaksLinesAfter76Characters) {
+    const std::string bytes(115, 'x'), text = CSmtpClient::Base64Encode(bytes);
+    EXPECT_EQ(text.size(), 2 * 78 + 4u);
+    EXPECT_EQ(text.substr(76, 2) + text.substr(154, 2), "\r\n\r\n");
+    EXPECT_EQ(CSmtpClient::Base64Decode(text), bytes);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "FixedClock.h"
 #include "SmtpTestServer.h"
 #include "TempDir.h"
-#include "TestCertificates.h"
 
 #include <cstdio>
 #include <fstream>
@@ -14,37 +13,28 @@
 
 namespace {
 
-// What a standard mail reader (Python's email package) makes of each mail.
-std::vector<std::map<std::string, std::string>>
-ReadAsMailReader(const std::vector<std::string>& mails) {
+// What a standard mail reader (Python's email package) makes of a mail.
+std::map<std::string, std::string> ReadAsMailReader(const std::string& mail) {
     TempDir dir;
-    std::string command = "python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py";
-    for (std::size_t i = 0; i < mails.size(); ++i) {
-        const std::string file = dir.File(std::to_string(i) + ".eml");
-        std::ofstream(file, std::ios::binary) << mails[i];
-        command += " " + file;
-    }
-    std::vector<std::map<std::string, std::string>> shown(1);
+    std::ofstream(dir.File("mail.eml"), std::ios::binary) << mail;
+    const std::string command =
+        "python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py " + dir.File("mail.eml");
     FILE* output = popen(command.c_str(), "r");
-    std::string line;
+    std::map<std::string, std::string> shown;
+    std::string line; // name=hex
     for (int c; output && (c = std::fgetc(output)) != EOF;) {
         if (c != '\n') {
             line += static_cast<char>(c);
-        } else if (line == "--") {
-            shown.emplace_back();
-        } else {
-            const std::size_t equals = line.find('=');
-            std::string value;
-            for (std::size_t i = equals + 1; i + 1 < line.size(); i += 2)
-                value += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
-            shown.back()[line.substr(0, equals)] = value;
+            continue;
         }
-        if (c == '\n')
-            line.clear();
+        const std::size_t equals = line.find('=');
+        std::string& value = shown[line.substr(0, equals)];
+        for (std::size_t i = equals + 1; i + 1 < line.size(); i += 2)
+            value += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+        line.clear();
     }
     if (output)
         pclose(output);
-    shown.pop_back();
     return shown;
 }
 
@@ -57,22 +47,22 @@ TEST(MimeMessageTest, AMailReaderShowsWhatWasSent) {
     std::string longLine;
     while (longLine.size() < 100000)
         longLine += "生日快乐，万事如意! ";
+    const std::string reminder =
+        "张三的出生日期是:阳历1980-09-12\r\n今天(阳历2051-09-12)是他(她)的31周岁生日，特此提醒!";
     // subject, body, body as shown
     const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"张三的31周岁生日的提醒!",
-         "张三的出生日期是:阳历1980-09-12\r\n今天(阳历2051-09-12)是他(她)的31周岁生日，特此提醒!",
-         "张三的出生日期是:阳历1980-09-12\r\n今天(阳历2051-09-12)是他(她)的31周岁生日，特此提醒!"},
+        {"张三的31周岁生日的提醒!", reminder, reminder},
         {"Hi", ".\r\n..two\r\n.end\r\n.", ".\r\n..two\r\n.end\r\n."},
         {"A祝你生日快乐，祝你生日快乐，祝你生日快乐，祝你幸福安康! Happy birthday to you", longLine,
          longLine},
         {"=?UTF-8?B?5byg?= is not a word", "bare\rCR\nand LF\r\n", "bare\r\nCR\r\nand LF\r\n"},
         {"", "", ""},
     };
-    std::vector<std::string> mails;
+    std::set<std::string> ids;
     for (const auto& [subject, body, shown] : cases) {
+        SCOPED_TRACE(subject);
         SmtpTestServer server;
-        server.certificateFile = certificates.server.certificate;
-        server.keyFile = certificates.server.key;
+        server.certificate = certificates.server;
         server.reply["EHLO"] = "250-test.local\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n";
         server.Start();
         CSmtpClient client("127.0.0.1", server.Port(), clock);
@@ -85,22 +75,13 @@ TEST(MimeMessageTest, AMailReaderShowsWhatWasSent) {
         const std::string session = server.Sessions(1).at(0);
         ASSERT_NE(session.find("[TLS]"), std::string::npos);
         const std::size_t start = session.find("DATA\r\n") + 6;
-        mails.push_back(session.substr(start, session.find("\r\n.\r\n", start) + 2 - start));
-    }
-
-    const auto read = ReadAsMailReader(mails);
-    ASSERT_EQ(read.size(), mails.size());
-    std::set<std::string> ids;
-    for (std::size_t i = 0; i < mails.size(); ++i) {
-        const auto& [subject, body, shown] = cases[i];
-        auto fields = read[i];
-        SCOPED_TRACE(subject);
+        auto fields =
+            ReadAsMailReader(session.substr(start, session.find("\r\n.\r\n", start) + 2 - start));
         EXPECT_EQ(fields["subject"], subject);
         EXPECT_EQ(fields["body"], shown);
-        EXPECT_EQ(fields["type"] + "; " + fields["charset"] + "; " + fields["mime"],
-                  "text/plain; utf-8; 1.0");
+        EXPECT_EQ(fields["type"], "text/plain; utf-8; 1.0");
         EXPECT_EQ(fields["date"], "2051-09-12T08:30:00+08:00");
-        EXPECT_EQ(fields["from"] + " " + fields["to"], "me@example.com you@example.com");
+        EXPECT_EQ(fields["from"], "me@example.com you@example.com");
         EXPECT_EQ(fields["defects"], "0");
         EXPECT_TRUE(
             std::regex_match(fields["id"], std::regex("<\\d{14}\\.[0-9a-f]{24}@example\\.com>")))

@@ -16,15 +16,11 @@
 class HttpTestServer {
 public:
     struct Response {
-        Response(int status = 200, std::string body = "", bool sendLength = true,
-                 std::string location = "", std::size_t holdAfter = 0)
-            : status(status), body(std::move(body)), sendLength(sendLength),
-              location(std::move(location)), holdAfter(holdAfter) {}
-        int status;
-        std::string body;
-        bool sendLength;       // false: no Content-Length, the close ends the body
-        std::string location;  // a Location header (for redirects)
-        std::size_t holdAfter; // >0: send this many body bytes, then wait for Release()
+        int status = 200;
+        std::string body{};
+        bool sendLength = true;  // false: no Content-Length, the close ends the body
+        std::string location{};  // a Location header (for redirects)
+        std::size_t holdAfter{}; // >0: send this many body bytes, then wait for Release()
     };
 
     HttpTestServer() : m_Listen(socket(AF_INET, SOCK_STREAM, 0)) {
@@ -79,16 +75,13 @@ private:
         setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
         std::string request;
         char buffer[4096];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
+        for (ssize_t n; request.find("\r\n\r\n") == std::string::npos &&
+                        (n = recv(connection, buffer, sizeof buffer, 0)) > 0;)
             request.append(buffer, static_cast<std::size_t>(n));
-        }
         const std::size_t pathStart = request.find(' ') + 1;
         const std::string path =
             request.substr(pathStart, request.find(' ', pathStart) - pathStart);
-        Response response{404, "", true, "", 0};
+        Response response{404};
         {
             std::lock_guard<std::mutex> lock(m_Mutex);
             m_Requests.push_back(request);
@@ -100,17 +93,12 @@ private:
             head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
         if (!response.location.empty())
             head += "Location: " + response.location + "\r\n";
-        head += "Connection: close\r\n\r\n";
-        Send(connection, head);
-        if (response.holdAfter > 0 && response.holdAfter < response.body.size()) {
-            Send(connection, response.body.substr(0, response.holdAfter));
-            std::unique_lock<std::mutex> lock(m_Mutex);
-            m_Changed.wait_for(lock, std::chrono::seconds(30), [this] { return m_Released; });
-            lock.unlock();
-            Send(connection, response.body.substr(response.holdAfter));
-        } else {
-            Send(connection, response.body);
-        }
+        const std::size_t hold = response.holdAfter < response.body.size() ? response.holdAfter : 0;
+        Send(connection, head + "Connection: close\r\n\r\n" + response.body.substr(0, hold));
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        m_Changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_Released || !hold; });
+        lock.unlock();
+        Send(connection, response.body.substr(hold));
         shutdown(connection, SHUT_WR);
         while (recv(connection, buffer, sizeof buffer, 0) > 0) {
         }

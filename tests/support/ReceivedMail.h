@@ -21,25 +21,19 @@ struct ReceivedMail {
         for (std::size_t fold; (fold = headers.find("\r\n ")) != std::string::npos;)
             headers.erase(fold, 3); // words of one folded subject follow each other
         const std::size_t start = headers.find("Subject: ");
-        if (start != std::string::npos)
-            subject =
-                DecodeWords(headers.substr(start + 9, headers.find("\r\n", start) - start - 9));
+        const std::string line =
+            start == std::string::npos
+                ? ""
+                : headers.substr(start + 9, headers.find("\r\n", start) - start - 9);
+        std::size_t at = 0; // the encoded words decoded, the text between kept
+        for (std::size_t word, end; (word = line.find("=?UTF-8?B?", at)) != std::string::npos;
+             at = end + 2) {
+            end = line.find("?=", word + 10);
+            subject += line.substr(at, word - at) +
+                       CSmtpClient::Base64Decode(line.substr(word + 10, end - word - 10));
+        }
+        subject += line.substr(at);
         body = CSmtpClient::Base64Decode(
             session.substr(headerEnd + 4, session.find("\r\n.\r\n", headerEnd) - headerEnd - 4));
-    }
-
-private:
-    static std::string DecodeWords(const std::string& text) {
-        static const std::string open = "=?UTF-8?B?";
-        std::string decoded;
-        std::size_t at = 0;
-        for (std::size_t word; (word = text.find(open, at)) != std::string::npos;) {
-            const std::size_t end = text.find("?=", word + open.size());
-            decoded += text.substr(at, word - at) +
-                       CSmtpClient::Base64Decode(
-                           text.substr(word + open.size(), end - word - open.size()));
-            at = end + 2;
-        }
-        return decoded + text.substr(at);
     }
 };

@@ -5,7 +5,6 @@
 #include "TempDir.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -27,34 +26,27 @@ public:
 
 private:
     TestCertificates() {
-        const std::string ecKey = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-        caFile = m_Dir.File("ca.pem");
-        Run("req -x509" + ecKey + " -days 3650 -subj /CN=Annivo-Test-CA -keyout " +
-            m_Dir.File("ca.key") + " -out " + caFile +
-            " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign");
-        server = Signed("server", "DNS:localhost,IP:127.0.0.1");
-        otherHost = Signed("other", "DNS:mail.example.org");
-        selfSigned = {m_Dir.File("self.pem"), m_Dir.File("self.key")};
-        Run("req -x509" + ecKey + " -days 3650 -subj /CN=127.0.0.1 -keyout " + selfSigned.key +
-            " -out " + selfSigned.certificate + " -addext subjectAltName=IP:127.0.0.1");
+        caFile = Make("ca", "/CN=Annivo-Test-CA",
+                      "basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign")
+                     .certificate;
+        const std::string leaf = " -addext basicConstraints=CA:FALSE -addext "
+                                 "extendedKeyUsage=serverAuth -CAkey " +
+                                 m_Dir.File("ca.key") + " -CA " + caFile;
+        server = Make("server", "/CN=server", "subjectAltName=DNS:localhost,IP:127.0.0.1" + leaf);
+        otherHost = Make("other", "/CN=other", "subjectAltName=DNS:mail.example.org" + leaf);
+        selfSigned = Make("self", "/CN=127.0.0.1", "subjectAltName=IP:127.0.0.1");
     }
 
-    Pair Signed(const std::string& name, const std::string& names) {
+    Pair Make(const std::string& name, const std::string& subject, const std::string& extensions) {
         const Pair pair{m_Dir.File(name + ".pem"), m_Dir.File(name + ".key")};
-        const std::string extensions = m_Dir.File(name + ".ext");
-        std::ofstream(extensions) << "subjectAltName=" << names
-                                  << "\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n";
-        Run("req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj /CN=" + name +
-            " -keyout " + pair.key + " -out " + m_Dir.File(name + ".csr"));
-        Run("x509 -req -days 3650 -in " + m_Dir.File(name + ".csr") + " -CA " + caFile +
-            " -CAkey " + m_Dir.File("ca.key") + " -CAcreateserial -extfile " + extensions +
-            " -out " + pair.certificate);
+        const std::string command =
+            "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 3650 "
+            "-subj " +
+            subject + " -keyout " + pair.key + " -out " + pair.certificate + " -addext " +
+            extensions + " >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            throw std::runtime_error(command + " failed");
         return pair;
-    }
-
-    static void Run(const std::string& arguments) {
-        if (std::system(("openssl " + arguments + " >/dev/null 2>&1").c_str()) != 0)
-            throw std::runtime_error("openssl " + arguments + " failed");
     }
 
     TempDir m_Dir;

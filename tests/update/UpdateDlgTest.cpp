@@ -54,34 +54,42 @@ protected:
 
 } // namespace
 
-TEST_F(UpdateDlgTest, ListsDownloadsWithProgressAndHandsOverToTheUpdater) {
+TEST_F(UpdateDlgTest, CommandListsDownloadsWithProgressAndEndsAfterHandingOver) {
     Offer("1, 10, 0, 0", "[DFileName]\r\na=annivo.new\r\nb=notes.txt\r\n"
                          "[ReplaceFileName]\r\na=annivo\r\nb=说明.txt\r\n[FileSize]\r\na=20KB\r\n");
     server.Serve("/mysoft/annivo/annivo.new", {200, std::string(20000, 'n')});
     server.Serve("/mysoft/annivo/notes.txt", {200, "notes", false}); // no length
-    CUpdateDlg dialog(prompter);
-    dialog.show();
-    EXPECT_EQ(g_UpdateDlgOpen, 1);
-    ASSERT_TRUE(WaitFor([&] { return Idle(dialog); }));
-    EXPECT_EQ(dialog.StatusLine()->text().toStdString(), "下表是最新版须更新的文件：");
-    ASSERT_EQ(dialog.FileList()->rowCount(), 2);
-    EXPECT_TRUE(dialog.FileList()->isColumnHidden(0) && dialog.FileList()->isColumnHidden(1));
-    EXPECT_EQ(Cell(dialog, 1, 2).toStdString(), "说明.txt");
-    EXPECT_EQ(Cell(dialog, 0, 3).toStdString(), "20KB");
+    MakeFrame();
+    ASSERT_TRUE(frame->Command(kCmdOnlineUpdate)->isEnabled());
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CUpdateDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(g_UpdateDlgOpen, 1);
+        ASSERT_TRUE(WaitFor([&] { return Idle(*dialog); }));
+        EXPECT_EQ(dialog->StatusLine()->text().toStdString(), "下表是最新版须更新的文件：");
+        ASSERT_EQ(dialog->FileList()->rowCount(), 2);
+        EXPECT_TRUE(dialog->FileList()->isColumnHidden(0) && dialog->FileList()->isColumnHidden(1));
+        EXPECT_EQ(Cell(*dialog, 1, 2).toStdString(), "说明.txt");
+        EXPECT_EQ(Cell(*dialog, 0, 3).toStdString(), "20KB");
 
-    QTest::keyClick(&dialog, Qt::Key_Return); // 确定 is the default button
-    ASSERT_TRUE(WaitFor([&] { return dialog.State() == CUpdateDlg::kDownloaded; }));
-    EXPECT_EQ(Cell(dialog, 0, 4).toStdString(), "100%");
-    EXPECT_EQ(Cell(dialog, 1, 4).toStdString(), "5 B");
-    EXPECT_EQ(dialog.ProgressBar()->value(), dialog.ProgressBar()->maximum());
-    EXPECT_EQ(dialog.OkButton()->text().toStdString(), "确定升级");
-    EXPECT_EQ(ReadBytes(program.Path() / "notes.txt"), "notes");
-    EXPECT_EQ(launches, 0);
-
-    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        QTest::keyClick(dialog, Qt::Key_Return); // 确定 is the default button
+        ASSERT_TRUE(WaitFor([&] { return dialog->State() == CUpdateDlg::kDownloaded; }));
+        EXPECT_EQ(Cell(*dialog, 0, 4).toStdString(), "100%");
+        EXPECT_EQ(Cell(*dialog, 1, 4).toStdString(), "5 B");
+        EXPECT_EQ(dialog->ProgressBar()->value(), dialog->ProgressBar()->maximum());
+        EXPECT_EQ(dialog->StatusLine()->text().toStdString(), "下载完成！请点击“确定升级”进行升级");
+        EXPECT_EQ(dialog->OkButton()->text().toStdString(), "确定升级");
+        EXPECT_EQ(ReadBytes(program.Path() / "notes.txt"), "notes");
+        EXPECT_EQ(launches, 0);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        answered = true;
+    });
+    frame->RunCommand(kCmdOnlineUpdate);
+    EXPECT_TRUE(answered);
     EXPECT_EQ(launches, 1);
-    EXPECT_TRUE(dialog.UpdaterStarted());
-    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(quits, std::vector<int>{0});
+    EXPECT_EQ(g_UpdateDlgOpen, 0);
     EXPECT_TRUE(HasDescription()); // for annivo-update
     EXPECT_TRUE(prompter.asked.empty());
 }
@@ -107,22 +115,18 @@ TEST_F(UpdateDlgTest, ExitDuringDownloadStopsAfterTheCurrentBlockAndASecondExitC
 }
 
 TEST_F(UpdateDlgTest, CheckEndsIdleWithAMessageWhenThereIsNothingToDownload) {
-    const struct {
-        int status;
-        std::string version, files, message, statusLine;
-    } cases[] = {
-        {200, "1, 8, 0, 0", "", "当前已是最新的版本，无须更新", "此版本已是最新版，无须更新!"},
-        {404, "", "", "错误，服务器上指定的文件不存在！", "错误，服务器上指定的文件不存在！"},
-    };
-    for (const auto& c : cases) {
+    // status, version offered, message, status line
+    for (const auto& [status, version, message, statusLine] :
+         {std::tuple{200, "1, 8, 0, 0", "当前已是最新的版本，无须更新",
+                     "此版本已是最新版，无须更新!"},
+          {404, "", "错误，服务器上指定的文件不存在！", "错误，服务器上指定的文件不存在！"}}) {
         prompter.asked.clear();
-        Offer(c.version, c.files, c.status);
+        Offer(version, "", status);
         CUpdateDlg dialog(prompter);
-        ASSERT_TRUE(WaitFor([&] { return !prompter.asked.empty(); })) << c.message;
-        EXPECT_THAT(prompter.asked[0].text, ::testing::HasSubstr(c.message));
-        EXPECT_THAT(dialog.StatusLine()->text().toStdString(), ::testing::HasSubstr(c.statusLine));
-        EXPECT_EQ(dialog.State(), CUpdateDlg::kIdle);
-        EXPECT_FALSE(dialog.OkButton()->isEnabled());
+        ASSERT_TRUE(WaitFor([&] { return !prompter.asked.empty(); })) << message;
+        EXPECT_THAT(prompter.asked[0].text, ::testing::HasSubstr(message));
+        EXPECT_THAT(dialog.StatusLine()->text().toStdString(), ::testing::HasSubstr(statusLine));
+        EXPECT_TRUE(dialog.State() == CUpdateDlg::kIdle && !dialog.OkButton()->isEnabled());
         EXPECT_FALSE(HasDescription());
     }
     EXPECT_EQ(server.Requests().size(), 2u); // nothing but the description files
@@ -144,27 +148,4 @@ TEST_F(UpdateDlgTest, AutomaticCheckAsksOnceAndLeavesTheHintsBehind) {
     EXPECT_FALSE(HasDescription());
     frame->OnReminderTimer(); // once per run
     EXPECT_EQ(server.Requests().size(), 1u);
-}
-
-TEST_F(UpdateDlgTest, OnlineUpdateCommandEndsTheProgramAfterHandingOver) {
-    Offer("1, 10, 0, 0", ""); // no files: 确定 completes at once
-    MakeFrame();
-    ASSERT_TRUE(frame->Command(kCmdOnlineUpdate)->isEnabled());
-    bool answered = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CUpdateDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(g_UpdateDlgOpen, 1);
-        ASSERT_TRUE(WaitFor([&] { return Idle(*dialog); }));
-        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return dialog->State() == CUpdateDlg::kDownloaded; }));
-        EXPECT_EQ(dialog->StatusLine()->text().toStdString(), "下载完成！请点击“确定升级”进行升级");
-        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-        answered = true;
-    });
-    frame->RunCommand(kCmdOnlineUpdate);
-    EXPECT_TRUE(answered);
-    EXPECT_EQ(launches, 1);
-    EXPECT_EQ(quits, std::vector<int>{0});
-    EXPECT_EQ(g_UpdateDlgOpen, 0);
 }
