@@ -16,6 +16,10 @@ struct AheadCode {
     // A fresh or reset code: the countdown back at the full number of days.
     static int Fresh(int aheadDays) { return 11 * aheadDays; }
     static int Make(int aheadDays, int countdown) { return 10 * aheadDays + countdown; }
+    // A stored code the program cannot have written (ahead days outside 0..7,
+    // a negative countdown) becomes 77: a week ahead, the countdown full.
+    // Nothing else then does arithmetic on an arbitrary stored number.
+    static int InRange(int stored) { return stored >= 0 && stored / 10 <= 7 ? stored : 77; }
 };
 
 // Whole days from today to the birthday: positive = days to go, 0 = today,

@@ -6,6 +6,9 @@
 #include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
 
+#include <utility>
+#include <vector>
+
 void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {
     list.clear();
     const CLunarCalendar calendar;
@@ -14,6 +17,7 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
     const DateTime now = clock.Now();
     const int year = now.Year();
     list.loadedYear = year;
+    std::vector<std::pair<int, int>> repaired; // ID, ahead code brought into range
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
@@ -33,7 +37,9 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
                 record.email = db.GetCollect("m_Email").AsString();
                 record.title = db.GetCollect("m_Title").AsString();
                 record.content = db.GetCollect("m_Content").AsString();
-                record.ahead = db.GetCollect("m_Ahead").AsInt();
+                record.ahead = AheadCode::InRange(db.GetCollect("m_Ahead").AsInt());
+                if (record.ahead != db.GetCollect("m_Ahead").AsInt())
+                    repaired.emplace_back(record.id, record.ahead);
                 const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
                 record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
                 record.birthdayNextYear = calendar.BirthdayInYear(record.birth, kind, year + 1);
@@ -41,6 +47,9 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
                 list.push_back(std::move(record));
             }
         }
+        // Written back once, so the next load finds it in range.
+        for (const auto& [id, ahead] : repaired)
+            db.Execute(SqlFormat("Update TiXing Set m_Ahead=%d Where ID=%d", ahead, id));
         db.Close();
     } catch (const DbError& e) {
         prompter.Tell(e.what());

@@ -57,6 +57,26 @@ TEST(LoadReminderList, ReadsRemindersInIdOrderWithThisYearsBirthday) {
               }));
 }
 
+// Codes the program never writes: brought into range once, and a tick over
+// them does no arithmetic on the raw number.
+TEST(LoadReminderList, StoredAheadCodesOutOfRangeAreRepairedOnce) {
+    const SeededDatabase db;
+    db.Run("Insert Into TiXing (ID,m_Name,m_Date,m_DateStatus,m_Ahead) Values "
+           "(1,'甲','1980-01-02','阳历',2147483647),(2,'乙','1980-01-02','阳历',-5),"
+           "(3,'丙','1980-01-02','阳历',80),(4,'丁','1980-01-02','阳历',79),"
+           "(5,'戊','1980-01-02','阳历',-2147483648)");
+    ScriptedPrompter prompter;
+    ReminderList list;
+    LoadReminderList(list, FixedClock(DateTime(2011, 6, 1)), prompter);
+    std::vector<int> aheads;
+    for (const ReminderRecord& r : list)
+        aheads.push_back(r.ahead);
+    EXPECT_EQ(aheads, (std::vector<int>{77, 77, 77, 79, 77}));
+    EXPECT_EQ(db.Column("Select * From TiXing Order By ID", "m_Ahead"),
+              (std::vector<std::string>{"77", "77", "77", "79", "77"}));
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
 // Every lunar birth date, every year 1950..2099: the reminders' birthday is a
 // day of that year holding that lunar date, and the calendar shows exactly
 // those days.
