@@ -3,6 +3,7 @@
 // Gregorian birth dates, reminders and address-book contacts. The same seed
 // always gives the same people.
 
+#include "platform/Clock.h"
 #include "platform/DateTime.h"
 #include "platform/Prompter.h"
 
@@ -36,6 +37,16 @@ void InsertPeople(const std::string& databasePath, const std::vector<GeneratedPe
 // generated people. Returns its path.
 std::string MakePeopleDatabase(const std::filesystem::path& directory, std::size_t count,
                                std::uint32_t seed = 2011);
+
+// A clock standing still at the moment a benchmark is about.
+class FixedNow final : public Clock {
+public:
+    explicit FixedNow(DateTime now) : m_Now(now) {}
+    DateTime Now() const override { return m_Now; }
+
+private:
+    DateTime m_Now;
+};
 
 // A temporary directory holding a data.db with `count` generated people,
 // removed again at the end.

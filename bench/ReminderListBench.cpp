@@ -18,17 +18,14 @@
 
 namespace {
 
-class FixedNow final : public Clock {
-public:
-    DateTime Now() const override { return DateTime(2011, 9, 9, 10, 0, 0); }
-};
+const FixedNow kNow{DateTime(2011, 9, 9, 10, 0, 0)};
 
 // 10,000 reminders of generated people, as the list holds them after a load.
 ReminderList TenThousandReminders(CountingPrompter& prompter) {
     const PeopleDirectory people(12'500); // about four in five are reminders
     g_ConnectionString = people.Database();
     ReminderList list;
-    LoadReminderList(list, FixedNow(), prompter);
+    LoadReminderList(list, kNow, prompter);
     list.resize(std::min<std::size_t>(list.size(), 10'000));
     return list;
 }
@@ -41,7 +38,7 @@ struct ShownList {
     }
     void Paint() { view.List()->viewport()->repaint(); }
 
-    FixedNow clock;
+    const FixedNow& clock = kNow;
     CountingPrompter prompter;
     CAnnivoView view;
 };
@@ -80,13 +77,3 @@ BENCHMARK(BM_HeaderSort)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,6 +3,7 @@
 #include "app/AppInfo.h"
 #include "exchange/Workbook.h"
 #include "platform/Prompter.h"
+#include "platform/TrimSpace.h"
 #include "reminders/CAdoDatabase.h"
 
 #include <algorithm>
@@ -52,14 +53,6 @@ std::vector<TableColumn> ReadColumns(CAdoDatabase& db) {
     if (columns.empty())
         throw DbError(std::string("数据库中没有数据表") + kTable + "。");
     return columns;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
 }
 
 template <typename T> bool ParseWhole(std::string_view text, T& value) {
@@ -219,7 +212,7 @@ std::string SqlValue(const TableColumn& column, const WorkbookCell& cell, bool d
         if (cell.kind == WorkbookCell::Kind::Number) {
             number = cell.number;
         } else if (cell.kind == WorkbookCell::Kind::Text) {
-            const std::string_view text = Trim(cell.text);
+            const std::string_view text = TrimSpace(cell.text);
             if (text.empty())
                 return "NULL";
             long long whole = 0;
@@ -241,9 +234,9 @@ std::string SqlValue(const TableColumn& column, const WorkbookCell& cell, bool d
         case WorkbookCell::Kind::Date: date = cell.date; break;
         case WorkbookCell::Kind::Number: date = DateFromSerial(cell.number, date1904); break;
         case WorkbookCell::Kind::Text:
-            if (Trim(cell.text).empty())
+            if (TrimSpace(cell.text).empty())
                 return "NULL";
-            date = DateTime::Parse(Trim(cell.text));
+            date = DateTime::Parse(TrimSpace(cell.text));
             break;
         }
         if (!date.IsValid())

@@ -1,5 +1,7 @@
 #include "reminders/CAdoDatabase.h"
 
+#include "platform/TrimSpace.h"
+
 #include <bit>
 #include <cctype>
 #include <charconv>
@@ -29,14 +31,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 std::string Message(sqlite3* db, const std::string& what) {
     const char* text = db ? sqlite3_errmsg(db) : "out of memory";
     return what + (text ? text : "");
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
 }
 
 bool IsPlainNumber(std::string_view text) {
@@ -118,7 +112,7 @@ std::int32_t DbValue::AsInt() const {
     case Kind::Integer: return static_cast<std::int32_t>(m_Integer);
     case Kind::Real: return static_cast<std::int32_t>(m_Real);
     case Kind::Text: {
-        const std::string_view text = Trim(m_Text);
+        const std::string_view text = TrimSpace(m_Text);
         long long value = 0;
         std::from_chars(text.data(), text.data() + text.size(), value);
         return static_cast<std::int32_t>(value);
@@ -222,9 +216,10 @@ std::string CAdoDatabase::TranslateJet(std::string_view sql) {
         } else if (c == '#') {
             // A Jet date literal #2011-09-09 23:59:59# becomes a stored date text.
             const std::size_t close = sql.find('#', i + 1);
-            const DateTime date = close == std::string_view::npos
-                                      ? DateTime::Invalid()
-                                      : DateTime::Parse(Trim(sql.substr(i + 1, close - i - 1)));
+            const DateTime date =
+                close == std::string_view::npos
+                    ? DateTime::Invalid()
+                    : DateTime::Parse(TrimSpace(sql.substr(i + 1, close - i - 1)));
             if (!date.IsValid())
                 throw DbError("日期格式不正确：" + std::string(sql.substr(i)));
             out += '\'';
@@ -410,7 +405,7 @@ std::string SqlFormatArgs(std::string_view format, const std::vector<SqlArg>& ar
                 } else {
                     // Unquoted text must be a plain number (an ID or ahead code
                     // kept as text) or a #...# date literal.
-                    const std::string_view trimmed = Trim(text);
+                    const std::string_view trimmed = TrimSpace(text);
                     if (!IsPlainNumber(trimmed) && !IsDateLiteral(trimmed))
                         throw DbError("不是有效的数字或日期：" + text);
                     out += trimmed;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cctype>
+#include <string_view>
+
+// `text` without the white space (in the C locale's sense) at either end.
+inline std::string_view TrimSpace(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
