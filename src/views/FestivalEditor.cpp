@@ -4,6 +4,8 @@
 #include "platform/Prompter.h"
 #include "reminders/CAdoDatabase.h"
 
+#include <algorithm>
+
 const char* const kFestivalClassLabels[4] = {"法定节日", "传统节日", "外国节日", "自定义"};
 
 namespace {
@@ -61,7 +63,33 @@ std::optional<std::vector<FestivalRow>> ReadFestivalList(Prompter& prompter) {
     }
 }
 
+std::string FestivalDateProblem(const FestivalForm& form) {
+    // The longest each month gets in any year: 29 February counts, it shows in leap years.
+    static constexpr int kLongestGregorianMonth[12] = {31, 29, 31, 30, 31, 30,
+                                                       31, 31, 30, 31, 30, 31};
+    const bool lunar = form.calendar == kFestivalLunar;
+    const int longest = lunar ? 30 : kLongestGregorianMonth[std::clamp(form.month, 1, 12) - 1];
+    if (form.day <= longest)
+        return {};
+    return lunar ? "阴历每月最多30日，请重新选择日期。"
+                 : "阳历" + std::to_string(form.month) + "月没有" + std::to_string(form.day) +
+                       "日，请重新选择日期。";
+}
+
+namespace {
+
+bool RefuseDate(const FestivalForm& form, Prompter& prompter) {
+    const std::string problem = FestivalDateProblem(form);
+    if (!problem.empty())
+        prompter.Tell(problem);
+    return !problem.empty();
+}
+
+} // namespace
+
 bool AddFestival(const FestivalForm& form, Prompter& prompter) {
+    if (RefuseDate(form, prompter))
+        return false;
     try {
         CAdoDatabase db(g_ConnectionString);
         db.Open();
@@ -82,6 +110,8 @@ bool AddFestival(const FestivalForm& form, Prompter& prompter) {
 
 bool UpdateFestival(int key, const std::string& storedName, const FestivalForm& form,
                     Prompter& prompter) {
+    if (RefuseDate(form, prompter))
+        return false;
     try {
         CAdoDatabase db(g_ConnectionString);
         db.Open();

@@ -49,6 +49,11 @@ struct FestivalForm {
     int day = 1;
 };
 
+// Why the form's date can never show in the calendar (a day its month never
+// has: 2月30日, 4月31日, a lunar 31st), or "" when it can.
+std::string FestivalDateProblem(const FestivalForm& form);
+
+// A date that can never show is refused with FestivalDateProblem's text.
 // Each returns true when the table changed and the success message was shown
 // (the caller then refills the list); false when the user said No to the
 // duplicate question or a database failure was shown.

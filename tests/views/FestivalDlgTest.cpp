@@ -134,16 +134,18 @@ TEST_F(FestivalDlg, AddAndUpdateAskOnlyAboutAnotherRowsNameAndNoKeepsTheTable) {
     Name("春节");
     ui->calendarCombo->setCurrentIndex(1);
     ui->monthCombo->setCurrentIndex(1);
-    ui->dayCombo->setCurrentIndex(2);
+    ui->dayCombo->setCurrentIndex(29);
     ui->classCombo->setCurrentIndex(3);
+    EXPECT_EQ(press(ui->addButton, PromptAnswer::Yes), Texts{"阳历2月没有30日，请重新选择日期。"});
+    ui->dayCombo->setCurrentIndex(28); // shows in leap years
     EXPECT_EQ(press(ui->addButton, PromptAnswer::No), Texts{addQuestion});
     EXPECT_TRUE(prompter.asked[0].caption == "提示" &&
                 prompter.asked[0].buttons == PromptButtons::YesNo &&
                 prompter.asked[0].icon == PromptIcon::Question);
     EXPECT_EQ(Stored("春节"), Texts{"0,0,1,1"});
     EXPECT_EQ(press(ui->addButton, PromptAnswer::Yes), (Texts{addQuestion, "添加成功！"}));
-    EXPECT_EQ(Stored("春节"), (Texts{"0,0,1,1", "3,1,2,3"}));
-    EXPECT_EQ(List().GetItemText(List().GetSelectionMark(), 5), "3") << "the new row is shown";
+    EXPECT_EQ(Stored("春节"), (Texts{"0,0,1,1", "3,1,2,29"}));
+    EXPECT_EQ(List().GetItemText(List().GetSelectionMark(), 5), "29") << "the new row is shown";
 
     Click("元旦");
     const int key = KeyOf("元旦");
