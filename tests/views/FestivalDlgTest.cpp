@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 #include "Typing.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -103,6 +104,13 @@ TEST_F(FestivalDlg, OpensOnTheStoredOptionsAndListsByClassMonthDayWithExactRowSe
     TypeText(ui->nameEdit, "一二三四五六七八九十壹");
     EXPECT_EQ(S(ui->nameEdit->text()), "一二三四五六七八九十");
     EXPECT_EQ(Buttons(), "添加");
+    // Tab reaches every field and every button that can act.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    std::string chain;
+    for (int i = 0; i < 11; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        chain += QApplication::focusWidget()->objectName().toStdString() + " ";
+    EXPECT_EQ(chain, "nameEdit calendarCombo monthCombo dayCombo classCombo addButton "
+                     "festivalList solarTermsCheck birthdaysCheck okButton cancelButton ");
 
     // A row selects the entries that read exactly its values.
     const std::pair<const char*, const char*> rows[] = {
