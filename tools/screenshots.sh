@@ -290,4 +290,31 @@ for scale in 1 2; do
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 kill %1'
+# The festival editor over the calendar: as it opens (focus in the name
+# field), the message after Enter added a festival, and the new row selected
+# with 更新/删除 offered; at 1x and 2x, on a screen large enough for both.
+fest="$work/festivals"
+mkdir -p "$fest"
+printf '[Settings]\r\nActiveView=1\r\n[Festival]\r\n24Fest=1\r\nBirthday=0\r\n' > "$fest/annivo.ini"
+export root out fest
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    rm -f "$fest/data.db"; "$root/build/src/reminders/annivo-makedb" "$fest/data.db" >/dev/null
+    ANNIVO_HOME="$fest" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"; sleep 1
+    xdotool key alt+s; sleep 1; xdotool key f; sleep 2            # 设定 > 节日DIY
+    shot() { import -window root -crop "$(( 900 * scale ))x$(( 640 * scale ))+0+0" "$out/festivals$1$suffix.png"; }
+    shot ""
+    xdotool type --delay 80 "O'"'"'Brien纪念日"; xdotool key Return; sleep 1.5
+    shot -added
+    xdotool key Return; sleep 1
+    shot -selected
+    xdotool key Escape; sleep 1
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"

@@ -21,6 +21,7 @@
 #include "reminders/ReminderCheck.h"
 #include "update/CUpdateDlg.h"
 #include "views/CAvCalendar.h"
+#include "views/CFestivalDlg.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -45,8 +46,7 @@ constexpr int kReminderInterval = 20'000; // ms
 // Commands whose windows are not part of the program yet.
 bool IsAvailable(int id) {
     switch (id) {
-    case kCmdSendMail:
-    case kCmdFestivals: return false;
+    case kCmdSendMail: return false;
     default: return true;
     }
 }
@@ -258,6 +258,7 @@ void CMainFrame::RunCommand(int id) {
     case kCmdAbout: ShowAbout(); break;
     case kCmdOnlineUpdate: RunUpdateDialog(); break;
     case kCmdPersonalSettings: ShowSettings(); break;
+    case kCmdFestivals: ShowFestivals(); break;
     case kCmdNewReminder:
     case kCmdModify:
     case kCmdDelete:
@@ -427,6 +428,14 @@ void CMainFrame::ShowSettings() {
     // Opened from the tray the window may be hidden: the dialog then stands alone.
     CSettingDlg settings(m_Prompter, isVisible() ? this : nullptr);
     settings.exec();
+}
+
+void CMainFrame::ShowFestivals() {
+    CFestivalDlg festivals(m_Prompter, this);
+    festivals.exec();
+    // Festivals and switches may have changed; the calendar reads them afresh.
+    if (CMainView* calendar = View(kViewCalendar))
+        calendar->Refresh();
 }
 
 void CMainFrame::AddHintText(const std::string& text) {

@@ -130,6 +130,7 @@ private:
     void OpenLink(const std::string& address);
     void ShowAbout();
     void ShowSettings();
+    void ShowFestivals();
     void DropFinishedPlayers();
 
     Prompter& m_Prompter;
