@@ -291,9 +291,9 @@ for scale in 1 2; do
 done
 kill %1'
 
-# The address book with a few groups (a group outside the list of four
-# included): blank for a new contact, a contact found by 搜索, and the
-# question before 删除; at 1x and 2x, on a screen large enough for 2x.
+# The address book with a few groups (one outside the list of four, and a
+# reminder without a group): blank for a new contact, a contact found by 搜索,
+# and the question before 删除; at 1x and 2x, on a screen large enough for 2x.
 book="$work/addressbook"
 mkdir -p "$book"
 "$root/build/src/reminders/annivo-makedb" "$book/data.db" >/dev/null
@@ -305,7 +305,8 @@ sqlite3 "$book/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_IsVail
     ('O''Brien','1925-03-07 00:00:00','阳历',0,'朋友','','obrien@example.com','','','','','',''),
     ('吉𠮷','1988-11-30 00:00:00','阳历',0,'亲人','','','','','','','',''),
     ('欧阳娜娜','1975-02-14 00:00:00','阴历',1,'亲人','','','','','','','',''),
-    ('赵六','1966-03-15 00:00:00','阴历',0,'老乡','','','','','','','','')"
+    ('赵六','1966-03-15 00:00:00','阴历',0,'老乡','','','','','','','',''),
+    ('孙八','1992-07-01 00:00:00','阳历',1,'','','','','','','','','')"
 export root out book
 xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
 icewm >/dev/null 2>&1 & sleep 2

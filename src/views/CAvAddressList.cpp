@@ -70,7 +70,6 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
     ui.calendarCombo->setCurrentIndex(0);
     ui.groupCombo->setCurrentIndex(0);
     FillTree();
-    m_CurrentName.clear();
     ShowContact();
     setFocusProxy(ui.nameEdit);
 }
@@ -111,7 +110,9 @@ void CAvAddressList::FillTree() {
     QList<QTreeWidgetItem*> top;
     top.reserve(static_cast<qsizetype>(m_Tree.size()));
     for (const ContactGroup& group : m_Tree) {
-        auto* node = new QTreeWidgetItem(QStringList(Q(group.group)));
+        // Reminders added in the reminder editor have no group.
+        auto* node = new QTreeWidgetItem(
+            QStringList(group.group.empty() ? QString::fromUtf8("(未分组)") : Q(group.group)));
         QList<QTreeWidgetItem*> children;
         children.reserve(static_cast<qsizetype>(group.names.size()));
         for (const std::string& name : group.names)
@@ -123,13 +124,21 @@ void CAvAddressList::FillTree() {
 }
 
 void CAvAddressList::OnCurrentItemChanged(QTreeWidgetItem* current) {
-    m_CurrentName = current != nullptr ? S(current->text(0)) : std::string();
+    const std::optional<ContactNode> node = NodeOf(current);
+    m_CurrentIsGroup = node && node->child < 0;
+    if (!node)
+        m_CurrentName.clear();
+    else if (m_CurrentIsGroup)
+        m_CurrentName = m_Tree[static_cast<std::size_t>(node->group)].group;
+    else
+        m_CurrentName = S(current->text(0));
     ShowContact();
 }
 
 void CAvAddressList::ShowContact() {
     ContactLookup lookup;
-    if (!m_CurrentName.empty())
+    // A group node is never a contact, even where a person bears its name.
+    if (!m_CurrentName.empty() && !m_CurrentIsGroup)
         lookup = LookUpContact(m_CurrentName, m_Prompter);
     if (lookup.result == LookupResult::Failed)
         return;
@@ -325,7 +334,6 @@ void CAvAddressList::showEvent(QShowEvent* event) {
         FillTree();
         if (!shown.empty()) {
             const std::optional<ContactNode> node = FindContactNode(m_Tree, shown);
-            m_CurrentName = node ? shown : std::string();
             SelectNode(node);
         }
     }

@@ -67,6 +67,7 @@ private:
     std::function<void()> m_PeopleChanged;
     std::vector<ContactGroup> m_Tree; // what the tree widget shows
     std::string m_CurrentName;        // the text of the node selected last
+    bool m_CurrentIsGroup = false;    // ... and it is a group node
     std::string m_ShownName;          // the name of the form's contact
     bool m_ShownBefore = false;
 };

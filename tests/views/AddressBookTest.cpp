@@ -70,7 +70,7 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     Insert("赵六", "老乡"); // not one of the four
     Insert("钱七", "", 1);  // from the reminder editor, which knows no group
     Open();
-    EXPECT_EQ(Tree(), ": 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老乡: 赵六");
+    EXPECT_EQ(Tree(), "(未分组): 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老乡: 赵六");
     EXPECT_TRUE(FormCleared());
     EXPECT_EQ(Ui().groupCombo->currentText(), Q("朋友")) << "first in pinyin order";
     EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
