@@ -67,10 +67,10 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     Insert("张三", "同学");
     Insert("李四", "朋友", 1);
     Insert("王五", "同学");
-    Insert("赵六", "老乡"); // not one of the four
-    Insert("钱七", "", 1);  // from the reminder editor, which knows no group
+    Insert("赵六", "老'乡\"\\%𠮷"); // not one of the four
+    Insert("钱七", "", 1);          // from the reminder editor, which knows no group
     Open();
-    EXPECT_EQ(Tree(), "(未分组): 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老乡: 赵六");
+    EXPECT_EQ(Tree(), "(未分组): 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老'乡\"\\%𠮷: 赵六");
     EXPECT_TRUE(FormCleared());
     EXPECT_EQ(Ui().groupCombo->currentText(), Q("朋友")) << "first in pinyin order";
     EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
@@ -164,6 +164,11 @@ TEST_F(AddressBook, DeleteAsksFirstAndKeepsTheEmptiedGroup) {
     Insert(odd, "朋友");
     Open();
     Ui().contactTree->setCurrentItem(Node(1, 0));
+    Ui().mobileEdit->setText(Q("139'%"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(Column(odd, "m_Mobile"), "139'%");
+    prompter.asked.clear();
+    changes = 0;
 
     prompter.answers = {PromptAnswer::Cancel};
     QTest::mouseClick(Ui().deleteButton, Qt::LeftButton);
