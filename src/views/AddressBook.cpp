@@ -65,6 +65,17 @@ const std::vector<std::string>& GroupEntries() {
     return entries;
 }
 
+GroupChoice ChooseGroup(const std::string& group) {
+    GroupChoice choice{GroupEntries(), std::nullopt};
+    if (group.empty())
+        return choice;
+    const auto found = std::find(choice.entries.begin(), choice.entries.end(), group);
+    choice.selected = static_cast<std::size_t>(found - choice.entries.begin());
+    if (found == choice.entries.end())
+        choice.entries.push_back(group);
+    return choice;
+}
+
 std::optional<std::size_t> EntryBeginningWith(const std::vector<std::string>& entries,
                                               const std::string& text) {
     if (text.empty())

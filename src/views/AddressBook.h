@@ -48,6 +48,16 @@ const std::vector<std::string>& GroupEntries();
 std::optional<std::size_t> EntryBeginningWith(const std::vector<std::string>& entries,
                                               const std::string& text);
 
+// The group list for a row's or a group node's group: the four entries and
+// the one to select. A group outside the four is offered as a fifth entry,
+// so that 更新 keeps it instead of moving the contact into whichever group
+// the list showed before; an empty group selects nothing.
+struct GroupChoice {
+    std::vector<std::string> entries;
+    std::optional<std::size_t> selected;
+};
+GroupChoice ChooseGroup(const std::string& group);
+
 struct ContactForm {
     std::array<std::string, kContactTextCount> texts;
     std::string calendar = "阴历";

@@ -51,6 +51,8 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
         ui.calendarCombo->addItem(Q(entry));
     for (const std::string& entry : GroupEntries())
         ui.groupCombo->addItem(Q(entry));
+    // Room for a group from outside the four when a contact brings one.
+    ui.groupCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // Enter on a button presses it, as in a dialog.
     for (QPushButton* button : {ui.searchButton, ui.addButton, ui.deleteButton, ui.updateButton,
                                 ui.previousButton, ui.nextButton})
@@ -144,7 +146,7 @@ void CAvAddressList::ShowContact() {
         return;
     if (lookup.result == LookupResult::NotFound) {
         // A group node: the next new contact goes into that group.
-        SelectEntryBeginningWith(true, m_CurrentName);
+        ChooseGroupEntry(m_CurrentName);
         ClearForm();
         return;
     }
@@ -153,8 +155,10 @@ void CAvAddressList::ShowContact() {
 
 void CAvAddressList::ShowForm(const ContactForm& form) {
     Ui::CAvAddressList& ui = *m_Ui;
-    SelectEntryBeginningWith(true, form.group);
-    SelectEntryBeginningWith(false, form.calendar);
+    ChooseGroupEntry(form.group);
+    if (const std::optional<std::size_t> entry =
+            EntryBeginningWith(CalendarEntries(), form.calendar))
+        ui.calendarCombo->setCurrentIndex(static_cast<int>(*entry));
     const std::vector<QLineEdit*> edits = TextEdits();
     for (std::size_t i = 0; i < edits.size(); ++i)
         edits[i]->setText(Q(form.texts[i]));
@@ -178,12 +182,22 @@ void CAvAddressList::SetContactShown(bool shown) {
     m_Ui->deleteButton->setEnabled(shown);
 }
 
-void CAvAddressList::SelectEntryBeginningWith(bool groupList, const std::string& text) {
-    const std::optional<std::size_t> entry =
-        EntryBeginningWith(groupList ? GroupEntries() : CalendarEntries(), text);
-    if (entry)
-        (groupList ? m_Ui->groupCombo : m_Ui->calendarCombo)
-            ->setCurrentIndex(static_cast<int>(*entry));
+void CAvAddressList::ChooseGroupEntry(const std::string& group) {
+    QComboBox* combo = m_Ui->groupCombo;
+    const GroupChoice choice = ChooseGroup(group);
+    const auto fixed = static_cast<int>(GroupEntries().size());
+    // A group entry beyond the four belongs to the contact shown before.
+    const QString kept = combo->currentIndex() < fixed ? combo->currentText() : QString();
+    while (combo->count() > fixed)
+        combo->removeItem(fixed);
+    if (choice.entries.size() > GroupEntries().size())
+        combo->addItem(Q(choice.entries.back()));
+    if (choice.selected)
+        combo->setCurrentIndex(static_cast<int>(*choice.selected));
+    else if (!kept.isEmpty())
+        combo->setCurrentText(kept);
+    else
+        combo->setCurrentIndex(0);
 }
 
 std::optional<ContactNode> CAvAddressList::NodeOf(QTreeWidgetItem* item) const {

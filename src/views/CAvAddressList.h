@@ -58,7 +58,7 @@ private:
     std::optional<ContactNode> NodeOf(QTreeWidgetItem* item) const;
     QTreeWidgetItem* ItemOf(const ContactNode& node) const;
     std::vector<QLineEdit*> TextEdits() const;
-    void SelectEntryBeginningWith(bool groupList, const std::string& text);
+    void ChooseGroupEntry(const std::string& group);
     // After add and update: the tree read again, the contact found and shown.
     void RefillAndSelect(const std::string& name);
 

@@ -84,14 +84,20 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     EXPECT_FALSE(Ui().remindCheck->isChecked());
     EXPECT_TRUE(Ui().updateButton->isEnabled() && Ui().deleteButton->isEnabled());
 
-    // An unknown group is shown but leaves the list's choice alone.
+    // A group outside the four is offered while its contact is shown, so
+    // that 更新 keeps it.
+    const std::string odd = "老'乡\"\\%𠮷";
     Ui().contactTree->setCurrentItem(Node(3, 0));
-    EXPECT_EQ(Ui().groupCombo->currentText(), Q("同学"));
+    EXPECT_EQ(Ui().groupCombo->currentText().toStdString(), odd);
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(Column("赵六", "m_Group"), odd);
+    Ui().contactTree->setCurrentItem(Node(1, 0));
+    EXPECT_EQ(Ui().groupCombo->count(), 4);
 
     Ui().contactTree->setCurrentItem(Node(2));
     EXPECT_TRUE(FormCleared());
     EXPECT_EQ(Ui().groupCombo->currentText(), Q("朋友"));
-    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"修改成功！"});
 }
 
 TEST_F(AddressBook, AddRefusesEmptyAndTakenNamesThenWritesAndShowsTheContact) {
