@@ -1,5 +1,6 @@
 #include "views/CAvAddressList.h"
 
+#include "app/FrameCommands.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/CHyperLink.h"
 #include "ui_CAvAddressList.h"
@@ -22,7 +23,7 @@ std::string S(const QString& text) {
 
 CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleChanged,
                                QWidget* parent)
-    : CMainView(142, QString::fromUtf8(kAddressBookHint), parent),
+    : CMainView(kViewAddressBook, QString::fromUtf8(kAddressBookHint), parent),
       m_Ui(std::make_unique<Ui::CAvAddressList>()), m_Prompter(prompter),
       m_PeopleChanged(std::move(peopleChanged)) {
     auto* content = new QWidget;
