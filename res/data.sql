@@ -39,6 +39,8 @@ CREATE TABLE TiXing (
 
 -- The calendar asks for the reminders in birth-date order on every month it shows.
 CREATE INDEX TiXingRemindersByDate ON TiXing (m_IsVailid, m_Date);
+-- Every editor finds a person by name: to show, to check a name is free, to write.
+CREATE INDEX TiXingByName ON TiXing (m_Name);
 
 CREATE TABLE Festival (
     编号          INTEGER PRIMARY KEY AUTOINCREMENT,

@@ -317,4 +317,41 @@ for scale in 1 2; do
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 kill %1'
+
+# The address book with a few groups (one outside the list of four, and a
+# reminder without a group): blank for a new contact, a contact found by 搜索,
+# and the question before 删除; at 1x and 2x, on a screen large enough for 2x.
+book="$work/addressbook"
+mkdir -p "$book"
+"$root/build/src/reminders/annivo-makedb" "$book/data.db" >/dev/null
+printf '[Settings]\r\nActiveView=2\r\n' > "$book/annivo.ini"
+sqlite3 "$book/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_IsVailid,m_Group,m_Mobile,m_Email,m_Company,m_Department,m_Position,m_CompTel,m_CompAddr,m_HomeAddr) Values
+    ('张三','1981-05-12 00:00:00','阳历',1,'同学','13800138000','zhangsan@example.com','北京大学','计算机系','学生','010-62751234','北京市海淀区颐和园路5号','北京市朝阳区建国路88号'),
+    ('李四','1979-08-03 00:00:00','阴历',0,'同事','13900139000','lisi@example.com','','','','','',''),
+    ('王小明','1990-01-20 00:00:00','阳历',1,'朋友','','','','','','','',''),
+    ('O''Brien','1925-03-07 00:00:00','阳历',0,'朋友','','obrien@example.com','','','','','',''),
+    ('吉𠮷','1988-11-30 00:00:00','阳历',0,'亲人','','','','','','','',''),
+    ('欧阳娜娜','1975-02-14 00:00:00','阴历',1,'亲人','','','','','','','',''),
+    ('赵六','1966-03-15 00:00:00','阴历',0,'老乡','','','','','','','',''),
+    ('孙八','1992-07-01 00:00:00','阳历',1,'','','','','','','','','')"
+export root out book
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    ANNIVO_HOME="$book" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"; sleep 2
+    import -window "$window" "$out/addressbook-new$suffix.png"
+    xdotool key shift+Tab shift+Tab shift+Tab; sleep 0.5      # back to the search box
+    xdotool type --delay 20 "zhang"; xdotool key ctrl+a; xdotool type --delay 50 "张三"
+    xdotool key Return; sleep 1
+    import -window "$window" "$out/addressbook-contact$suffix.png"
+    xdotool key alt+d; sleep 1
+    import -window root -crop "$(( 800 * scale ))x$(( 600 * scale ))+0+0" "$out/addressbook-delete$suffix.png"
+    xdotool key Escape; sleep 0.5
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"

@@ -20,6 +20,7 @@
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderCheck.h"
 #include "update/CUpdateDlg.h"
+#include "views/CAvAddressList.h"
 #include "views/CAvCalendar.h"
 #include "views/CFestivalDlg.h"
 
@@ -294,10 +295,21 @@ CMainView* CMainFrame::CreateView(int viewId) {
         calendar->HintLine()->SetPrompter(&m_Prompter);
         return calendar;
     }
+    if (viewId == kViewAddressBook) {
+        // A contact with 提醒 ticked is a reminder: the list reads them again.
+        auto* book = new CAvAddressList(
+            m_Prompter,
+            [this] {
+                LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
+                RefreshReminderList();
+            },
+            m_Views);
+        book->HintLine()->SetPrompter(&m_Prompter);
+        return book;
+    }
     const char* hint = nullptr;
     switch (viewId) {
     case kViewReminderList: hint = "生日提醒主界面，可以新增、修改、删除提醒。"; break;
-    case kViewAddressBook: hint = "通讯录主界面，可以新增、修改、删除联络人。"; break;
     default: return nullptr;
     }
     CMainView* view = nullptr;

@@ -1,0 +1,124 @@
+#pragma once
+// The address book's rules without a window: the contact's sixteen fields
+// with their byte limits, the SQL each button runs, the walk over the
+// contact tree for 上一个/下一个 and the whole-name search.
+
+#include "platform/DateTime.h"
+#include "reminders/ContactGroups.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Prompter;
+
+inline constexpr const char* kAddressBookHint = "通讯录主界面，可以新增、修改、删除联络人。";
+
+// The edit boxes of the form, in the form's order.
+enum class ContactText {
+    Name,
+    Mobile,
+    Email,
+    QQ,
+    Company,
+    Department,
+    Position,
+    CompTel,
+    CompAddr,
+    Fax,
+    HomeTel,
+    HomeAddr,
+};
+inline constexpr std::size_t kContactTextCount = 12;
+
+// GB18030 bytes an edit box accepts; 0 means no limit.
+std::size_t ContactTextLimit(ContactText field);
+// The TiXing column behind an edit box.
+const char* ContactTextColumn(ContactText field);
+
+// The calendar list in its fixed order, and the group list sorted the way
+// the user reads Chinese (GB18030 byte order, i.e. pinyin): 朋友 first.
+const std::vector<std::string>& CalendarEntries();
+const std::vector<std::string>& GroupEntries();
+
+// The entry that begins with `text`, ignoring ASCII case; none for an empty
+// text or no match, so the list's selection stays as it is.
+std::optional<std::size_t> EntryBeginningWith(const std::vector<std::string>& entries,
+                                              const std::string& text);
+
+// The group list for a row's or a group node's group: the four entries and
+// the one to select. A group outside the four is offered as a fifth entry,
+// so that 更新 keeps it instead of moving the contact into whichever group
+// the list showed before; an empty group selects nothing.
+struct GroupChoice {
+    std::vector<std::string> entries;
+    std::optional<std::size_t> selected;
+};
+GroupChoice ChooseGroup(const std::string& group);
+
+struct ContactForm {
+    std::array<std::string, kContactTextCount> texts;
+    std::string calendar = "阴历";
+    DateTime birth;
+    bool remind = false;
+    std::string group;
+
+    std::string& Text(ContactText field) { return texts[static_cast<std::size_t>(field)]; }
+    const std::string& Text(ContactText field) const {
+        return texts[static_cast<std::size_t>(field)];
+    }
+    const std::string& Name() const { return Text(ContactText::Name); }
+};
+
+// "#1925-03-07#": the birth date only; four digits of year, always.
+std::string ContactDateLiteral(const DateTime& birth);
+std::string SelectContactSql(const std::string& name);
+std::string InsertContactSql(const ContactForm& form);
+std::string UpdateContactSql(const ContactForm& form, const std::string& oldName);
+std::string DeleteContactSql(const std::string& name);
+
+// What show contact found for a name.
+enum class LookupResult { Found, NotFound, Failed };
+struct ContactLookup {
+    LookupResult result = LookupResult::NotFound;
+    ContactForm form; // the row, when found
+};
+// Reads the row of that name; a database failure is shown.
+ContactLookup LookUpContact(const std::string& name, Prompter& prompter);
+
+// Every row of TiXing as the tree shows it; a failure is shown and gives none.
+std::optional<std::vector<ContactGroup>> LoadContactTree(Prompter& prompter);
+
+enum class WriteOutcome {
+    Written,   // the success message was shown
+    Refused,   // a message said why (empty name, name taken); nothing written
+    Cancelled, // the user said no; nothing written
+    Failed,    // the database error was shown
+};
+// 新增: needs a name that no row has yet.
+WriteOutcome AddContact(const ContactForm& form, Prompter& prompter);
+// 更新 of the row named `oldName`; a new name must be free.
+WriteOutcome UpdateContact(const ContactForm& form, const std::string& oldName, Prompter& prompter);
+// 删除 asks first: the row may also be the person's birthday reminder.
+WriteOutcome DeleteContact(const std::string& name, Prompter& prompter);
+
+// A node of the tree: a group, or a contact within it (child >= 0).
+struct ContactNode {
+    int group = 0;
+    int child = -1;
+    bool operator==(const ContactNode&) const = default;
+};
+
+// 上一个 and 下一个 walk the tree in display order, group nodes included;
+// none past either end.
+std::optional<ContactNode> PreviousContactNode(const std::vector<ContactGroup>& tree,
+                                               const ContactNode& from);
+std::optional<ContactNode> NextContactNode(const std::vector<ContactGroup>& tree,
+                                           const ContactNode& from);
+
+// 搜索: the first contact whose whole name is the text; group names are not
+// searched.
+std::optional<ContactNode> FindContactNode(const std::vector<ContactGroup>& tree,
+                                           const std::string& name);

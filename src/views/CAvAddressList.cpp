@@ -1,0 +1,376 @@
+#include "views/CAvAddressList.h"
+
+#include "app/FrameCommands.h"
+#include "controls/ByteLimitValidator.h"
+#include "controls/CHyperLink.h"
+#include "ui_CAvAddressList.h"
+#include "views/AddressBook.h"
+
+#include <QKeyEvent>
+#include <QTreeWidget>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+} // namespace
+
+CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleChanged,
+                               QWidget* parent)
+    : CMainView(kViewAddressBook, QString::fromUtf8(kAddressBookHint), parent),
+      m_Ui(std::make_unique<Ui::CAvAddressList>()), m_Prompter(prompter),
+      m_PeopleChanged(std::move(peopleChanged)) {
+    auto* content = new QWidget;
+    m_Ui->setupUi(content);
+    SetContent(content);
+    Ui::CAvAddressList& ui = *m_Ui;
+
+    HintLine()->setAutoFillBackground(true);
+    QPalette hint = HintLine()->palette();
+    hint.setColor(QPalette::Window, QColor(255, 128, 255));
+    hint.setColor(QPalette::WindowText, Qt::black);
+    HintLine()->setPalette(hint);
+
+    const std::vector<QLineEdit*> edits = TextEdits();
+    for (std::size_t i = 0; i < edits.size(); ++i)
+        if (const std::size_t limit = ContactTextLimit(static_cast<ContactText>(i)))
+            edits[i]->setValidator(new ByteLimitValidator(limit, edits[i]));
+    // Wide enough for a full address; the tree takes what is left.
+    const QFontMetrics metrics = fontMetrics();
+    ui.nameEdit->setMinimumWidth(metrics.horizontalAdvance(QString(16, QChar(0x4E00))));
+    ui.contactTree->setMinimumWidth(metrics.horizontalAdvance(QString(10, QChar(0x4E00))));
+    ui.birthEdit->setMinimumDate(QDate(1900, 1, 1));
+    ui.birthEdit->setMaximumDate(QDate(2099, 12, 31));
+    ui.birthEdit->setDate(QDate::currentDate());
+    for (const std::string& entry : CalendarEntries())
+        ui.calendarCombo->addItem(Q(entry));
+    for (const std::string& entry : GroupEntries())
+        ui.groupCombo->addItem(Q(entry));
+    // Room for a group from outside the four when a contact brings one.
+    ui.groupCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Enter on a button presses it, as in a dialog.
+    for (QPushButton* button : {ui.searchButton, ui.addButton, ui.deleteButton, ui.updateButton,
+                                ui.previousButton, ui.nextButton})
+        button->setAutoDefault(true);
+
+    connect(ui.contactTree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
+    connect(ui.searchButton, &QPushButton::clicked, this, &CAvAddressList::Search);
+    connect(ui.addButton, &QPushButton::clicked, this, &CAvAddressList::Add);
+    connect(ui.updateButton, &QPushButton::clicked, this, &CAvAddressList::Update);
+    connect(ui.deleteButton, &QPushButton::clicked, this, &CAvAddressList::Delete);
+    connect(ui.previousButton, &QPushButton::clicked, this, &CAvAddressList::Previous);
+    connect(ui.nextButton, &QPushButton::clicked, this, &CAvAddressList::Next);
+
+    // Initial update: first entries chosen, every person in the tree, and a
+    // blank form ready for a new contact.
+    ui.calendarCombo->setCurrentIndex(0);
+    ui.groupCombo->setCurrentIndex(0);
+    FillTree();
+    ShowContact();
+    setFocusProxy(ui.nameEdit);
+}
+
+CAvAddressList::~CAvAddressList() = default;
+
+std::vector<QLineEdit*> CAvAddressList::TextEdits() const {
+    const Ui::CAvAddressList& ui = *m_Ui;
+    // In ContactText order.
+    return {ui.nameEdit,     ui.mobileEdit,     ui.emailEdit,    ui.qqEdit,
+            ui.companyEdit,  ui.departmentEdit, ui.positionEdit, ui.compTelEdit,
+            ui.compAddrEdit, ui.faxEdit,        ui.homeTelEdit,  ui.homeAddrEdit};
+}
+
+ContactForm CAvAddressList::Form() const {
+    const Ui::CAvAddressList& ui = *m_Ui;
+    ContactForm form;
+    const std::vector<QLineEdit*> edits = TextEdits();
+    for (std::size_t i = 0; i < edits.size(); ++i)
+        form.texts[i] = S(edits[i]->text());
+    const QDate birth = ui.birthEdit->date();
+    form.birth = DateTime(birth.year(), birth.month(), birth.day());
+    form.calendar = S(ui.calendarCombo->currentText());
+    form.remind = ui.remindCheck->isChecked();
+    form.group = S(ui.groupCombo->currentText());
+    return form;
+}
+
+void CAvAddressList::FillTree() {
+    QTreeWidget* tree = m_Ui->contactTree;
+    std::optional<std::vector<ContactGroup>> groups = LoadContactTree(m_Prompter);
+    if (!groups)
+        return;
+    // Refilling is not the user choosing a node.
+    const QSignalBlocker blocker(tree);
+    tree->clear();
+    m_Tree = std::move(*groups);
+    QList<QTreeWidgetItem*> top;
+    top.reserve(static_cast<qsizetype>(m_Tree.size()));
+    for (const ContactGroup& group : m_Tree) {
+        // Reminders added in the reminder editor have no group.
+        auto* node = new QTreeWidgetItem(
+            QStringList(group.group.empty() ? QString::fromUtf8("(未分组)") : Q(group.group)));
+        QList<QTreeWidgetItem*> children;
+        children.reserve(static_cast<qsizetype>(group.names.size()));
+        for (const std::string& name : group.names)
+            children.append(new QTreeWidgetItem(QStringList(Q(name))));
+        node->addChildren(children);
+        top.append(node);
+    }
+    tree->addTopLevelItems(top);
+}
+
+void CAvAddressList::OnCurrentItemChanged(QTreeWidgetItem* current) {
+    const std::optional<ContactNode> node = NodeOf(current);
+    m_CurrentIsGroup = node && node->child < 0;
+    if (!node)
+        m_CurrentName.clear();
+    else if (m_CurrentIsGroup)
+        m_CurrentName = m_Tree[static_cast<std::size_t>(node->group)].group;
+    else
+        m_CurrentName = S(current->text(0));
+    ShowContact();
+}
+
+void CAvAddressList::ShowContact() {
+    ContactLookup lookup;
+    // A group node is never a contact, even where a person bears its name.
+    if (!m_CurrentName.empty() && !m_CurrentIsGroup)
+        lookup = LookUpContact(m_CurrentName, m_Prompter);
+    if (lookup.result == LookupResult::Failed)
+        return;
+    if (lookup.result == LookupResult::NotFound) {
+        // A group node: the next new contact goes into that group.
+        ChooseGroupEntry(m_CurrentName);
+        ClearForm();
+        return;
+    }
+    ShowForm(lookup.form);
+}
+
+void CAvAddressList::ShowForm(const ContactForm& form) {
+    Ui::CAvAddressList& ui = *m_Ui;
+    ChooseGroupEntry(form.group);
+    if (const std::optional<std::size_t> entry =
+            EntryBeginningWith(CalendarEntries(), form.calendar))
+        ui.calendarCombo->setCurrentIndex(static_cast<int>(*entry));
+    const std::vector<QLineEdit*> edits = TextEdits();
+    for (std::size_t i = 0; i < edits.size(); ++i)
+        edits[i]->setText(Q(form.texts[i]));
+    if (form.birth.IsValid())
+        ui.birthEdit->setDate(QDate(form.birth.Year(), form.birth.Month(), form.birth.Day()));
+    ui.remindCheck->setChecked(form.remind);
+    m_ShownName = form.Name();
+    SetContactShown(true);
+}
+
+void CAvAddressList::ClearForm() {
+    for (QLineEdit* edit : TextEdits())
+        edit->clear();
+    m_Ui->remindCheck->setChecked(true);
+    m_ShownName.clear();
+    SetContactShown(false);
+}
+
+void CAvAddressList::SetContactShown(bool shown) {
+    m_Ui->updateButton->setEnabled(shown);
+    m_Ui->deleteButton->setEnabled(shown);
+}
+
+void CAvAddressList::ChooseGroupEntry(const std::string& group) {
+    QComboBox* combo = m_Ui->groupCombo;
+    const GroupChoice choice = ChooseGroup(group);
+    const auto fixed = static_cast<int>(GroupEntries().size());
+    // A group entry beyond the four belongs to the contact shown before.
+    const QString kept = combo->currentIndex() < fixed ? combo->currentText() : QString();
+    while (combo->count() > fixed)
+        combo->removeItem(fixed);
+    if (choice.entries.size() > GroupEntries().size())
+        combo->addItem(Q(choice.entries.back()));
+    if (choice.selected)
+        combo->setCurrentIndex(static_cast<int>(*choice.selected));
+    else if (!kept.isEmpty())
+        combo->setCurrentText(kept);
+    else
+        combo->setCurrentIndex(0);
+}
+
+std::optional<ContactNode> CAvAddressList::NodeOf(QTreeWidgetItem* item) const {
+    if (item == nullptr)
+        return std::nullopt;
+    const QTreeWidget* tree = m_Ui->contactTree;
+    if (QTreeWidgetItem* parent = item->parent())
+        return ContactNode{tree->indexOfTopLevelItem(parent), parent->indexOfChild(item)};
+    return ContactNode{tree->indexOfTopLevelItem(item), -1};
+}
+
+QTreeWidgetItem* CAvAddressList::ItemOf(const ContactNode& node) const {
+    QTreeWidgetItem* group = m_Ui->contactTree->topLevelItem(node.group);
+    if (group == nullptr || node.child < 0)
+        return group;
+    return group->child(node.child);
+}
+
+void CAvAddressList::SelectNode(const std::optional<ContactNode>& node) {
+    QTreeWidget* tree = m_Ui->contactTree;
+    QTreeWidgetItem* item = node ? ItemOf(*node) : nullptr;
+    if (item == nullptr) {
+        tree->clearSelection();
+        if (tree->currentItem() != nullptr)
+            tree->setCurrentItem(nullptr);
+        else
+            OnCurrentItemChanged(nullptr);
+        return;
+    }
+    if (QTreeWidgetItem* parent = item->parent())
+        parent->setExpanded(true);
+    if (tree->currentItem() == item)
+        OnCurrentItemChanged(item); // show it again, as read now
+    else
+        tree->setCurrentItem(item);
+    item->setSelected(true);
+    tree->scrollToItem(item);
+}
+
+void CAvAddressList::RefillAndSelect(const std::string& name) {
+    FillTree();
+    QTreeWidget* tree = m_Ui->contactTree;
+    if (QTreeWidgetItem* first = tree->topLevelItem(0))
+        first->setExpanded(false);
+    SelectNode(FindContactNode(m_Tree, name));
+}
+
+void CAvAddressList::Add() {
+    const ContactForm form = Form();
+    const WriteOutcome outcome = AddContact(form, m_Prompter);
+    if (outcome == WriteOutcome::Refused && form.Name().empty())
+        m_Ui->nameEdit->setFocus();
+    if (outcome != WriteOutcome::Written)
+        return;
+    m_ShownName = form.Name();
+    RefillAndSelect(form.Name());
+    if (m_PeopleChanged)
+        m_PeopleChanged();
+}
+
+void CAvAddressList::Update() {
+    const std::string oldName = m_ShownName;
+    const ContactForm form = Form();
+    const WriteOutcome outcome = UpdateContact(form, oldName, m_Prompter);
+    if (outcome == WriteOutcome::Refused)
+        m_Ui->nameEdit->setFocus();
+    if (outcome != WriteOutcome::Written)
+        return;
+    m_ShownName = form.Name();
+    RefillAndSelect(form.Name());
+    if (m_PeopleChanged)
+        m_PeopleChanged();
+}
+
+void CAvAddressList::Delete() {
+    const std::string name = m_ShownName;
+    if (DeleteContact(name, m_Prompter) != WriteOutcome::Written)
+        return;
+    QTreeWidget* tree = m_Ui->contactTree;
+    // The node goes; its group stays until the tree is filled again. The
+    // neighbour below it, else above it, else its group takes the selection.
+    std::optional<ContactNode> neighbour;
+    if (const std::optional<ContactNode> node = NodeOf(tree->currentItem()); node) {
+        const QSignalBlocker blocker(tree);
+        QTreeWidgetItem* item = tree->currentItem();
+        if (node->child >= 0) {
+            std::vector<std::string>& names = m_Tree[static_cast<std::size_t>(node->group)].names;
+            names.erase(names.begin() + node->child);
+            const int left = static_cast<int>(names.size());
+            neighbour = left == 0 ? ContactNode{node->group, -1}
+                                  : ContactNode{node->group, std::min(node->child, left - 1)};
+        } else {
+            m_Tree.erase(m_Tree.begin() + node->group);
+            if (!m_Tree.empty())
+                neighbour =
+                    ContactNode{std::min(node->group, static_cast<int>(m_Tree.size()) - 1), -1};
+        }
+        delete item;
+    }
+    SelectNode(neighbour);
+    tree->setFocus();
+    if (m_PeopleChanged)
+        m_PeopleChanged();
+}
+
+void CAvAddressList::Previous() {
+    QTreeWidget* tree = m_Ui->contactTree;
+    const std::optional<ContactNode> from = NodeOf(tree->currentItem());
+    std::optional<ContactNode> to;
+    if (from)
+        to = PreviousContactNode(m_Tree, *from);
+    else if (!m_Tree.empty()) // nothing selected: start from the bottom
+        to = ContactNode{static_cast<int>(m_Tree.size()) - 1,
+                         static_cast<int>(m_Tree.back().names.size()) - 1};
+    SelectNode(to);
+    tree->setFocus();
+}
+
+void CAvAddressList::Next() {
+    QTreeWidget* tree = m_Ui->contactTree;
+    const std::optional<ContactNode> from = NodeOf(tree->currentItem());
+    std::optional<ContactNode> to;
+    if (from)
+        to = NextContactNode(m_Tree, *from);
+    else if (!m_Tree.empty()) // nothing selected: start from the top
+        to = ContactNode{0, -1};
+    SelectNode(to);
+    tree->setFocus();
+}
+
+void CAvAddressList::Search() {
+    QTreeWidget* tree = m_Ui->contactTree;
+    if (QTreeWidgetItem* first = tree->topLevelItem(0))
+        first->setExpanded(false);
+    SelectNode(FindContactNode(m_Tree, S(m_Ui->searchEdit->text())));
+    tree->setFocus();
+}
+
+void CAvAddressList::showEvent(QShowEvent* event) {
+    CMainView::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // The reminder editor, the list and an import change people while
+    // another view is shown: show them as they are now. A new contact being
+    // typed stays as it is.
+    if (m_ShownBefore) {
+        const std::string shown = m_ShownName;
+        FillTree();
+        if (!shown.empty()) {
+            const std::optional<ContactNode> node = FindContactNode(m_Tree, shown);
+            SelectNode(node);
+        }
+    }
+    m_ShownBefore = true;
+    if (m_ShownName.empty())
+        m_Ui->nameEdit->setFocus();
+    else
+        m_Ui->contactTree->setFocus();
+}
+
+void CAvAddressList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        CMainView::keyPressEvent(event);
+        return;
+    }
+    const QWidget* focus = focusWidget();
+    if (focus == m_Ui->searchEdit)
+        Search();
+    else if (focus == m_Ui->contactTree)
+        m_Ui->nameEdit->setFocus(); // from the list to the details
+    else if (m_Ui->updateButton->isEnabled())
+        Update();
+    else
+        Add();
+}

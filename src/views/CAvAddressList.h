@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/CMainView.h"
+#include "reminders/ContactGroups.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Prompter;
+class QLineEdit;
+class QTreeWidgetItem;
+struct ContactForm;
+struct ContactNode;
+namespace Ui {
+class CAvAddressList;
+}
+
+// 通讯录: every person of the database in a tree by group, the selected
+// person's details beside it, and 新增/删除/更新/上一个/下一个/搜索. A
+// contact with 提醒 ticked is a birthday reminder too, so every change is
+// passed on through `peopleChanged` for the reminder list to read again.
+class CAvAddressList : public CMainView {
+    Q_OBJECT
+public:
+    CAvAddressList(Prompter& prompter, std::function<void()> peopleChanged,
+                   QWidget* parent = nullptr);
+    ~CAvAddressList() override;
+
+    Ui::CAvAddressList& Controls() const { return *m_Ui; }
+    // The values as the controls hold them.
+    ContactForm Form() const;
+    // The name of the contact on show; empty when none is.
+    const std::string& ShownName() const { return m_ShownName; }
+
+    void FillTree();
+    void Add();
+    void Update();
+    void Delete();
+    void Previous();
+    void Next();
+    void Search();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ShowContact();
+    void ShowForm(const ContactForm& form);
+    void ClearForm();
+    void SetContactShown(bool shown);
+    void OnCurrentItemChanged(QTreeWidgetItem* current);
+    // Selects a node (none clears the selection), which shows it.
+    void SelectNode(const std::optional<ContactNode>& node);
+    std::optional<ContactNode> NodeOf(QTreeWidgetItem* item) const;
+    QTreeWidgetItem* ItemOf(const ContactNode& node) const;
+    std::vector<QLineEdit*> TextEdits() const;
+    void ChooseGroupEntry(const std::string& group);
+    // After add and update: the tree read again, the contact found and shown.
+    void RefillAndSelect(const std::string& name);
+
+    std::unique_ptr<Ui::CAvAddressList> m_Ui;
+    Prompter& m_Prompter;
+    std::function<void()> m_PeopleChanged;
+    std::vector<ContactGroup> m_Tree; // what the tree widget shows
+    std::string m_CurrentName;        // the text of the node selected last
+    bool m_CurrentIsGroup = false;    // ... and it is a group node
+    std::string m_ShownName;          // the name of the form's contact
+    bool m_ShownBefore = false;
+};

@@ -1,0 +1,263 @@
+#include "views/AddressBook.h"
+#include "ui_CAvAddressList.h"
+#include "views/CAvAddressList.h"
+
+#include "ScriptedPrompter.h"
+#include "SeededDatabase.h"
+#include "Typing.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+class AddressBook : public ::testing::Test {
+protected:
+    // A row as another part of the program writes it; groups out of order.
+    void Insert(const std::string& name, const std::string& group, int remind = 0) {
+        db.Run(SqlFormat("Insert Into TiXing (m_Name,m_Group,m_IsVailid,m_Date,m_DateStatus,"
+                         "m_State,m_Ahead,m_Title) Values ('%s','%s',%d,'1980-09-12 23:59:59',"
+                         "'阳历','将到',32,'生日快乐')",
+                         name, group, remind));
+    }
+    CAvAddressList& Open() {
+        view = std::make_unique<CAvAddressList>(prompter, [this] { ++changes; });
+        view->show();
+        return *view;
+    }
+    Ui::CAvAddressList& Ui() { return view->Controls(); }
+    QTreeWidgetItem* Node(int group, int child = -1) {
+        QTreeWidgetItem* top = Ui().contactTree->topLevelItem(group);
+        return child < 0 || top == nullptr ? top : top->child(child);
+    }
+    // The tree as text: "group: name name | group: ...".
+    std::string Tree() {
+        std::string text;
+        for (int g = 0; QTreeWidgetItem* top = Node(g); ++g) {
+            text += (g ? " | " : "") + top->text(0).toStdString() + ":";
+            for (int c = 0; c < top->childCount(); ++c)
+                text += " " + top->child(c)->text(0).toStdString();
+        }
+        return text;
+    }
+    std::string Selected() {
+        const QList<QTreeWidgetItem*> items = Ui().contactTree->selectedItems();
+        return items.size() == 1 ? items[0]->text(0).toStdString() : "(none)";
+    }
+    std::string Column(const std::string& name, const std::string& column) {
+        return db.Value(SelectContactSql(name), column);
+    }
+    bool FormCleared() {
+        return Ui().nameEdit->text().isEmpty() && Ui().mobileEdit->text().isEmpty() &&
+               Ui().remindCheck->isChecked() && !Ui().updateButton->isEnabled() &&
+               !Ui().deleteButton->isEnabled();
+    }
+
+    SeededDatabase db;
+    ScriptedPrompter prompter;
+    int changes = 0;
+    std::unique_ptr<CAvAddressList> view;
+};
+
+TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
+    Insert("张三", "同学");
+    Insert("李四", "朋友", 1);
+    Insert("王五", "同学");
+    Insert("赵六", "老'乡\"\\%𠮷"); // not one of the four
+    Insert("钱七", "", 1);          // from the reminder editor, which knows no group
+    Open();
+    EXPECT_EQ(Tree(), "(未分组): 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老'乡\"\\%𠮷: 赵六");
+    EXPECT_TRUE(FormCleared());
+    EXPECT_EQ(Ui().groupCombo->currentText(), Q("朋友")) << "first in pinyin order";
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
+    EXPECT_EQ(view->focusWidget(), Ui().nameEdit) << "ready for a new contact";
+
+    Ui().contactTree->setCurrentItem(Node(1, 1));
+    EXPECT_EQ(Ui().nameEdit->text(), Q("王五"));
+    EXPECT_EQ(Ui().groupCombo->currentText(), Q("同学"));
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阳历"));
+    EXPECT_EQ(Ui().birthEdit->date(), QDate(1980, 9, 12));
+    EXPECT_FALSE(Ui().remindCheck->isChecked());
+    EXPECT_TRUE(Ui().updateButton->isEnabled() && Ui().deleteButton->isEnabled());
+
+    // A group outside the four is offered while its contact is shown, so
+    // that 更新 keeps it.
+    const std::string odd = "老'乡\"\\%𠮷";
+    Ui().contactTree->setCurrentItem(Node(3, 0));
+    EXPECT_EQ(Ui().groupCombo->currentText().toStdString(), odd);
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(Column("赵六", "m_Group"), odd);
+    Ui().contactTree->setCurrentItem(Node(1, 0));
+    EXPECT_EQ(Ui().groupCombo->count(), 4);
+
+    Ui().contactTree->setCurrentItem(Node(2));
+    EXPECT_TRUE(FormCleared());
+    EXPECT_EQ(Ui().groupCombo->currentText(), Q("朋友"));
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"修改成功！"});
+}
+
+TEST_F(AddressBook, AddRefusesEmptyAndTakenNamesThenWritesAndShowsTheContact) {
+    Insert("张三", "同学", 1);
+    Open();
+    QTest::mouseClick(Ui().addButton, Qt::LeftButton);
+    TypeText(Ui().nameEdit, "张三");
+    QTest::mouseClick(Ui().addButton, Qt::LeftButton);
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"请输入姓名后才能增加新的联络人！", "姓名已存在！"}));
+    EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 1u);
+
+    Ui().nameEdit->setText(Q("O'Brien \"老\\王\" 100%𠮷"));
+    Ui().birthEdit->setDate(QDate(1925, 3, 7));
+    Ui().remindCheck->setChecked(false);
+    Ui().groupCombo->setCurrentText(Q("同事"));
+    Ui().homeAddrEdit->setText(Q("北京 'A' \"B\" \\ 50%𠮷"));
+    Ui().homeAddrEdit->setFocus();
+    QTest::keyClick(Ui().homeAddrEdit, Qt::Key_Return); // no contact shown: Enter adds
+    const std::string name = "O'Brien \"老\\王\" 100%𠮷";
+    EXPECT_EQ(prompter.Texts().back(), "添加成功！");
+    EXPECT_EQ(Column(name, "m_Date"), "1925-03-07 00:00:00");
+    EXPECT_EQ(Column(name, "m_IsVailid") + Column(name, "m_Group") + Column(name, "m_State"),
+              "0同事生效");
+    EXPECT_EQ(Column(name, "m_HomeAddr"), "北京 'A' \"B\" \\ 50%𠮷");
+    EXPECT_EQ(Selected(), name) << "the new contact is found and shown";
+    EXPECT_EQ(Ui().birthEdit->date(), QDate(1925, 3, 7));
+    EXPECT_TRUE(Ui().updateButton->isEnabled());
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(AddressBook, UpdateKeepsReminderColumnsAndRefusesATakenName) {
+    Insert("张三", "同学", 1);
+    Insert("李四", "朋友");
+    Open();
+    Ui().searchEdit->setText(Q("张三"));
+    Ui().searchEdit->setFocus();
+    QTest::keyClick(Ui().searchEdit, Qt::Key_Return);
+    ASSERT_EQ(Selected(), "张三");
+
+    Ui().mobileEdit->setText(Q("13800138000"));
+    Ui().mobileEdit->setFocus();
+    QTest::keyClick(Ui().mobileEdit, Qt::Key_Return); // a contact shown: Enter updates
+    EXPECT_EQ(Column("张三", "m_Mobile"), "13800138000");
+    EXPECT_EQ(Column("张三", "m_State") + Column("张三", "m_Ahead") + Column("张三", "m_Title"),
+              "将到32生日快乐");
+    EXPECT_EQ(Column("张三", "m_Date"), "1980-09-12 00:00:00");
+
+    Ui().nameEdit->setText(Q("李四"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    Ui().nameEdit->clear();
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(Column("张三", "m_Mobile"), "13800138000") << "nothing written";
+
+    Ui().nameEdit->setText(Q("张三丰"));
+    Ui().groupCombo->setCurrentText(Q("亲人"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"修改成功！", "姓名已存在！",
+                                        "请输入姓名后才能更新联络人！", "修改成功！"}));
+    EXPECT_EQ(Column("张三", "m_Name"), "(no row)");
+    EXPECT_EQ(Tree(), "亲人: 张三丰 | 朋友: 李四");
+    EXPECT_EQ(Selected(), "张三丰");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(AddressBook, DeleteAsksFirstAndKeepsTheEmptiedGroup) {
+    const std::string odd = "O'Neil 100%𠮷";
+    Insert("张三", "同学", 1);
+    Insert(odd, "朋友");
+    Open();
+    Ui().contactTree->setCurrentItem(Node(1, 0));
+    Ui().mobileEdit->setText(Q("139'%"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(Column(odd, "m_Mobile"), "139'%");
+    prompter.asked.clear();
+    changes = 0;
+
+    prompter.answers = {PromptAnswer::Cancel};
+    QTest::mouseClick(Ui().deleteButton, Qt::LeftButton);
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].text, "你确定要删除关于 " + odd + " 的资料吗?");
+    EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::OkCancel);
+    EXPECT_EQ(Column(odd, "m_Name"), odd) << "Cancel deletes nothing";
+    EXPECT_EQ(changes, 0);
+
+    QTest::mouseClick(Ui().deleteButton, Qt::LeftButton);
+    EXPECT_EQ(prompter.Texts().back(), "删除" + odd + "成功！");
+    EXPECT_EQ(Column(odd, "m_Name"), "(no row)");
+    EXPECT_EQ(Tree(), "同学: 张三 | 朋友:");
+    EXPECT_EQ(Selected(), "朋友");
+    EXPECT_TRUE(FormCleared());
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(AddressBook, PreviousAndNextWalkTheTreeAcrossGroups) {
+    const std::vector<ContactGroup> tree = {{"A", {"a1", "a2"}}, {"B", {}}, {"C", {"c1"}}};
+    using N = ContactNode;
+    const struct {
+        N from;
+        std::optional<N> previous, next;
+    } cases[] = {
+        {{0, -1}, std::nullopt, N{0, 0}}, {{0, 0}, N{0, -1}, N{0, 1}},
+        {{0, 1}, N{0, 0}, N{1, -1}},      {{1, -1}, N{0, 1}, N{2, -1}},
+        {{2, -1}, N{1, -1}, N{2, 0}},     {{2, 0}, N{2, -1}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PreviousContactNode(tree, c.from), c.previous) << c.from.group << c.from.child;
+        EXPECT_EQ(NextContactNode(tree, c.from), c.next) << c.from.group << c.from.child;
+    }
+
+    Insert("张三", "同学");
+    Insert("李四", "朋友");
+    Open();
+    Ui().contactTree->setCurrentItem(Node(0, 0));
+    QTest::mouseClick(Ui().nextButton, Qt::LeftButton);
+    EXPECT_EQ(Selected(), "朋友");
+    EXPECT_TRUE(FormCleared());
+    QTest::mouseClick(Ui().previousButton, Qt::LeftButton);
+    EXPECT_EQ(Selected(), "张三");
+    EXPECT_EQ(view->focusWidget(), Ui().contactTree);
+}
+
+TEST_F(AddressBook, SearchFindsWholeNamesOnly) {
+    Insert("张三", "同学");
+    Insert("张三丰", "朋友");
+    Open();
+    for (const char* text : {"张", "同学", "张三 "}) {
+        Ui().contactTree->setCurrentItem(Node(0, 0));
+        Ui().searchEdit->setText(Q(text));
+        QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        EXPECT_EQ(Selected(), "(none)") << text;
+        EXPECT_TRUE(FormCleared()) << text;
+    }
+    Ui().searchEdit->setText(Q("张三"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    EXPECT_EQ(Selected(), "张三");
+    EXPECT_TRUE(Node(0)->isExpanded());
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(AddressBook, FieldsTakeNoMoreBytesThanTheirColumnAllowsAndNeverHalfACharacter) {
+    Open();
+    const struct {
+        QLineEdit* edit;
+        const char* typed;
+        const char* kept;
+    } cases[] = {
+        {Ui().nameEdit, "一二三四五六七八九十百", "一二三四五六七八九十"},
+        {Ui().positionEdit, "经理助理a𠮷吉", "经理助理a"},
+        {Ui().positionEdit, "经理助理𠮷吉", "经理助理吉"},
+        {Ui().qqEdit, "12345678901234567890123456789012345678901234567890x",
+         "12345678901234567890123456789012345678901234567890x"},
+    };
+    for (const auto& c : cases) {
+        c.edit->clear();
+        c.edit->setFocus();
+        TypeText(c.edit, c.typed);
+        EXPECT_EQ(c.edit->text(), Q(c.kept)) << c.typed;
+    }
+}
+
+} // namespace
