@@ -9,6 +9,7 @@
 #include "controls/CHyperLink.h"
 #include "controls/ResourceImages.h"
 #include "exchange/ExchangeCommands.h"
+#include "mail/CMailDlg.h"
 #include "mail/CSettingDlg.h"
 #include "mail/MailQueue.h"
 #include "platform/BuiltInTune.h"
@@ -43,14 +44,6 @@
 namespace {
 
 constexpr int kReminderInterval = 20'000; // ms
-
-// Commands whose windows are not part of the program yet.
-bool IsAvailable(int id) {
-    switch (id) {
-    case kCmdSendMail: return false;
-    default: return true;
-    }
-}
 
 QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -220,14 +213,14 @@ QAction* CMainFrame::TrayCommand(int id) const {
 
 void CMainFrame::UpdateCommandStates() {
     for (auto& [id, action] : m_Commands)
-        action->setEnabled(IsAvailable(id));
+        action->setEnabled(true);
     for (auto& [id, action] : m_TrayCommands)
-        action->setEnabled(IsAvailable(id));
+        action->setEnabled(true);
     const bool locked = IsLocked();
     m_TrayCommands[kCmdShowWindow]->setEnabled(!locked);
     m_TrayCommands[kCmdUnlock]->setEnabled(locked);
     for (QAction* mail : {m_Commands[kCmdSendMail], m_TrayCommands[kCmdSendMail]})
-        mail->setEnabled(!locked && IsAvailable(kCmdSendMail));
+        mail->setEnabled(!locked);
     // The settings show the unlock password: not while locked.
     m_TrayCommands[kCmdPersonalSettings]->setEnabled(!locked);
     // The reminder commands act on the reminder list, 修改/删除/生效 on its selected row.
@@ -260,6 +253,7 @@ void CMainFrame::RunCommand(int id) {
     case kCmdOnlineUpdate: RunUpdateDialog(); break;
     case kCmdPersonalSettings: ShowSettings(); break;
     case kCmdFestivals: ShowFestivals(); break;
+    case kCmdSendMail: ShowMailComposer(); break;
     case kCmdNewReminder:
     case kCmdModify:
     case kCmdDelete:
@@ -448,6 +442,14 @@ void CMainFrame::ShowFestivals() {
     // Festivals and switches may have changed; the calendar reads them afresh.
     if (CMainView* calendar = View(kViewCalendar))
         calendar->Refresh();
+}
+
+void CMainFrame::ShowMailComposer() {
+    if (IsLocked())
+        return;
+    // The composer counts as busy while it is open; 发送 hands that on to the mail.
+    CMailDlg composer(*m_MailQueue, m_Prompter, isVisible() ? this : nullptr);
+    composer.exec();
 }
 
 void CMainFrame::AddHintText(const std::string& text) {

@@ -131,6 +131,7 @@ private:
     void ShowAbout();
     void ShowSettings();
     void ShowFestivals();
+    void ShowMailComposer();
     void DropFinishedPlayers();
 
     Prompter& m_Prompter;

@@ -1,0 +1,137 @@
+#include "mail/MailComposer.h"
+
+#include "app/BuiltInAccount.h"
+#include "app/Globals.h"
+#include "mail/CSmtpClient.h"
+#include "mail/MailQueue.h"
+#include "platform/ProfileFile.h"
+#include "platform/Prompter.h"
+#include "platform/TextCodec.h"
+#include "reminders/CAdoDatabase.h"
+
+#include <limits>
+
+namespace {
+
+constexpr const char* kSection = "Mail";
+// GetString reads through a 260-byte buffer; subject and recipient fit.
+constexpr std::size_t kStringBuffer = 259;
+constexpr std::size_t kWholeValue = std::numeric_limits<std::size_t>::max();
+
+// A profile value is one line: a stray line break would end it early.
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return line;
+}
+
+std::string NormaliseBreaks(std::string_view text, std::string_view lineBreak) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += lineBreak;
+        } else if (text[i] == '\n') {
+            out += lineBreak;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string WithCrLf(std::string_view text) {
+    return NormaliseBreaks(text, "\r\n");
+}
+
+std::string WithLf(std::string_view text) {
+    return NormaliseBreaks(text, "\n");
+}
+
+bool HasMailDraft(const ProfileFile& ini) {
+    return !ini.GetString(kSection, "Subject", "", kStringBuffer).empty();
+}
+
+bool SaveMailDraft(ProfileFile& ini, const ComposedMail& draft) {
+    std::string content = CSmtpClient::Base64Encode(Utf8ToGb18030(WithCrLf(draft.body)));
+    std::erase_if(content, [](char c) { return c == '\r' || c == '\n'; });
+    bool saved = ini.WriteString(kSection, "Subject", OneLine(draft.subject));
+    saved = ini.WriteString(kSection, "Recept", OneLine(draft.recipient)) && saved;
+    return ini.WriteString(kSection, "Content", content) && saved;
+}
+
+ComposedMail LoadMailDraft(const ProfileFile& ini) {
+    ComposedMail draft;
+    draft.subject = ini.GetString(kSection, "Subject", "", kStringBuffer);
+    draft.recipient = ini.GetString(kSection, "Recept", "", kStringBuffer);
+    // Read whole: a body of any length must come back, not the first 1 kB.
+    const std::string content = ini.GetString(kSection, "Content", "", kWholeValue);
+    draft.body = Gb18030ToUtf8(CSmtpClient::Base64Decode(content));
+    return draft;
+}
+
+std::vector<ContactGroup> LoadComposerContacts(Prompter& prompter) {
+    try {
+        CAdoDatabase db(g_ConnectionString);
+        db.Open();
+        return LoadContactGroups(db);
+    } catch (const DbError& error) {
+        prompter.Tell(error.what());
+        return {};
+    }
+}
+
+std::string LookUpRecipient(const std::string& group, const std::string& name, Prompter& prompter) {
+    try {
+        CAdoDatabase db(g_ConnectionString);
+        db.Open();
+        db.Execute(SqlFormat("Select * From TiXing Where m_Name='%s'", name));
+        // Two people of one name in different groups: the one chosen, not
+        // whichever the table holds first.
+        std::string first;
+        bool found = false;
+        for (; !db.IsEOF(); db.MoveNext()) {
+            std::string email = db.GetCollect("m_Email").AsString();
+            if (db.GetCollect("m_Group").AsString() == group)
+                return email;
+            if (!found)
+                first = std::move(email);
+            found = true;
+        }
+        return first;
+    } catch (const DbError& error) {
+        prompter.Tell(error.what());
+        return {};
+    }
+}
+
+SenderAccount CurrentSenderAccount() {
+    return {g_Setting.m_Email, SubmissionServer(g_Setting.m_ServerName), g_Setting.m_UserName,
+            g_Setting.m_Password};
+}
+
+ComposerBusyHold::ComposerBusyHold() {
+    IncrementBusyCount();
+}
+
+ComposerBusyHold::~ComposerBusyHold() {
+    Release();
+}
+
+void ComposerBusyHold::Release() {
+    if (!m_Held)
+        return;
+    m_Held = false;
+    DecrementBusyCount();
+}
+
+void SendComposedMail(MailQueue& queue, const ComposedMail& mail, ComposerBusyHold& hold) {
+    queue.Enqueue({mail.subject, mail.recipient, WithCrLf(mail.body), CurrentSenderAccount()});
+    hold.Release();
+}
