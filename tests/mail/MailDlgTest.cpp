@@ -1,0 +1,170 @@
+#include "mail/CMailDlg.h"
+
+#include "../app/ShellFixture.h"
+#include "ReceivedMail.h"
+#include "SeededDatabase.h"
+#include "SmtpTestServer.h"
+#include "app/CMainView.h"
+#include "controls/CHyperLink.h"
+#include "ui_CMailDlg.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <gmock/gmock.h>
+
+namespace {
+
+using ::testing::HasSubstr;
+
+class MailDlg : public ShellTest {
+protected:
+    MailDlg() {
+        db.Run("Insert Into TiXing (m_Name,m_Group,m_Email) Values ('张三','同学','zs@school.cn'),"
+               "('李四','同事',''),('王五','同学','ww@school.cn'),('𠮷田','','ji@example.jp'),"
+               "('O''Brien \"100%\" \\','朋友','ob@example.com')");
+    }
+
+    // "group: name name | group: ..." as the tree shows it.
+    static std::string Tree(QTreeWidget* tree) {
+        std::string shown;
+        for (int g = 0; g < tree->topLevelItemCount(); ++g) {
+            QTreeWidgetItem* group = tree->topLevelItem(g);
+            shown += (g ? " | " : "") + group->text(0).toStdString() + ":";
+            for (int p = 0; p < group->childCount(); ++p)
+                shown += " " + group->child(p)->text(0).toStdString();
+        }
+        return shown;
+    }
+    static QTreeWidgetItem* Node(QTreeWidget* tree, const char* text) {
+        return tree->findItems(QString::fromUtf8(text), Qt::MatchExactly | Qt::MatchRecursive)[0];
+    }
+
+    SeededDatabase db;
+    MailQueue& queue() { return (frame ? *frame : MakeFrame(false)).OutgoingMail(); }
+};
+
+TEST_F(MailDlg, TreeByGroupAndTheChosenContactReplacesTheRecipient) {
+    CMailDlg dialog(queue(), prompter);
+    Ui::CMailDlg& ui = dialog.Controls();
+    EXPECT_EQ(Tree(ui.contactTree), "(未分组): 𠮷田 | 同事: 李四 | 同学: 张三 王五 | "
+                                    "朋友: O'Brien \"100%\" \\");
+    ui.recipientEdit->setText("typed@example.com");
+    const std::pair<const char*, const char*> choices[] = {
+        {"张三", "zs@school.cn"},
+        {"李四", ""},
+        {"O'Brien \"100%\" \\", "ob@example.com"},
+        {"同学", ""},
+        {"𠮷田", "ji@example.jp"}};
+    for (const auto& [node, recipient] : choices) {
+        ui.contactTree->setCurrentItem(Node(ui.contactTree, node));
+        EXPECT_EQ(ui.recipientEdit->text().toStdString(), recipient) << node;
+    }
+    EXPECT_TRUE(prompter.asked.empty());
+
+    db.Run("Drop Table TiXing");
+    CMailDlg broken(queue(), prompter);
+    EXPECT_EQ(broken.Controls().contactTree->topLevelItemCount(), 0);
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_THAT(prompter.asked[0].text, HasSubstr("TiXing"));
+}
+
+TEST_F(MailDlg, DraftButtonsFollowTheSubjectAndALongDraftComesBackWhole) {
+    std::filesystem::create_directory(program.Path() / "annivo.ini"); // cannot be written
+    QString body;
+    for (int line = 0; body.size() < 8000; ++line)
+        body += QString::fromUtf8("第%1行 𠮷 'a' \"b\" \\ 100%\n").arg(line);
+    {
+        CMailDlg dialog(queue(), prompter);
+        Ui::CMailDlg& ui = dialog.Controls();
+        EXPECT_FALSE(ui.loadDraftButton->isEnabled() || ui.saveDraftButton->isEnabled());
+        ui.subjectEdit->insert(QString::fromUtf8("生日 'x' 𠮷")); // as typed
+        EXPECT_TRUE(ui.saveDraftButton->isEnabled());
+        ui.recipientEdit->setText("o'brien@example.com");
+        ui.bodyEdit->setPlainText(body);
+        QTest::mouseClick(ui.saveDraftButton, Qt::LeftButton);
+        EXPECT_FALSE(ui.loadDraftButton->isEnabled()) << "nothing was saved";
+        EXPECT_THAT(prompter.Texts(), testing::ElementsAre(HasSubstr("草稿没有保存")));
+        std::filesystem::remove(program.Path() / "annivo.ini");
+        QTest::mouseClick(ui.saveDraftButton, Qt::LeftButton);
+        EXPECT_TRUE(ui.loadDraftButton->isEnabled());
+        EXPECT_EQ(dialog.Mail().body, WithCrLf(body.toStdString()));
+    }
+    CMailDlg dialog(queue(), prompter);
+    Ui::CMailDlg& ui = dialog.Controls();
+    ASSERT_TRUE(ui.loadDraftButton->isEnabled());
+    QTest::mouseClick(ui.loadDraftButton, Qt::LeftButton);
+    EXPECT_EQ(ui.subjectEdit->text(), QString::fromUtf8("生日 'x' 𠮷"));
+    EXPECT_EQ(ui.recipientEdit->text(), "o'brien@example.com");
+    EXPECT_TRUE(ui.bodyEdit->toPlainText() == body);
+    EXPECT_TRUE(ui.saveDraftButton->isEnabled());
+}
+
+TEST_F(MailDlg, OpensFromMenuAndTrayOnlyUnlockedAndEscGivesTheBusyCountBack) {
+    g_RunOnce = 1;
+    CMainFrame& f = MakeFrame(false); // in the tray: a check-once run may end
+    int opened = 0;
+    for (QAction* command : {f.Command(kCmdSendMail), f.TrayCommand(kCmdSendMail)}) {
+        ASSERT_TRUE(command->isEnabled());
+        AnswerModal<CMailDlg>([&](CMailDlg& dialog) {
+            ++opened;
+            Ui::CMailDlg& ui = dialog.Controls();
+            EXPECT_EQ(dialog.focusWidget(), ui.recipientEdit);
+            EXPECT_EQ(BusyCount(), 1);
+            f.OnReminderTimer();
+            EXPECT_TRUE(quits.empty()) << "not while the composer is open";
+            // Enter moves on in the fields, makes a new line in the body, never sends.
+            QTest::keyClick(ui.recipientEdit, Qt::Key_Return);
+            QTest::keyClicks(ui.subjectEdit, "Hi");
+            QTest::keyClick(ui.subjectEdit, Qt::Key_Return);
+            EXPECT_EQ(dialog.focusWidget(), ui.bodyEdit);
+            QTest::keyClicks(ui.bodyEdit, "a");
+            QTest::keyClick(ui.bodyEdit, Qt::Key_Return);
+            QTest::keyClicks(ui.bodyEdit, "b");
+            EXPECT_EQ(dialog.Mail().body, "a\r\nb");
+            EXPECT_TRUE(dialog.isVisible() && prompter.asked.empty());
+            QTest::keyClick(ui.bodyEdit, Qt::Key_Escape);
+            EXPECT_FALSE(dialog.isVisible());
+        });
+        command->trigger();
+        EXPECT_EQ(BusyCount(), 0);
+    }
+    EXPECT_EQ(opened, 2);
+    f.OnReminderTimer();
+    EXPECT_EQ(quits.size(), 1u) << "the check-once quit is not held up";
+
+    f.Lock();
+    EXPECT_FALSE(f.Command(kCmdSendMail)->isEnabled() || f.TrayCommand(kCmdSendMail)->isEnabled());
+}
+
+TEST_F(MailDlg, SentMailReachesTheServerWhole) {
+    SmtpTestServer server; // started late: the mail waits for its greeting
+    g_Setting.m_Email = "me@example.com";
+    g_Setting.m_ServerName = "127.0.0.1:" + std::to_string(server.Port());
+    CMainFrame& f = MakeFrame();
+    AnswerModal<CMailDlg>([&](CMailDlg& dialog) {
+        Ui::CMailDlg& ui = dialog.Controls();
+        ui.subjectEdit->insert(QString::fromUtf8("生日快乐 'O' 𠮷"));
+        ui.bodyEdit->setPlainText(QString::fromUtf8("第一行\n𠮷 100% \\"));
+        QTest::mouseClick(ui.sendButton, Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible()) << "no recipient yet";
+        EXPECT_THAT(prompter.Texts(), testing::ElementsAre("请填写收件人的邮箱地址！"));
+        ui.contactTree->setCurrentItem(Node(ui.contactTree, "王五"));
+        ui.sendButton->setFocus();
+        QTest::keyClick(ui.sendButton, Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    f.Command(kCmdSendMail)->trigger();
+    EXPECT_EQ(BusyCount(), 1) << "handed over to the mail";
+    server.Start();
+    for (int i = 0; i < 3000 && BusyCount() > 0; ++i)
+        QTest::qWait(10);
+    const ReceivedMail mail(server.Sessions(1).at(0));
+    EXPECT_EQ(mail.recipient + "|" + mail.subject, "ww@school.cn|生日快乐 'O' 𠮷");
+    EXPECT_EQ(mail.body, "第一行\r\n𠮷 100% \\");
+    QTest::qWait(50);
+    EXPECT_THAT(f.ActiveView()->HintLine()->text().toStdString(),
+                HasSubstr("标题:生日快乐 'O' 𠮷的邮件发送成功!"));
+}
+
+} // namespace
