@@ -354,4 +354,38 @@ for scale in 1 2; do
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 kill %1'
+
+# The mail composer with a few contacts in groups and a draft read back (读草稿);
+# at 1x and 2x, on a screen large enough for the doubled window.
+compose="$work/compose"
+mkdir -p "$compose"
+"$root/build/src/reminders/annivo-makedb" "$compose/data.db" >/dev/null
+sqlite3 "$compose/data.db" "Insert Into TiXing (m_Name,m_Group,m_Email,m_Date,m_DateStatus) Values
+    ('张三','同学','zhangsan@school.cn','1985-03-02 00:00:00','阳历'),('李四','同事','lisi@work.cn','1980-07-15 00:00:00','阳历'),
+    ('王小明','同学','','1986-11-20 00:00:00','阴历'),('O''Brien','朋友','obrien@example.com','1979-01-05 00:00:00','阳历'),
+    ('欧阳娜娜','同事','nana@work.cn','1992-05-30 00:00:00','阳历'),('𠮷田','','yoshida@example.jp','1990-09-09 00:00:00','阳历')"
+python3 - "$compose/annivo.ini" <<'PY'
+import base64, sys
+body = "张三你好：\r\n\r\n下周六晚上七点在老地方聚会，给王小明过生日，记得带上礼物。\r\n𠮷田也会来。\r\n\r\n李四"
+content = base64.b64encode(body.encode("gb18030")).decode()
+ini = "[Mail]\r\nSubject=周六聚会\r\nRecept=zhangsan@school.cn\r\nContent=%s\r\n" % content
+open(sys.argv[1], "wb").write(ini.encode("gb18030"))
+PY
+export root out compose
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    ANNIVO_HOME="$compose" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowactivate --sync "$window"
+    xdotool key alt+o; sleep 1; xdotool key Return; sleep 2     # 操作 > 发送邮件, the first entry
+    composer=$(xdotool getactivewindow)
+    import -window "$composer" "$out/composer-empty$suffix.png"
+    xdotool key Tab Tab Tab Tab; sleep 0.5; xdotool key Return; sleep 1                 # 读草稿
+    import -window "$composer" "$out/composer-draft$suffix.png"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"

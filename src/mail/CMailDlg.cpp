@@ -36,8 +36,6 @@ CMailDlg::CMailDlg(MailQueue& queue, Prompter& prompter, QWidget* parent)
     ui.exitButton->SetImage(kBitmapExit, 18, 18, 3);
     ui.recipientEdit->setValidator(new ByteLimitValidator(kRecipientLimit, ui.recipientEdit));
     ui.subjectEdit->setValidator(new ByteLimitValidator(kSubjectLimit, ui.subjectEdit));
-    ui.recipientLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    ui.subjectLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     connect(ui.contactTree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { OnContactChosen(item); });
