@@ -60,7 +60,6 @@ TEST_F(MailDlg, TreeByGroupAndTheChosenContactReplacesTheRecipient) {
         ui.contactTree->setCurrentItem(Node(ui.contactTree, node));
         EXPECT_EQ(ui.recipientEdit->text().toStdString(), recipient) << node;
     }
-    EXPECT_TRUE(prompter.asked.empty());
 
     db.Run("Drop Table TiXing");
     CMailDlg broken(queue(), prompter);
