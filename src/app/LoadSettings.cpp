@@ -8,6 +8,7 @@ void LoadSettings(SettingRecord& setting, Prompter& prompter) {
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取个人设置");
         db.Open();
         db.Execute("Select *  FROM  MySetting");
         if (db.IsEOF())
