@@ -12,7 +12,7 @@ void LoadSettings(SettingRecord& setting, Prompter& prompter) {
         db.Open();
         db.Execute("Select *  FROM  MySetting");
         if (db.IsEOF())
-            throw DbError("数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。");
+            db.Fail("数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。");
 
         setting.m_UnLockPwd = db.GetCollect("m_UnLockPwd").AsString();
         setting.m_IsLock = db.GetCollect("m_IsLock").AsInt();

@@ -75,6 +75,9 @@ public:
     // only and TakeReadOnlyNotice has the reason.
     void Open();
     bool IsReadOnly() const { return m_ReadOnly; }
+    // Throws DbError for a fault the caller found in what it read, worded
+    // like the object's own failures.
+    [[noreturn]] void Fail(std::string_view detail) const;
     void Execute(std::string_view sql);
     // Rows of the held result set, or -1 when the last statement returned none.
     long GetRecordCount() const;
@@ -90,7 +93,6 @@ public:
     static std::string TranslateJet(std::string_view sql);
 
 private:
-    [[noreturn]] void Fail(std::string_view detail) const;
     std::string FullPath() const;
     void Connect(const std::string& name, int flags);
     void Disconnect();
