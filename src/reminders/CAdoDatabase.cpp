@@ -308,8 +308,12 @@ int CAdoDatabase::StartWal() {
     // WAL lets readers and one writer work side by side. A file another copy
     // is using keeps its journal this time, without waiting.
     m_WaitWhenBusy = false;
-    const int rc = sqlite3_exec(m_Db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(m_Db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     m_WaitWhenBusy = true;
+    // The switch itself only marks the file; whether the -wal and -shm can
+    // be made shows at the next read.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(m_Db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     return rc;
 }
 
