@@ -4,9 +4,16 @@
 #include "app/CMainView.h"
 #include "platform/Autostart.h"
 
+#include "SecondConnection.h"
 #include "SeededDatabase.h"
 
+#include <gmock/gmock.h>
+
 namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 using StartupFlow = ShellTest;
 
@@ -56,6 +63,47 @@ TEST_F(StartupFlow, FirstAppearanceFollowsAutostartProfileDirectoryAndLock) {
         EXPECT_EQ(f.Command(kCmdAutostart)->isChecked(), c.autoStart == 1);
         EXPECT_EQ(f.ActiveView()->ViewId(), c.viewId);
         EXPECT_TRUE(f.Reminders().size() == 1u && f.ReminderTimer().isActive());
+    }
+}
+
+// Another copy writing, a file that can only be read, and a file that is not
+// the program's: the window comes up all the same, with whoever can be read.
+TEST_F(StartupFlow, ALockedReadOnlyOrEmptyDatabaseStillShowsTheWindow) {
+    enum Fault { Locked, ReadOnly, ZeroBytes };
+    for (const Fault fault : {Locked, ReadOnly, ZeroBytes}) {
+        SCOPED_TRACE(fault);
+        const SeededDatabase db;
+        db.Run("Insert Into TiXing (m_Name) Values ('张三')");
+        std::optional<SecondConnection> writer;
+        if (fault == Locked)
+            writer.emplace(db.Path(), "BEGIN IMMEDIATE");
+        if (fault == ReadOnly) // a -shm that cannot be made, as in a read-only folder
+            std::filesystem::create_symlink(db.Dir().Path() / "nowhere", db.Path() + "-shm");
+        if (fault == ZeroBytes)
+            WriteBytes(db.Path(), "");
+        prompter.asked.clear();
+
+        CAnnivoApp app(prompter, clock);
+        ASSERT_TRUE(app.InitInstance());
+        app.MainFrame()->SetQuitHandler([](int) {});
+        EXPECT_TRUE(app.MainFrame()->isVisible());
+        EXPECT_EQ(app.MainFrame()->Reminders().size(), fault == ZeroBytes ? 0u : 1u);
+        const auto names = [&](const std::string& task) {
+            return AllOf(HasSubstr(task + "时出错（" + db.Path() + "）："),
+                         HasSubstr("文件中没有 TiXing、Festival、MySetting 表"));
+        };
+        switch (fault) {
+        case Locked: EXPECT_THAT(prompter.Texts(), ElementsAre()); break;
+        case ReadOnly:
+            EXPECT_THAT(prompter.Texts(),
+                        ElementsAre(HasSubstr("现在只能读取，所做的修改不能保存")));
+            break;
+        case ZeroBytes:
+            EXPECT_THAT(prompter.Texts(),
+                        ElementsAre(names("读取个人设置"), names("读取提醒列表")));
+            EXPECT_EQ(ReadBytes(db.Path()), "") << "still zero bytes";
+            break;
+        }
     }
 }
 
