@@ -82,7 +82,9 @@ std::string CannotWriteReason(const std::string& file, const std::string& sqlite
     const std::string folder = std::filesystem::path(file).parent_path().string();
     std::string reason;
     struct statvfs space {};
-    if (::access(folder.c_str(), W_OK) != 0)
+    if (::access(file.c_str(), W_OK) != 0)
+        reason = "没有写入这个文件的权限";
+    else if (::access(folder.c_str(), W_OK) != 0)
         reason = errno == EROFS ? "文件夹 " + folder + " 在只读的磁盘上"
                                 : "没有在文件夹 " + folder + " 中写入的权限";
     else if (::statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
@@ -280,8 +282,9 @@ int CAdoDatabase::FindMissingTables(std::string& missing) const {
     std::vector<std::string> names;
     while (rc == SQLITE_OK || rc == SQLITE_ROW) {
         rc = sqlite3_step(statement);
-        if (rc == SQLITE_ROW)
-            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        if (const unsigned char* name =
+                rc == SQLITE_ROW ? sqlite3_column_text(statement, 0) : nullptr)
+            names.emplace_back(reinterpret_cast<const char*>(name));
     }
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE)
@@ -300,7 +303,7 @@ int CAdoDatabase::StartWal() {
     sqlite3_stmt* statement = nullptr;
     std::string mode;
     if (sqlite3_prepare_v2(m_Db, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
         mode = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
     sqlite3_finalize(statement);
     if (EqualsNoCase(mode, "wal"))
@@ -360,6 +363,9 @@ void CAdoDatabase::Open() {
             Fail(ErrorOf(m_Db));
         if (!missing.empty())
             Fail(MissingTablesText(missing));
+        // SQLite opens a write-protected file for reading without a word.
+        if (sqlite3_db_readonly(m_Db, "main") == 1)
+            return OpenForReadingOnly("attempt to write a readonly database");
         const int wal = StartWal();
         if (wal != SQLITE_OK && CannotWriteBeside(wal))
             return OpenForReadingOnly(ErrorOf(m_Db));

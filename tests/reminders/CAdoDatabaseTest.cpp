@@ -236,19 +236,23 @@ TEST(CAdoDatabase, AFileThatCannotBeWrittenBesideIsReadOnlyAndSaysSoOnce) {
                 ThrowsMessage<DbError>(HasSubstr("unable to open database file")));
 }
 
-TEST(CAdoDatabase, AReadOnlyFolderGivesAReadOnlyDatabase) {
+TEST(CAdoDatabase, AReadOnlyFolderOrFileGivesAReadOnlyDatabase) {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into a 0555 folder all the same; the test above covers "
-                        "the read-only fallback in a way root cannot get round";
-    const SeededDatabase seeded;
-    seeded.Run("Insert Into TiXing (m_Name) Values ('张三')");
-    ::chmod(seeded.Dir().Path().c_str(), 0555);
-    const std::string name = seeded.Value("select * from TiXing", "m_Name");
-    const std::optional<std::string> notice = TakeReadOnlyNotice();
-    ::chmod(seeded.Dir().Path().c_str(), 0755);
-    EXPECT_EQ(name, "张三");
-    EXPECT_THAT(notice.value_or(""),
-                HasSubstr("没有在文件夹 " + seeded.Dir().Path().string() + " 中写入的权限"));
+        GTEST_SKIP() << "root writes into a 0555 folder or a 0444 file all the same; the test "
+                        "above covers the read-only fallback in a way root cannot get round";
+    for (const bool folder : {true, false}) {
+        const SeededDatabase seeded;
+        seeded.Run("Insert Into TiXing (m_Name) Values ('张三')");
+        const std::string protect = folder ? seeded.Dir().Path().string() : seeded.Path();
+        ::chmod(protect.c_str(), folder ? 0555 : 0444);
+        const std::string name = seeded.Value("select * from TiXing", "m_Name");
+        const std::optional<std::string> notice = TakeReadOnlyNotice();
+        ::chmod(protect.c_str(), folder ? 0755 : 0644);
+        EXPECT_EQ(name, "张三");
+        EXPECT_THAT(notice.value_or(""),
+                    HasSubstr(folder ? "没有在文件夹 " + protect + " 中写入的权限"
+                                     : "没有写入这个文件的权限"));
+    }
 }
 
 // Statements of the kinds the address book, festival editor and settings run.
