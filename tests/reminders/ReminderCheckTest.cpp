@@ -169,21 +169,17 @@ TEST_F(ReminderCheckTest, ALockedFileGivesOneMessageAndTheStatesAreSavedOnceItIs
     Insert("王五", "生效", "1985-09-14 23:59:59", 33, "");
     Insert("赵六", "进行", "1970-09-11 23:59:59", 30, ""); // yesterday's: back to 生效, 33
     LoadReminderList(list, clock, prompter);
-    {
-        const SecondConnection writer(db.Path(), "BEGIN IMMEDIATE");
-        Tick(DateTime(2011, 9, 12, 10, 0, 0));
-        Tick(DateTime(2011, 9, 12, 10, 0, 20));
-    }
+    SecondConnection writer = OpenSecondConnection(db.Path(), "BEGIN IMMEDIATE");
+    Tick(DateTime(2011, 9, 12, 10, 0, 0));
+    Tick(DateTime(2011, 9, 12, 10, 0, 20));
+    writer.reset();
     EXPECT_THAT(prompter.Texts(),
                 ElementsAre(DatabaseErrorText("保存提醒状态", db.Path(), "database is locked") +
                             "\n提醒状态会在下次检查时再保存。"));
     EXPECT_EQ(sink.popups.size(), 3u);
     Tick(DateTime(2011, 9, 12, 10, 0, 40));
-    std::vector<std::string> stored;
-    for (const std::string& id : db.Column("select * from TiXing Order By ID", "ID"))
-        stored.push_back(db.Value("select * from TiXing Where ID=" + id, "m_State") +
-                         db.Value("select * from TiXing Where ID=" + id, "m_Ahead"));
-    EXPECT_THAT(stored, ElementsAre("进行33", "进行0", "将到31", "生效33"));
+    EXPECT_THAT(db.Column("select m_State||m_Ahead As s from TiXing Order By ID", "s"),
+                ElementsAre("进行33", "进行0", "将到31", "生效33"));
     EXPECT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(sink.popups.size(), 3u) << "nobody reminded twice";
 }
