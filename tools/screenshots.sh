@@ -388,4 +388,31 @@ for scale in 1 2; do
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 kill %1'
+
+# A database that can only be read (its -shm cannot be made, as in a
+# read-only folder or on a full disk) and one of zero bytes: what start-up
+# says, box after box, and the window that follows; at 1x and 2x.
+faults="$work/faults"
+mkdir -p "$faults/readonly" "$faults/empty"
+"$root/build/src/reminders/annivo-makedb" "$faults/readonly/data.db" >/dev/null
+sqlite3 "$faults/readonly/data.db" "PRAGMA journal_mode=WAL; Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('张三','1980-09-12 00:00:00','阳历',33)" >/dev/null
+ln -s "$faults/nowhere/x" "$faults/readonly/data.db-shm"
+: >"$faults/empty/data.db"
+export faults
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    for fault in readonly empty; do
+        ANNIVO_HOME="$faults/$fault" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+        pid=$!
+        for step in 1 2 3; do
+            sleep 3
+            import -window root "$out/database-$fault-$step$suffix.png"
+            xdotool key Return
+        done
+        kill "$pid"; wait "$pid" 2>/dev/null || true
+    done
+done
+kill %1'
 echo "Screenshots in $out"

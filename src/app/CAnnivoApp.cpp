@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/LoadSettings.h"
 #include "app/Startup.h"
+#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 
 #include <QApplication>
@@ -56,5 +57,9 @@ bool CAnnivoApp::InitInstance() {
         break;
     case FirstAppearance::ShowWindow: m_MainFrame->show(); break;
     }
+    // The people are shown from a file that can only be read: said once,
+    // here rather than by every load that found it so.
+    if (const std::optional<std::string> notice = TakeReadOnlyNotice())
+        m_Prompter.Tell(*notice);
     return true;
 }

@@ -8,10 +8,11 @@ void LoadSettings(SettingRecord& setting, Prompter& prompter) {
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取个人设置");
         db.Open();
         db.Execute("Select *  FROM  MySetting");
         if (db.IsEOF())
-            throw DbError("数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。");
+            db.Fail("数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。");
 
         setting.m_UnLockPwd = db.GetCollect("m_UnLockPwd").AsString();
         setting.m_IsLock = db.GetCollect("m_IsLock").AsInt();

@@ -60,6 +60,7 @@ void CMonthSheet::LoadFestivals(int year, int month, bool skipBirthdays,
     try {
         CAdoDatabase db;
         db.SetConnectionString(m_ConnectionString);
+        db.SetTask("读取日历的节日和生日");
         db.Open();
         db.Execute("Select * from Festival Order By Class");
         ReadFestivalRows(db);

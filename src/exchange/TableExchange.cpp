@@ -262,6 +262,7 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
     using Result = ExchangeOutcome::Result;
     CAdoDatabase db;
     db.SetConnectionString(g_ConnectionString);
+    db.SetTask("导出记录");
     std::vector<TableColumn> columns;
     try {
         db.Open();
@@ -345,6 +346,7 @@ ExchangeOutcome ImportTable(const std::string& path, const ExchangeProgress& pro
 
     CAdoDatabase db;
     db.SetConnectionString(g_ConnectionString);
+    db.SetTask("导入记录");
     std::vector<TableColumn> columns;
     try {
         db.Open();

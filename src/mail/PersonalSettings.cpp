@@ -58,6 +58,7 @@ bool LoadSettingForm(SettingForm& form, Prompter& prompter) {
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取个人设置");
         db.Open();
         db.Execute("Select * From MySetting");
         if (db.IsEOF())
@@ -90,6 +91,7 @@ void UseOwnAccount(SettingForm& form, Prompter& prompter) {
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取个人设置");
         db.Open();
         db.Execute("Select * From MySetting");
         if (!db.IsEOF()) {
@@ -164,6 +166,7 @@ SettingsSaveOutcome SaveSettingForm(const SettingForm& form, SettingRecord& runn
                 int(form.aheadWindow), int(form.dayEmail), int(form.dayWindow), int(form.everyDay));
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("保存个人设置");
         db.Open();
         db.Execute(sql);
         db.Close();

@@ -2,19 +2,28 @@
 
 #include "platform/TrimSpace.h"
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <sqlite3.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 std::string g_ConnectionString = "data.db";
 
 namespace {
 
-// How long a statement waits for another copy of the program to finish writing.
-constexpr int kBusyTimeoutMs = 10000;
+// How long one operation may wait in all for another copy of the program to
+// finish writing: it runs on the window's thread.
+constexpr int kBusyBudgetMs = 2000;
+
+constexpr const char* kTables[] = {"TiXing", "Festival", "MySetting"};
 
 // Column names match without regard to ASCII case, as Jet's do; bytes of
 // other characters must be equal.
@@ -28,9 +37,78 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string Message(sqlite3* db, const std::string& what) {
+std::string ErrorOf(sqlite3* db) {
     const char* text = db ? sqlite3_errmsg(db) : "out of memory";
-    return what + (text ? text : "");
+    return text ? text : "";
+}
+
+// Errors that mean the files SQLite keeps beside the database (-wal, -shm,
+// -journal) cannot be made or written, while the file itself may be readable.
+bool CannotWriteBeside(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_READONLY: return true;
+    default: return false;
+    }
+}
+
+// The header's read and write versions are 2 in WAL mode.
+bool HeaderSaysWal(const std::string& path) {
+    char header[20] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
+}
+
+std::string ImmutableUri(const std::string& path) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[u >> 4];
+            uri += hex[u & 15];
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+// Why nothing can be written beside `file`, in words for the user.
+std::string CannotWriteReason(const std::string& file, const std::string& sqliteText) {
+    const std::string folder = std::filesystem::path(file).parent_path().string();
+    std::string reason;
+    struct statvfs space {};
+    if (::access(file.c_str(), W_OK) != 0)
+        reason = "没有写入这个文件的权限";
+    else if (::access(folder.c_str(), W_OK) != 0)
+        reason = errno == EROFS ? "文件夹 " + folder + " 在只读的磁盘上"
+                                : "没有在文件夹 " + folder + " 中写入的权限";
+    else if (::statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
+        reason = "磁盘已满";
+    else
+        reason = "无法在文件夹 " + folder + " 中建立数据库的日志文件（-wal、-shm）";
+    return "数据库文件 " + file + " 现在只能读取，所做的修改不能保存：" + reason + "（" +
+           sqliteText + "）。";
+}
+
+std::string MissingTablesText(const std::string& missing) {
+    return "文件中没有 " + missing + " 表，它不是本程序的数据库或已经损坏；文件没有被改动。";
+}
+
+// The read-only state of the file last opened, and whether the user was told.
+struct ReadOnlyNote {
+    std::mutex mutex;
+    std::string file, notice;
+    bool told = false;
+};
+
+ReadOnlyNote& Note() {
+    static ReadOnlyNote note;
+    return note;
 }
 
 bool IsPlainNumber(std::string_view text) {
@@ -147,30 +225,178 @@ void CAdoDatabase::SetConnectionString(std::string connectionString) {
     m_ConnectionString = std::move(connectionString);
 }
 
-void CAdoDatabase::Open() {
-    if (m_Db)
-        return;
+void CAdoDatabase::SetTask(std::string task) {
+    m_Task = std::move(task);
+}
+
+std::string CAdoDatabase::FullPath() const {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(m_ConnectionString, error);
+    return error ? m_ConnectionString : full.lexically_normal().string();
+}
+
+void CAdoDatabase::Fail(std::string_view detail) const {
+    throw DbError(DatabaseErrorText(m_Task, FullPath(), detail));
+}
+
+int CAdoDatabase::OnBusy(void* self, int count) {
+    static constexpr int kSteps[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    auto& db = *static_cast<CAdoDatabase*>(self);
+    const int left = kBusyBudgetMs - db.m_BusyWaitedMs;
+    if (!db.m_WaitWhenBusy || left <= 0)
+        return 0;
+    const int step = count < static_cast<int>(std::size(kSteps)) ? kSteps[count] : 100;
+    db.m_BusyWaitedMs += sqlite3_sleep(std::min(step, left));
+    return 1;
+}
+
+void CAdoDatabase::Connect(const std::string& name, int flags) {
     sqlite3* db = nullptr;
     // A connection belongs to the one operation (and thread) that opened it,
     // so SQLite's per-call locking would only cost time.
-    const int rc = sqlite3_open_v2(m_ConnectionString.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        std::error_code error;
-        const std::filesystem::path full = std::filesystem::absolute(m_ConnectionString, error);
-        const std::string text = Message(
-            db, "无法打开数据库文件 " + (error ? m_ConnectionString : full.string()) + "：");
+    if (sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        const std::string text = ErrorOf(db);
         sqlite3_close(db);
-        throw DbError(text);
+        Fail(text);
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    // WAL lets readers and one writer work side by side; it needs a writable
-    // directory, so a failure here only means the old journal stays.
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_busy_handler(db, &CAdoDatabase::OnBusy, this);
     // Sorting a few thousand full rows (the calendar's birthday query) must not
     // spill to temporary files.
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     m_Db = db;
+}
+
+void CAdoDatabase::Disconnect() {
+    if (m_Db) {
+        sqlite3_close_v2(m_Db);
+        m_Db = nullptr;
+    }
+}
+
+// Reading the table list is also the first read of the file: it finds a
+// locked, unreadable or foreign file before anything is written to it.
+int CAdoDatabase::FindMissingTables(std::string& missing) const {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(m_Db, "SELECT name FROM sqlite_master WHERE type='table'", -1,
+                                &statement, nullptr);
+    std::vector<std::string> names;
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        rc = sqlite3_step(statement);
+        if (const unsigned char* name =
+                rc == SQLITE_ROW ? sqlite3_column_text(statement, 0) : nullptr)
+            names.emplace_back(reinterpret_cast<const char*>(name));
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE)
+        return rc;
+    missing.clear();
+    for (const char* table : kTables)
+        if (std::none_of(names.begin(), names.end(),
+                         [table](const std::string& name) { return EqualsNoCase(name, table); }))
+            missing += (missing.empty() ? "" : "、") + std::string(table);
+    return SQLITE_OK;
+}
+
+int CAdoDatabase::StartWal() {
+    // Asking first: switching a file that is already in WAL would wait for
+    // every other copy of the program to let go of it.
+    sqlite3_stmt* statement = nullptr;
+    std::string mode;
+    if (sqlite3_prepare_v2(m_Db, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
+        mode = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    if (EqualsNoCase(mode, "wal"))
+        return SQLITE_OK;
+    // WAL lets readers and one writer work side by side. A file another copy
+    // is using keeps its journal this time, without waiting.
+    m_WaitWhenBusy = false;
+    int rc = sqlite3_exec(m_Db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    m_WaitWhenBusy = true;
+    // The switch itself only marks the file; whether the -wal and -shm can
+    // be made shows at the next read.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(m_Db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+void CAdoDatabase::OpenForReadingOnly(const std::string& why) {
+    const std::string path = FullPath();
+    Disconnect();
+    std::string missing;
+    Connect(path, SQLITE_OPEN_READONLY);
+    if (FindMissingTables(missing) != SQLITE_OK) {
+        // A WAL file whose -shm cannot be made is readable only as immutable,
+        // and then only when no changes wait in its -wal.
+        Disconnect();
+        std::error_code error;
+        const auto walSize = std::filesystem::file_size(path + "-wal", error);
+        if (!HeaderSaysWal(path) || (!error && walSize > 0))
+            Fail(why);
+        Connect(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+        if (FindMissingTables(missing) != SQLITE_OK)
+            Fail(why);
+    }
+    if (!missing.empty())
+        Fail(MissingTablesText(missing));
+    m_ReadOnly = true;
+    ReadOnlyNote& note = Note();
+    const std::lock_guard lock(note.mutex);
+    if (note.file != path) {
+        note.file = path;
+        note.notice = CannotWriteReason(path, why);
+        note.told = false;
+    }
+}
+
+void CAdoDatabase::Open() {
+    if (m_Db)
+        return;
+    m_ReadOnly = false;
+    Connect(m_ConnectionString, SQLITE_OPEN_READWRITE);
+    try {
+        std::string missing;
+        const int read = FindMissingTables(missing);
+        if (read != SQLITE_OK && CannotWriteBeside(read))
+            return OpenForReadingOnly(ErrorOf(m_Db));
+        if (read != SQLITE_OK)
+            Fail(ErrorOf(m_Db));
+        if (!missing.empty())
+            Fail(MissingTablesText(missing));
+        // SQLite opens a write-protected file for reading without a word.
+        if (sqlite3_db_readonly(m_Db, "main") == 1)
+            return OpenForReadingOnly("attempt to write a readonly database");
+        const int wal = StartWal();
+        if (wal != SQLITE_OK && CannotWriteBeside(wal))
+            return OpenForReadingOnly(ErrorOf(m_Db));
+        // Any other failure to switch (another copy using the file in its old
+        // journal mode) leaves that mode for this time: it works, only less well.
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+    ReadOnlyNote& note = Note();
+    const std::lock_guard lock(note.mutex);
+    if (note.file == FullPath()) {
+        note.file.clear();
+        note.notice.clear();
+        note.told = false;
+    }
+}
+
+std::optional<std::string> TakeReadOnlyNotice() {
+    ReadOnlyNote& note = Note();
+    const std::lock_guard lock(note.mutex);
+    if (note.file.empty() || note.told)
+        return std::nullopt;
+    note.told = true;
+    return note.notice;
+}
+
+std::string DatabaseErrorText(std::string_view task, std::string_view file,
+                              std::string_view detail) {
+    return std::string(task.empty() ? "访问数据库" : task) + "时出错（" + std::string(file) +
+           "）：" + std::string(detail);
 }
 
 std::string CAdoDatabase::TranslateJet(std::string_view sql) {
@@ -241,23 +467,28 @@ void CAdoDatabase::Execute(std::string_view sql) {
     m_RowCount = 0;
     m_Row = 0;
     if (!m_Db)
-        throw DbError("数据库没有打开。");
+        Fail("数据库没有打开。");
 
-    const std::string text = TranslateJet(sql);
+    std::string text;
+    try {
+        text = TranslateJet(sql);
+    } catch (const DbError& e) {
+        Fail(e.what());
+    }
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(m_Db, text.c_str(), static_cast<int>(text.size()), &statement, &tail) !=
         SQLITE_OK)
-        throw DbError(Message(m_Db, ""));
+        Fail(ErrorOf(m_Db));
     struct Finalizer {
         sqlite3_stmt* s;
         ~Finalizer() { sqlite3_finalize(s); }
     } finalizer{statement};
     if (!statement)
-        throw DbError("SQL 语句为空。");
+        Fail("SQL 语句为空。");
     for (const char* p = tail; p && *p; ++p)
         if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
-            throw DbError("一次只能执行一条 SQL 语句。");
+            Fail("一次只能执行一条 SQL 语句。");
 
     const int columns = sqlite3_column_count(statement);
     std::vector<std::string> names;
@@ -271,7 +502,7 @@ void CAdoDatabase::Execute(std::string_view sql) {
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
-            throw DbError(Message(m_Db, ""));
+            Fail(ErrorOf(m_Db));
         ++rows;
         for (int c = 0; c < columns; ++c) {
             Cell cell;
@@ -321,9 +552,9 @@ DbValue CAdoDatabase::GetCollect(std::string_view column) const {
             ++c;
     }
     if (c == m_Columns.size())
-        throw DbError("数据表中没有列 " + std::string(column) + "。");
+        Fail("数据表中没有列 " + std::string(column) + "。");
     if (m_Row >= m_RowCount)
-        throw DbError("当前没有记录可读。");
+        Fail("当前没有记录可读。");
     const Cell& cell = m_Cells[m_Row * m_Columns.size() + c];
     switch (cell.type) {
     case SQLITE_INTEGER: return DbValue::Integer(cell.value);
@@ -344,10 +575,7 @@ void CAdoDatabase::Close() {
     m_Cells.clear();
     m_Text.clear();
     m_RowCount = 0;
-    if (m_Db) {
-        sqlite3_close_v2(m_Db);
-        m_Db = nullptr;
-    }
+    Disconnect();
 }
 
 // ---------------------------------------------------------------- SqlFormat

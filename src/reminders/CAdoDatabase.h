@@ -1,8 +1,9 @@
 #pragma once
 // Short-lived access to the program's SQLite file. One object per operation:
-// construct, set the connection string, Open, Execute, read rows with
-// GetRecordCount / IsEOF / GetCollect / MoveNext, Close. Every failure throws
-// DbError carrying SQLite's own message; callers catch it and show it.
+// construct, set the connection string (and the task, for the messages),
+// Open, Execute, read rows with GetRecordCount / IsEOF / GetCollect /
+// MoveNext, Close. Every failure throws DbError whose text says what was being
+// done with which file, then SQLite's own message; callers catch it and show it.
 //
 // Execute accepts the Jet-flavoured SQL the program is written in and
 // translates what SQLite lacks: #...# date literals, "Delete * From" and
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -62,8 +64,20 @@ public:
     CAdoDatabase& operator=(const CAdoDatabase&) = delete;
 
     void SetConnectionString(std::string connectionString);
-    // Opens the existing file read-write; never creates one.
+    // What the operation does, in the user's words ("读取提醒列表"); the
+    // messages of its failures begin with it.
+    void SetTask(std::string task);
+    // Opens the existing file read-write; never creates one. A file without
+    // the program's three tables is refused untouched. Waiting for another
+    // copy of the program is limited to about two seconds for the whole
+    // operation. When the file cannot be written beside (its WAL files cannot
+    // be made: a read-only folder, a full disk), it is opened for reading
+    // only and TakeReadOnlyNotice has the reason.
     void Open();
+    bool IsReadOnly() const { return m_ReadOnly; }
+    // Throws DbError for a fault the caller found in what it read, worded
+    // like the object's own failures.
+    [[noreturn]] void Fail(std::string_view detail) const;
     void Execute(std::string_view sql);
     // Rows of the held result set, or -1 when the last statement returned none.
     long GetRecordCount() const;
@@ -79,8 +93,20 @@ public:
     static std::string TranslateJet(std::string_view sql);
 
 private:
+    std::string FullPath() const;
+    void Connect(const std::string& name, int flags);
+    void Disconnect();
+    int FindMissingTables(std::string& missing) const;
+    int StartWal();
+    void OpenForReadingOnly(const std::string& why);
+    static int OnBusy(void* self, int count);
+
     std::string m_ConnectionString;
+    std::string m_Task;
     sqlite3* m_Db = nullptr;
+    bool m_ReadOnly = false;
+    bool m_WaitWhenBusy = true;
+    int m_BusyWaitedMs = 0; // over the whole operation
     bool m_HasResult = false;
     std::vector<std::string> m_Columns;
     // The result, row after row, m_Columns.size() cells each. Text lives in one
@@ -95,6 +121,17 @@ private:
     std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
 };
+
+// The message of a failed database operation, one sentence built here only:
+// what was being done and with which file, then what went wrong (SQLite's
+// own text where there is one).
+std::string DatabaseErrorText(std::string_view task, std::string_view file,
+                              std::string_view detail);
+
+// After a file had to be opened for reading only: the one message that says
+// changes cannot be saved and why. Given out once, until the file opens for
+// writing again.
+std::optional<std::string> TakeReadOnlyNotice();
 
 // Builds SQL text from a printf-style format ("%s", "%d", "%%" only). Text
 // values are the only way values get into SQL: a value between '...' has its

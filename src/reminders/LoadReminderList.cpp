@@ -21,6 +21,7 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取提醒列表");
         db.Open();
         db.Execute("select * from TiXing Order By ID");
         if (db.GetRecordCount() > 0) {
@@ -47,9 +48,11 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
                 list.push_back(std::move(record));
             }
         }
-        // Written back once, so the next load finds it in range.
-        for (const auto& [id, ahead] : repaired)
-            db.Execute(SqlFormat("Update TiXing Set m_Ahead=%d Where ID=%d", ahead, id));
+        // Written back once, so the next load finds it in range; a file that
+        // can only be read gets it at a later load.
+        if (!db.IsReadOnly())
+            for (const auto& [id, ahead] : repaired)
+                db.Execute(SqlFormat("Update TiXing Set m_Ahead=%d Where ID=%d", ahead, id));
         db.Close();
     } catch (const DbError& e) {
         prompter.Tell(e.what());

@@ -10,6 +10,8 @@
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderSink.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -27,6 +29,10 @@ ReminderCheck::ReminderCheck(ReminderList& list, MailQueue& mail, ReminderSink& 
     : m_List(list), m_Mail(mail), m_Sink(sink), m_Prompter(prompter), m_Clock(clock) {}
 
 void ReminderCheck::CheckReminders() {
+    m_InTick = true;
+    m_TickGaveUp = false;
+    m_TickFailure.clear();
+    SaveUnsavedStates();
     const DateTime today = m_Clock.Now();
     // Birthdays were worked out for the year the list was loaded in; a run
     // that goes on over New Year's needs this year's.
@@ -62,6 +68,38 @@ void ReminderCheck::CheckReminders() {
             FireReminder(before, days);
         }
     }
+    m_InTick = false;
+    // A file that can only be read explains every failed write at once.
+    if (const std::optional<std::string> notice = TakeReadOnlyNotice())
+        m_Prompter.Tell(*notice);
+    else if (!m_TickFailure.empty())
+        m_Prompter.Tell(m_TickFailure + "\n提醒状态会在下次检查时再保存。");
+}
+
+void ReminderCheck::SaveUnsavedStates() {
+    for (auto it = m_Unsaved.begin(); it != m_Unsaved.end();) {
+        const auto record =
+            std::find_if(m_List.begin(), m_List.end(),
+                         [id = *it](const ReminderRecord& r) { return r.id == id; });
+        if (record == m_List.end()) { // deleted, or no longer a reminder
+            it = m_Unsaved.erase(it);
+            continue;
+        }
+        try {
+            CAdoDatabase db;
+            db.SetConnectionString(g_ConnectionString);
+            db.SetTask("保存提醒状态");
+            db.Open();
+            db.Execute(SqlFormat("Update TiXing Set m_State='%s',m_Ahead=%d Where ID=%d",
+                                 record->state, record->ahead, record->id));
+            db.Close();
+            it = m_Unsaved.erase(it);
+        } catch (const DbError&) {
+            // Told when it first failed; the file is no better yet.
+            m_TickGaveUp = true;
+            return;
+        }
+    }
 }
 
 void ReminderCheck::UpdateReminderState(int id, const std::string& state, int aheadCode) {
@@ -73,14 +111,24 @@ void ReminderCheck::UpdateReminderState(int id, const std::string& state, int ah
     else
         sql = SqlFormat("Update TiXing Set m_State='%s',m_Ahead=%d Where ID=%d", state, aheadCode,
                         id);
-    try {
-        CAdoDatabase db;
-        db.SetConnectionString(g_ConnectionString);
-        db.Open();
-        db.Execute(sql);
-        db.Close();
-    } catch (const DbError& error) {
-        m_Prompter.Tell(error.what());
+    if (m_InTick && m_TickGaveUp) {
+        m_Unsaved.insert(id);
+    } else {
+        try {
+            CAdoDatabase db;
+            db.SetConnectionString(g_ConnectionString);
+            db.SetTask("保存提醒状态");
+            db.Open();
+            db.Execute(sql);
+            db.Close();
+        } catch (const DbError& error) {
+            m_Unsaved.insert(id);
+            if (!m_InTick)
+                m_Prompter.Tell(error.what());
+            else if (!m_TickGaveUp)
+                m_TickFailure = error.what();
+            m_TickGaveUp = true;
+        }
     }
     RefreshIfShown();
 }

@@ -4,6 +4,7 @@
 
 #include "reminders/ReminderRecord.h"
 
+#include <set>
 #include <string>
 
 class Clock;
@@ -17,12 +18,17 @@ public:
     ReminderCheck(ReminderList& list, MailQueue& mail, ReminderSink& sink, Prompter& prompter,
                   const Clock& clock);
 
-    // One tick: evaluates every person in list order, writes what changed and
-    // fires the reminders that are due.
+    // One tick: first saves the states earlier ticks could not, then
+    // evaluates every person in list order, writes what changed and fires
+    // the reminders that are due. All failed writes of a tick make one
+    // message at its end, and only when something new could not be saved;
+    // after the first failure the tick waits for the file no more.
     void CheckReminders();
 
     // Writes the state (empty: keep) and the ahead code (-1: keep) of one
-    // row, then refreshes the list view when it is shown.
+    // row, then refreshes the list view when it is shown. A row that could
+    // not be written is saved again, as it then stands in the list, at the
+    // next tick.
     void UpdateReminderState(int id, const std::string& state, int aheadCode);
 
     // One person's reminders; `record` as it was before this tick changed it,
@@ -31,6 +37,13 @@ public:
 
 private:
     void RefreshIfShown();
+    void SaveUnsavedStates();
+
+    // Rows whose state in the list is not in the file yet.
+    std::set<int> m_Unsaved;
+    bool m_InTick = false;
+    bool m_TickGaveUp = false; // a write of this tick failed: the rest wait for the next
+    std::string m_TickFailure; // the first new failure of this tick
 
     ReminderList& m_List;
     MailQueue& m_Mail;

@@ -49,6 +49,7 @@ ReminderForm EditReminderForm(int id, const std::string& name, const std::string
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取" + name + "的资料");
         db.Open();
         db.Execute(SqlFormat("select * from TiXing Where m_Name='%s'", name));
         if (db.GetRecordCount() > 0) {
@@ -92,6 +93,7 @@ std::string ReadUserNickname(Prompter& prompter) {
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("读取个人设置");
         db.Open();
         db.Execute("select * from MySetting");
         if (db.GetRecordCount() > 0)
@@ -137,6 +139,7 @@ SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask("保存" + form.name + "的生日提醒");
         db.Open();
         if (form.editMode)
             db.Execute(SqlFormat("Select * from TiXing Where m_Name='%s' And m_Name<>'%s'",

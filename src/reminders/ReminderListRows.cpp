@@ -77,11 +77,13 @@ DateTime BirthFromListText(const std::string& text) {
 namespace {
 
 // One write on its own connection; a failure is shown and reported as false.
-template <typename MakeSql> bool Write(Prompter& prompter, MakeSql makeSql) {
+template <typename MakeSql>
+bool Write(const std::string& task, Prompter& prompter, MakeSql makeSql) {
     try {
         const std::string sql = makeSql();
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
+        db.SetTask(task);
         db.Open();
         db.Execute(sql);
         db.Close();
@@ -98,7 +100,8 @@ bool DeleteReminder(const std::string& idText, const std::string& name, Prompter
     if (prompter.Ask("你确定要删除关于 " + name + " 的生日提醒吗?", kAppTitle,
                      PromptButtons::OkCancel, PromptIcon::Question) != PromptAnswer::Ok)
         return false;
-    if (Write(prompter, [&] { return SqlFormat("DELETE from TiXing where ID=%s", idText); }))
+    if (Write("删除" + name + "的生日提醒", prompter,
+              [&] { return SqlFormat("DELETE from TiXing where ID=%s", idText); }))
         prompter.Tell("删除 " + name + " 的生日提醒成功!");
     return true;
 }
@@ -107,5 +110,5 @@ void ToggleReminder(int id, const std::string& shownState, Prompter& prompter) {
     const char* format = ToggleSwitchesOff(shownState)
                              ? "Update TiXing Set m_State='失效' Where ID=%d"
                              : "Update TiXing Set m_State='生效' Where ID=%d";
-    Write(prompter, [&] { return SqlFormat(format, id); });
+    Write("更改提醒状态", prompter, [&] { return SqlFormat(format, id); });
 }

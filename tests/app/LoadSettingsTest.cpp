@@ -54,8 +54,8 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
         {own + "1", true, "", "|unlock|1|1|" + builtIn + "|10110|inbox@qq.com"},
         {"rm", true, "unable to open database file", untouched},
         {"rm", false, "unable to open database file", "0"},
-        {"DROP TABLE MySetting", true, "no such table: MySetting", untouched},
-        {"DROP TABLE TiXing", false, "no such table: TiXing", "0"},
+        {"DROP TABLE MySetting", true, "：文件中没有 MySetting 表", untouched},
+        {"DROP TABLE TiXing", false, "：文件中没有 TiXing 表", "0"},
         {"Delete * From MySetting", true,
          "数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。", untouched},
         {"Update MySetting Set m_UnLockPwd='pw'\nALTER TABLE MySetting DROP COLUMN m_IsLock", true,
@@ -91,6 +91,8 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
         }
         const ScriptedPrompter::Asked& told = prompter.asked[0];
         EXPECT_NE(told.text.find(c.told), std::string::npos) << told.text;
+        const std::string task = c.settings ? "读取个人设置" : "读取提醒列表";
+        EXPECT_EQ(told.text.rfind(task + "时出错（" + db.Path() + "）：", 0), 0u) << told.text;
         EXPECT_TRUE(told.caption == kAppTitle && told.buttons == PromptButtons::Ok);
     }
 }

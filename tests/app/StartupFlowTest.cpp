@@ -4,6 +4,7 @@
 #include "app/CMainView.h"
 #include "platform/Autostart.h"
 
+#include "SecondConnection.h"
 #include "SeededDatabase.h"
 
 namespace {
@@ -56,6 +57,31 @@ TEST_F(StartupFlow, FirstAppearanceFollowsAutostartProfileDirectoryAndLock) {
         EXPECT_EQ(f.Command(kCmdAutostart)->isChecked(), c.autoStart == 1);
         EXPECT_EQ(f.ActiveView()->ViewId(), c.viewId);
         EXPECT_TRUE(f.Reminders().size() == 1u && f.ReminderTimer().isActive());
+    }
+}
+
+// Another copy writing, a file that can only be read, and a file that is not
+// the program's: the window comes up all the same, with whoever can be read,
+// after no message, the one that says why nothing can be saved, and one per load.
+TEST_F(StartupFlow, ALockedReadOnlyOrEmptyDatabaseStillShowsTheWindow) {
+    for (const std::string fault : {"locked", "read-only", "zero bytes"}) {
+        SCOPED_TRACE(fault);
+        const SeededDatabase db;
+        db.Run("Insert Into TiXing (m_Name) Values ('张三')");
+        const SecondConnection writer =
+            OpenSecondConnection(db.Path(), fault == "locked" ? "BEGIN IMMEDIATE" : "");
+        if (fault == "read-only") // a -shm that cannot be made
+            std::filesystem::create_symlink(db.Dir().Path() / "nowhere", db.Path() + "-shm");
+        if (fault == "zero bytes")
+            WriteBytes(db.Path(), "");
+        prompter.asked.clear();
+        CAnnivoApp app(prompter, clock);
+        ASSERT_TRUE(app.InitInstance());
+        app.MainFrame()->SetQuitHandler([](int) {});
+        EXPECT_TRUE(app.MainFrame()->isVisible());
+        EXPECT_EQ(app.MainFrame()->Reminders().size(), fault == "zero bytes" ? 0u : 1u);
+        EXPECT_EQ(prompter.asked.size(), fault == "locked" ? 0u : fault == "read-only" ? 1u : 2u);
+        EXPECT_EQ(ReadBytes(db.Path()).empty(), fault == "zero bytes");
     }
 }
 

@@ -161,7 +161,10 @@ TEST_F(MonthSheetTest, DatabaseFailureIsToldOnceAndTheCalendarStillFills) {
     db.Run("DROP TABLE Festival");
     Show(2011, 1, {});
     ASSERT_EQ(prompter.Texts().size(), 1u);
-    EXPECT_NE(prompter.Texts()[0].find("no such table: Festival"), std::string::npos);
+    EXPECT_EQ(prompter.Texts()[0],
+              DatabaseErrorText("读取日历的节日和生日", db.Path(),
+                                "文件中没有 Festival 表，它不是本程序的数据库或已经损坏；"
+                                "文件没有被改动。"));
     EXPECT_TRUE(sheet.Festivals().empty());
     EXPECT_EQ(sheet.Labels()[Cell(2011, 1, 5)], "初二");
     Show(2011, 1, {});

@@ -133,7 +133,7 @@ TEST_F(PersonalSettings, MismatchOrFailureWritesNothingAndKeepsTheRunningSetting
     ASSERT_EQ(prompter.asked.size(), 2u);
     EXPECT_EQ(prompter.asked[0].text + "|" + prompter.asked[0].caption,
               "两次输入的密码不一致!|提示");
-    EXPECT_EQ(prompter.asked[1].text, "只读");
+    EXPECT_EQ(prompter.asked[1].text, DatabaseErrorText("保存个人设置", db.Path(), "只读"));
     EXPECT_EQ(Stored(), before);
     EXPECT_EQ(running.m_Email, "old@example.com");
 }

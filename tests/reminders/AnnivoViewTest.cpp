@@ -102,7 +102,8 @@ TEST_F(AnnivoView, AfterAFailedWriteTheListShowsWhatIsStored) {
         "Create Trigger Frozen Before Update On TiXing Begin Select Raise(Abort, '磁盘只读'); End");
     Select("张三");
     view.RunCommand(kCmdEnable);
-    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"磁盘只读"});
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>{DatabaseErrorText("更改提醒状态", db.Path(), "磁盘只读")});
     EXPECT_EQ(Column(kColumnState), "生效 将到 失效 已过 ");
 }
 

@@ -3,15 +3,24 @@
 
 #include "reminders/CAdoDatabase.h"
 
+#include "reminders/LoadReminderList.h"
+
+#include "FixedClock.h"
 #include "Printers.h"
+#include "ScriptedPrompter.h"
+#include "SecondConnection.h"
 #include "SeededDatabase.h"
+#include "TestFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
+using ::testing::Eq;
 using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
@@ -90,6 +99,120 @@ TEST(CAdoDatabase, TwoWritersAtOnceBothSucceed) {
     b.join();
     EXPECT_EQ(errors[0] + errors[1], "");
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 300u);
+}
+
+TEST(CAdoDatabase, AFileWithoutTheProgramsTablesIsRefusedAndLeftAsItIs) {
+    for (const auto& [sql, missing] :
+         {std::pair{"", "TiXing、Festival、MySetting"},
+          std::pair{"CREATE TABLE tixing (ID); CREATE TABLE Notes (x)", "Festival、MySetting"}}) {
+        const TempDir dir;
+        const std::string path = dir.File("data.db");
+        WriteBytes(path, "");
+        OpenSecondConnection(path, sql);
+        const std::string before = ReadBytes(path);
+        CAdoDatabase db(path);
+        db.SetTask("读取提醒列表");
+        EXPECT_THAT([&] { db.Open(); },
+                    ThrowsMessage<DbError>(Eq(DatabaseErrorText(
+                        "读取提醒列表", path,
+                        std::string("文件中没有 ") + missing +
+                            " 表，它不是本程序的数据库或已经损坏；文件没有被改动。"))));
+        EXPECT_TRUE(ReadBytes(path) == before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+            << "no journal was started beside it";
+    }
+}
+
+// Another copy of the program holding the file: what the file allows is read,
+// the rest gives up after a short wait and says so, and works once it is free.
+TEST(CAdoDatabase, ALockedFileIsReportedAfterAShortWaitAndWorksOnceFree) {
+    auto attempt = [](const SeededDatabase& seeded, const char* sql) -> std::string {
+        try {
+            CAdoDatabase db(seeded.Path());
+            db.Open();
+            db.Execute(sql);
+            return "done";
+        } catch (const DbError& e) {
+            return e.what();
+        }
+    };
+    const SeededDatabase wal, rollback; // the program's first open turns on WAL
+    wal.Run("Insert Into TiXing (m_Name) Values ('张三')");
+    SecondConnection writer = OpenSecondConnection(wal.Path(), "BEGIN IMMEDIATE");
+    EXPECT_EQ(wal.Column("select * from TiXing", "m_Name"), Strings{"张三"});
+    EXPECT_EQ(attempt(wal, "Update TiXing Set m_Ahead=7"),
+              DatabaseErrorText("", wal.Path(), "database is locked"));
+    writer = OpenSecondConnection(rollback.Path(), "BEGIN EXCLUSIVE"); // readers wait too
+    EXPECT_EQ(attempt(wal, "Update TiXing Set m_Ahead=7"), "done");
+    EXPECT_EQ(attempt(rollback, "select * from TiXing"),
+              DatabaseErrorText("", rollback.Path(), "database is locked"));
+    writer.reset();
+    EXPECT_EQ(attempt(rollback, "select * from TiXing"), "done");
+}
+
+// The files SQLite keeps beside the database cannot be made in a read-only
+// folder or on a full disk. A -shm or -wal that leads nowhere stands in for
+// that, as it holds for root too.
+TEST(CAdoDatabase, AFileThatCannotBeWrittenBesideIsReadOnlyAndSaysSoOnce) {
+    for (const std::string beside : {"-shm", "-wal"}) {
+        SCOPED_TRACE(beside);
+        const SeededDatabase seeded;
+        // An ahead code out of range is not written back while the file is read-only.
+        seeded.Run("Insert Into TiXing (m_Name,m_Ahead) Values ('张三',99)");
+        if (beside == "-wal") // WAL must start at the next open
+            OpenSecondConnection(seeded.Path(), "PRAGMA journal_mode=DELETE");
+        const std::filesystem::path nowhere = seeded.Dir().Path() / "nowhere" / "x";
+        std::filesystem::create_symlink(nowhere, seeded.Path() + beside);
+        ScriptedPrompter prompter;
+        ReminderList list;
+        for (int load = 0; load < 2; ++load)
+            LoadReminderList(list, FixedClock(DateTime(2011, 9, 1)), prompter);
+        EXPECT_TRUE(list.size() == 1u && prompter.asked.empty());
+        EXPECT_THAT(TakeReadOnlyNotice().value_or(""),
+                    HasSubstr(seeded.Path() + " 现在只能读取，所做的修改不能保存：无法在文件夹 " +
+                              seeded.Dir().Path().string()));
+        EXPECT_EQ(TakeReadOnlyNotice(), std::nullopt) << "told once";
+        EXPECT_THAT([&] { seeded.Run("Delete From TiXing"); },
+                    ThrowsMessage<DbError>(HasSubstr("readonly database")));
+
+        // Writable again: nothing lost, and a later fault is told anew.
+        std::filesystem::remove(seeded.Path() + beside);
+        EXPECT_EQ(seeded.Value("select * from TiXing", "m_Ahead"), "99");
+        std::filesystem::create_symlink(nowhere, seeded.Path() + beside);
+        EXPECT_EQ(seeded.Value("select * from TiXing", "m_Name"), "张三");
+        EXPECT_TRUE(TakeReadOnlyNotice().has_value());
+    }
+    // Changes still waiting in the -wal would be missing from a read without
+    // it: the file is reported unreadable rather than shown out of date.
+    const SeededDatabase seeded;
+    const TempDir copy;
+    const SecondConnection writer =
+        OpenSecondConnection(seeded.Path(), "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                                            "Insert Into TiXing (m_Name) Values ('张三')");
+    for (const char* suffix : {"", "-wal"})
+        std::filesystem::copy_file(seeded.Path() + suffix, copy.File("data.db") + suffix);
+    std::filesystem::create_symlink(copy.Path() / "nowhere", copy.File("data.db-shm"));
+    EXPECT_THAT([&] { CAdoDatabase(copy.File("data.db")).Open(); },
+                ThrowsMessage<DbError>(HasSubstr("unable to open database file")));
+}
+
+TEST(CAdoDatabase, AReadOnlyFolderOrFileGivesAReadOnlyDatabase) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into a 0555 folder or a 0444 file all the same; the test "
+                        "above covers the read-only fallback in a way root cannot get round";
+    for (const bool folder : {true, false}) {
+        const SeededDatabase seeded;
+        seeded.Run("Insert Into TiXing (m_Name) Values ('张三')");
+        const std::string protect = folder ? seeded.Dir().Path().string() : seeded.Path();
+        ::chmod(protect.c_str(), folder ? 0555 : 0444);
+        const std::string name = seeded.Value("select * from TiXing", "m_Name");
+        const std::optional<std::string> notice = TakeReadOnlyNotice();
+        ::chmod(protect.c_str(), folder ? 0755 : 0644);
+        EXPECT_EQ(name, "张三");
+        EXPECT_THAT(notice.value_or(""),
+                    HasSubstr(folder ? "没有在文件夹 " + protect + " 中写入的权限"
+                                     : "没有写入这个文件的权限"));
+    }
 }
 
 // Statements of the kinds the address book, festival editor and settings run.

@@ -8,6 +8,7 @@
 #include "ReceivedMail.h"
 #include "RecordingSink.h"
 #include "ScriptedPrompter.h"
+#include "SecondConnection.h"
 #include "SeededDatabase.h"
 #include "SmtpTestServer.h"
 
@@ -157,6 +158,30 @@ TEST_F(ReminderCheckTest, AFailedWriteIsToldAndTheReminderStillGivenOnce) {
     Tick(DateTime(2011, 9, 12, 10, 0, 20));
     EXPECT_THAT(prompter.Texts(), ElementsAre(HasSubstr("missing.db")));
     EXPECT_EQ(sink.popups.size(), 1u);
+}
+
+// Another copy holding the file: the tick waits once, shows one message for
+// all its writes, and saves them at a later tick without telling again.
+TEST_F(ReminderCheckTest, ALockedFileGivesOneMessageAndTheStatesAreSavedOnceItIsFree) {
+    g_Setting.m_DayEmail = g_Setting.m_AheadEmail = 0;
+    Insert("张三", "生效", "1980-09-12 23:59:59", 33, "");
+    Insert("李四", "生效", "1990-09-12 23:59:59", 0, "");
+    Insert("王五", "生效", "1985-09-14 23:59:59", 33, "");
+    Insert("赵六", "进行", "1970-09-11 23:59:59", 30, ""); // yesterday's: back to 生效, 33
+    LoadReminderList(list, clock, prompter);
+    SecondConnection writer = OpenSecondConnection(db.Path(), "BEGIN IMMEDIATE");
+    Tick(DateTime(2011, 9, 12, 10, 0, 0));
+    Tick(DateTime(2011, 9, 12, 10, 0, 20));
+    writer.reset();
+    EXPECT_THAT(prompter.Texts(),
+                ElementsAre(DatabaseErrorText("保存提醒状态", db.Path(), "database is locked") +
+                            "\n提醒状态会在下次检查时再保存。"));
+    EXPECT_EQ(sink.popups.size(), 3u);
+    Tick(DateTime(2011, 9, 12, 10, 0, 40));
+    EXPECT_THAT(db.Column("select m_State||m_Ahead As s from TiXing Order By ID", "s"),
+                ElementsAre("进行33", "进行0", "将到31", "生效33"));
+    EXPECT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(sink.popups.size(), 3u) << "nobody reminded twice";
 }
 
 // Pop-up headings and their day counts, one line per tick that gave any.

@@ -147,10 +147,12 @@ TEST_F(ReminderEditor, AFailedWriteIsShownAndNothingClaimsSuccess) {
     ToggleReminder(id, "生效", prompter);
     EXPECT_TRUE(DeleteReminder(std::to_string(id), "张三", prompter))
         << "the list reloads all the same";
-    // The question, then one failure each; no "成功".
+    // The question, then one failure each, saying what failed; no "成功".
     EXPECT_EQ(
         prompter.Texts(),
-        (std::vector<std::string>{"磁盘只读", "你确定要删除关于 张三 的生日提醒吗?", "磁盘只读"}));
+        (std::vector<std::string>{DatabaseErrorText("更改提醒状态", db.Path(), "磁盘只读"),
+                                  "你确定要删除关于 张三 的生日提醒吗?",
+                                  DatabaseErrorText("删除张三的生日提醒", db.Path(), "磁盘只读")}));
     EXPECT_EQ(Stored("张三", "m_State"), "生效");
 }
 
