@@ -79,6 +79,7 @@ ComposedMail LoadMailDraft(const ProfileFile& ini) {
 std::vector<ContactGroup> LoadComposerContacts(Prompter& prompter) {
     try {
         CAdoDatabase db(g_ConnectionString);
+        db.SetTask("读取通讯录");
         db.Open();
         return LoadContactGroups(db);
     } catch (const DbError& error) {
@@ -90,6 +91,7 @@ std::vector<ContactGroup> LoadComposerContacts(Prompter& prompter) {
 std::string LookUpRecipient(const std::string& group, const std::string& name, Prompter& prompter) {
     try {
         CAdoDatabase db(g_ConnectionString);
+        db.SetTask("查找收件人的邮箱");
         db.Open();
         db.Execute(SqlFormat("Select * From TiXing Where m_Name='%s'", name));
         // Two people of one name in different groups: the one chosen, not

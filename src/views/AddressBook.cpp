@@ -6,6 +6,7 @@
 #include "reminders/CAdoDatabase.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -25,8 +26,9 @@ char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-void Open(CAdoDatabase& db) {
+void Open(CAdoDatabase& db, std::string task) {
     db.SetConnectionString(g_ConnectionString);
+    db.SetTask(std::move(task));
     db.Open();
 }
 
@@ -131,7 +133,7 @@ ContactLookup LookUpContact(const std::string& name, Prompter& prompter) {
     ContactLookup lookup;
     try {
         CAdoDatabase db;
-        Open(db);
+        Open(db, "读取" + name + "的资料");
         db.Execute(SelectContactSql(name));
         if (db.GetRecordCount() > 0) {
             ContactForm& form = lookup.form;
@@ -154,7 +156,7 @@ ContactLookup LookUpContact(const std::string& name, Prompter& prompter) {
 std::optional<std::vector<ContactGroup>> LoadContactTree(Prompter& prompter) {
     try {
         CAdoDatabase db;
-        Open(db);
+        Open(db, "读取通讯录");
         std::vector<ContactGroup> tree = LoadContactGroups(db);
         db.Close();
         return tree;
@@ -171,7 +173,7 @@ WriteOutcome AddContact(const ContactForm& form, Prompter& prompter) {
     }
     try {
         CAdoDatabase db;
-        Open(db);
+        Open(db, "添加联络人" + form.Name());
         if (NameTaken(db, form.Name())) {
             db.Close();
             prompter.Tell("姓名已存在！");
@@ -196,7 +198,7 @@ WriteOutcome UpdateContact(const ContactForm& form, const std::string& oldName,
     }
     try {
         CAdoDatabase db;
-        Open(db);
+        Open(db, "修改联络人" + oldName);
         if (form.Name() != oldName && NameTaken(db, form.Name())) {
             db.Close();
             prompter.Tell("姓名已存在！");
@@ -218,7 +220,7 @@ WriteOutcome DeleteContact(const std::string& name, Prompter& prompter) {
         return WriteOutcome::Cancelled;
     try {
         CAdoDatabase db;
-        Open(db);
+        Open(db, "删除联络人" + name);
         db.Execute(DeleteContactSql(name));
         db.Close();
     } catch (const DbError& error) {

@@ -47,6 +47,7 @@ std::vector<std::string> FestivalListTexts(const FestivalRow& row) {
 std::optional<std::vector<FestivalRow>> ReadFestivalList(Prompter& prompter) {
     try {
         CAdoDatabase db(g_ConnectionString);
+        db.SetTask("读取节日列表");
         db.Open();
         db.Execute("Select * From Festival Order By Class,Month,Day");
         std::vector<FestivalRow> rows;
@@ -92,6 +93,7 @@ bool AddFestival(const FestivalForm& form, Prompter& prompter) {
         return false;
     try {
         CAdoDatabase db(g_ConnectionString);
+        db.SetTask("添加节日");
         db.Open();
         if (NameExists(db, form.name) &&
             !ConfirmDuplicate(prompter, "该节日名称已存在！您确定要添加相同的名称吗？"))
@@ -114,6 +116,7 @@ bool UpdateFestival(int key, const std::string& storedName, const FestivalForm& 
         return false;
     try {
         CAdoDatabase db(g_ConnectionString);
+        db.SetTask("修改节日");
         db.Open();
         if (form.name != storedName && NameExists(db, form.name) &&
             !ConfirmDuplicate(prompter, "该节日名称已存在！您确定要修改它与别的节日相同的名称吗？"))
@@ -134,6 +137,7 @@ bool UpdateFestival(int key, const std::string& storedName, const FestivalForm& 
 bool DeleteFestival(int key, Prompter& prompter) {
     try {
         CAdoDatabase db(g_ConnectionString);
+        db.SetTask("删除节日");
         db.Open();
         db.Execute(SqlFormat("Delete * From Festival Where 编号=%d", key));
         db.Close();
