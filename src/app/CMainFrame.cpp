@@ -597,11 +597,18 @@ void CMainFrame::changeEvent(QEvent* event) {
     } else if ((change->oldState() & Qt::WindowMinimized) && IsLocked() && isVisible()) {
         // Without a notification area a locked window waits minimised in the
         // task bar; bringing it back asks for the password as the icon would.
-        QTimer::singleShot(0, this, [this] {
-            if (!IsLocked())
-                return;
-            showMinimized();
-            OnTrayClicked();
+        // While the question is open, the window system may still report the
+        // restore that led to it: the window just stays down, asked once.
+        const bool asking = m_RestoreAsking;
+        m_RestoreAsking = true;
+        QTimer::singleShot(0, this, [this, asking] {
+            if (IsLocked()) {
+                showMinimized();
+                if (!asking)
+                    OnTrayClicked();
+            }
+            if (!asking)
+                m_RestoreAsking = false;
         });
     }
 }

@@ -154,4 +154,7 @@ private:
     QuitHandler m_QuitHandler;
     LinkOpener m_LinkOpener;
     bool m_UnlockOpen = false;
+    // A restore of the locked window is being answered with the password
+    // question; the state changes it causes itself must not ask again.
+    bool m_RestoreAsking = false;
 };
