@@ -152,4 +152,5 @@ private:
     QuitHandler m_QuitHandler;
     LinkOpener m_LinkOpener;
     bool m_UnlockOpen = false;
+    bool m_ViewChoiceFailureTold = false;
 };

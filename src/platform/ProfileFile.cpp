@@ -3,6 +3,7 @@
 #include "platform/TextCodec.h"
 #include "platform/WholeFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -98,6 +99,7 @@ std::shared_ptr<const ParsedProfile> Parse(std::string bytes) {
     parsed->text = Gb18030ToUtf8(parsed->bytes);
     const std::string& raw = parsed->bytes;
     const std::string_view text = parsed->text;
+    parsed->lines.reserve(static_cast<std::size_t>(std::count(raw.begin(), raw.end(), '\n')) + 1);
     std::size_t rawStart = 0;
     std::size_t textStart = 0;
     while (rawStart < raw.size()) {

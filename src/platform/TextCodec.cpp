@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <iconv.h>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -164,12 +165,11 @@ public:
         iconv(m_Handle, nullptr, nullptr, nullptr, nullptr);
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
-        char buffer[1024];
         while (srcLeft > 0) {
-            char* dst = buffer;
-            std::size_t dstLeft = sizeof buffer;
-            std::size_t rc = iconv(m_Handle, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer, dst - buffer);
+            char* dst = m_Buffer.get();
+            std::size_t dstLeft = kBufferSize;
+            const std::size_t rc = iconv(m_Handle, &src, &srcLeft, &dst, &dstLeft);
+            out.append(m_Buffer.get(), static_cast<std::size_t>(dst - m_Buffer.get()));
             if (rc != static_cast<std::size_t>(-1))
                 continue;
             if (errno == E2BIG)
@@ -182,14 +182,17 @@ public:
             srcLeft -= skip;
             iconv(m_Handle, nullptr, nullptr, nullptr, nullptr);
         }
-        char* dst = buffer;
-        std::size_t dstLeft = sizeof buffer;
+        char* dst = m_Buffer.get();
+        std::size_t dstLeft = kBufferSize;
         iconv(m_Handle, nullptr, nullptr, &dst, &dstLeft);
-        out.append(buffer, dst - buffer);
+        out.append(m_Buffer.get(), static_cast<std::size_t>(dst - m_Buffer.get()));
     }
 
 private:
+    // Large: with a small one, a large file takes twice as long.
+    static constexpr std::size_t kBufferSize = 65536;
     iconv_t m_Handle;
+    std::unique_ptr<char[]> m_Buffer{new char[kBufferSize]};
 };
 
 Converter& ToGb() {

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -118,16 +117,31 @@ void SyncDirectory(const fs::path& directory) {
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    // Sized once from the file's length (a stream read in small pieces takes
+    // seconds on a large file); a file that grows meanwhile is read on.
+    struct stat status {};
     std::string bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t length = 0;
+    for (;;) {
+        if (length == bytes.size())
+            bytes.resize(bytes.size() + 65536);
+        const ssize_t got = read(fd, bytes.data() + length, bytes.size() - length);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            close(fd);
+            if (got < 0)
+                return std::nullopt;
+            bytes.resize(length);
+            return bytes;
+        }
+        length += static_cast<std::size_t>(got);
+    }
 }
 
 bool ReplaceWholeFile(const fs::path& path, std::string_view bytes, std::error_code& error) {
