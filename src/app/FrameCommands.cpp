@@ -20,7 +20,7 @@ std::string WriteSetting(const char* key, int value, const char* setting, const 
     std::string text = std::string("无法保存“") + setting + "”：";
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
         error == std::errc::read_only_file_system)
-        text += "设置文件 " + file + " 是只读的，或属于其他用户，当前用户不能修改它。";
+        text += "设置文件 " + file + " 或它所在的目录是只读的，或属于其他用户，当前用户不能修改。";
     else if (error == std::errc::device_or_resource_busy)
         text += "另一个正在运行的 Annivo 一直在写设置文件 " + file + "，请稍后再试。";
     else

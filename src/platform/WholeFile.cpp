@@ -212,6 +212,10 @@ void RemoveStaleTemporaries(const fs::path& path) {
 FileLock::FileLock(const fs::path& path, std::chrono::milliseconds patience) {
     const fs::path lockPath = fs::path(path) += ".lock";
     m_Fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // One left by another user (root, say) may be read-only to this one;
+    // flock works on a descriptor opened for reading too.
+    if (m_Fd < 0 && errno == EACCES)
+        m_Fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_Fd < 0) {
         m_Error = LastError();
         return;

@@ -101,7 +101,7 @@ TEST_F(MainFrame, ChoicesAReadOnlySettingsFileCannotKeepAreToldAndItStaysAsItIs)
     const char* settings[] = {"检测一次退出", "自动检测更新", "启动时显示的界面"};
     for (std::size_t i = 0; i < told.size(); ++i) {
         EXPECT_THAT(told[i], ::testing::HasSubstr(std::string("无法保存“") + settings[i] + "”"));
-        EXPECT_THAT(told[i], ::testing::HasSubstr(ini.string() + " 是只读的"));
+        EXPECT_THAT(told[i], ::testing::HasSubstr(ini.string() + " 或它所在的目录是只读的"));
     }
 }
 
