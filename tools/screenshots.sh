@@ -415,4 +415,27 @@ for scale in 1 2; do
     done
 done
 kill %1'
+
+# A read-only annivo.ini: 设定 > 检测一次退出 tells which file cannot keep the
+# choice and why; at 1x and 2x.
+settings_ro="$work/readonly-ini"
+mkdir -p "$settings_ro"
+"$root/build/src/reminders/annivo-makedb" "$settings_ro/data.db" >/dev/null
+printf '[Settings]\r\nRunOnce=0\r\n' >"$settings_ro/annivo.ini"
+chmod 0444 "$settings_ro/annivo.ini"
+export settings_ro
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    ANNIVO_HOME="$settings_ro" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowmove "$window" 0 0 windowactivate --sync "$window"
+    xdotool key alt+s; sleep 1; xdotool key o; sleep 1.5
+    import -window root -crop "$(( 900 * scale ))x$(( 640 * scale ))+0+0" "$out/readonly-ini$suffix.png"
+    xdotool key Return; sleep 0.5
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"

@@ -4,10 +4,13 @@
 #include "app/Globals.h"
 #include "app/LoadSettings.h"
 #include "app/Startup.h"
+#include "platform/ProfileFile.h"
 #include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 
 #include <QApplication>
+
+#include <optional>
 
 CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
     : m_Prompter(prompter), m_Clock(clock) {}
@@ -32,6 +35,11 @@ bool CAnnivoApp::InitInstance() {
         m_Prompter.Tell(*failure);
         return false;
     }
+    // Start-up reads annivo.ini in several places (its own settings, the
+    // first view's festival switches): one parse serves them all. The copy
+    // is let go before the window appears.
+    std::optional<SharedProfileReading> profileReadOnce;
+    profileReadOnce.emplace();
     ReadStartupSettings();
     CheckAutostart(m_Prompter);
     LoadSettings(m_Prompter);
@@ -46,6 +54,7 @@ bool CAnnivoApp::InitInstance() {
     case StartView::ReminderList: break;
     }
     m_MainFrame->CentreOnScreen();
+    profileReadOnce.reset();
 
     switch (DecideFirstAppearance(g_AutoStart, g_StartedInProfileDir, g_Setting.m_IsLock)) {
     case FirstAppearance::ToTray: m_MainFrame->SendToTray(); break;

@@ -24,7 +24,12 @@ std::string CIniFile::GetString(const std::string& section, const std::string& k
 
 bool CIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-    return m_File.WriteString(section, key, value);
+    return !Write(section, key, value);
+}
+
+std::error_code CIniFile::Write(const std::string& section, const std::string& key,
+                                const std::string& value) {
+    return m_File.Write(section, key, value);
 }
 
 void CIniFile::ReadSection(const std::string& section) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 class CIniFile {
@@ -20,6 +21,9 @@ public:
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& defaultValue) const;
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // The same, with why it failed (see ProfileFile::Write).
+    std::error_code Write(const std::string& section, const std::string& key,
+                          const std::string& value);
 
     // Fills SectionKeys() and SectionValues() with the section's entries, as
     // far as they fit in 1024 bytes; an entry without "=" gets an empty key.

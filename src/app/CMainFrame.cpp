@@ -244,8 +244,15 @@ void CMainFrame::RunCommand(int id) {
             m_Prompter.Tell(AutostartFailureText());
         Command(kCmdAutostart)->setChecked(g_AutoStart == 1);
         break;
-    case kCmdRunOnce: Command(kCmdRunOnce)->setChecked(ToggleRunOnce() == 1); break;
-    case kCmdAutoUpdate: Command(kCmdAutoUpdate)->setChecked(ToggleAutoUpdate() == 1); break;
+    case kCmdRunOnce:
+    case kCmdAutoUpdate: {
+        std::string failure;
+        const int now = id == kCmdRunOnce ? ToggleRunOnce(failure) : ToggleAutoUpdate(failure);
+        Command(id)->setChecked(now == 1);
+        if (!failure.empty())
+            m_Prompter.Tell(failure);
+        break;
+    }
     case kCmdFeedback: OpenLink(FeedbackUrl()); break;
     case kCmdHomePage: OpenLink(HomePageUrl()); break;
     case kCmdProgramList: OpenLink(ProgramListUrl()); break;
@@ -274,7 +281,12 @@ void CMainFrame::RunCommand(int id) {
 }
 
 void CMainFrame::OnViewCommand(int activeView) {
-    SetActiveView(activeView);
+    // A read-only settings file is often meant to be so: told once a run.
+    if (const std::string failure = SetActiveView(activeView);
+        !failure.empty() && !m_ViewChoiceFailureTold) {
+        m_ViewChoiceFailureTold = true;
+        m_Prompter.Tell(failure);
+    }
     const int viewId = ViewIdForActiveView(activeView);
     Command(kCmdReminderView)->setChecked(viewId == kViewReminderList);
     Command(kCmdCalendarView)->setChecked(viewId == kViewCalendar);
@@ -284,8 +296,8 @@ void CMainFrame::OnViewCommand(int activeView) {
 
 CMainView* CMainFrame::CreateView(int viewId) {
     if (viewId == kViewCalendar) {
-        auto* calendar = new CAvCalendar(m_ReminderList, m_Clock, m_Prompter, g_ConnectionString,
-                                         m_Views);
+        auto* calendar =
+            new CAvCalendar(m_ReminderList, m_Clock, m_Prompter, g_ConnectionString, m_Views);
         calendar->HintLine()->SetPrompter(&m_Prompter);
         return calendar;
     }

@@ -157,4 +157,5 @@ private:
     // A restore of the locked window is being answered with the password
     // question; the state changes it causes itself must not ask again.
     bool m_RestoreAsking = false;
+    bool m_ViewChoiceFailureTold = false;
 };

@@ -9,9 +9,23 @@ namespace {
 // Where the maker reads feedback.
 constexpr const char* kFeedbackAddress = "feedback@qilora.com";
 
-void WriteSetting(const char* key, int value) {
+// "" when the value was stored, else what to tell the user: which setting,
+// which file, why, and `consequence`.
+std::string WriteSetting(const char* key, int value, const char* setting, const char* consequence) {
     CIniFile ini("annivo.ini");
-    ini.WriteString("Settings", key, std::to_string(value));
+    const std::error_code error = ini.Write("Settings", key, std::to_string(value));
+    if (!error)
+        return {};
+    const std::string file = ini.Path().string();
+    std::string text = std::string("无法保存“") + setting + "”：";
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+        error == std::errc::read_only_file_system)
+        text += "设置文件 " + file + " 或它所在的目录是只读的，或属于其他用户，当前用户不能修改。";
+    else if (error == std::errc::device_or_resource_busy)
+        text += "另一个正在运行的 Annivo 一直在写设置文件 " + file + "，请稍后再试。";
+    else
+        text += "不能写入设置文件 " + file + "（" + error.message() + "）。";
+    return text + consequence;
 }
 
 } // namespace
@@ -24,9 +38,10 @@ int ViewIdForActiveView(int activeView) {
     }
 }
 
-void SetActiveView(int activeView) {
+std::string SetActiveView(int activeView) {
     g_ActiveView = activeView;
-    WriteSetting("ActiveView", activeView);
+    return WriteSetting("ActiveView", activeView, "启动时显示的界面",
+                        "下次启动时仍显示原来的界面。");
 }
 
 bool ToggleAutostart() {
@@ -43,17 +58,18 @@ std::string AutostartFailureText() {
            AutostartEntryPath().string() + "。";
 }
 
-int ToggleRunOnce() {
+int ToggleRunOnce(std::string& failure) {
     g_RunOnce = 1 - g_RunOnce;
-    WriteSetting("RunOnce", g_RunOnce);
+    failure = WriteSetting("RunOnce", g_RunOnce, "检测一次退出",
+                           "这次运行按新的选择，下次启动时仍是原来的选择。");
     return g_RunOnce;
 }
 
-int ToggleAutoUpdate() {
+int ToggleAutoUpdate(std::string& failure) {
     const int stored = CIniFile("annivo.ini").GetInt("Settings", "AutoUpdate", 0);
     const int toggled = stored == 0 ? 1 : 0;
-    WriteSetting("AutoUpdate", toggled);
-    return toggled;
+    failure = WriteSetting("AutoUpdate", toggled, "自动检测更新", "选择没有改变。");
+    return failure.empty() ? toggled : stored;
 }
 
 std::string HomePageUrl() {

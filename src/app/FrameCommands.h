@@ -41,7 +41,8 @@ enum ViewId : int { kViewReminderList = 101, kViewCalendar = 136, kViewAddressBo
 int ViewIdForActiveView(int activeView);
 
 // The view commands: g_ActiveView and Settings/ActiveView in annivo.ini.
-void SetActiveView(int activeView);
+// What to tell the user when the choice could not be stored, else "".
+std::string SetActiveView(int activeView);
 
 // 随机启动: adds or removes the autostart entry for g_ExePath and flips
 // g_AutoStart. When the entry cannot be written or removed nothing changes
@@ -49,12 +50,14 @@ void SetActiveView(int activeView);
 bool ToggleAutostart();
 std::string AutostartFailureText();
 
-// 检测一次退出: flips g_RunOnce and stores it. Returns the new value.
-int ToggleRunOnce();
+// 检测一次退出: flips g_RunOnce and stores it. Returns the new value; when it
+// cannot be stored (the flip still counts for this run) `failure` says why.
+int ToggleRunOnce(std::string& failure);
 
 // 自动检测更新: flips the stored Settings/AutoUpdate (not g_AutoUpdate: the
-// change counts from the next start). Returns the new stored value.
-int ToggleAutoUpdate();
+// change counts from the next start). Returns the stored value, unchanged
+// when it cannot be stored; `failure` then says why.
+int ToggleAutoUpdate(std::string& failure);
 
 // Help links under g_UrlPath.
 std::string HomePageUrl();    // the author's forum

@@ -2,6 +2,7 @@
 
 #include "app/CIniFile.h"
 #include "calendar/SolarTerms.h"
+#include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
 #include "reminders/CAdoDatabase.h"
 
@@ -38,6 +39,7 @@ bool IsWeekendColumn(int cell) {
 } // namespace
 
 FestivalOptions ReadFestivalOptions() {
+    const SharedProfileReading readOnce; // two keys, one parse
     const CIniFile ini("annivo.ini");
     FestivalOptions options;
     options.solarTerms = ini.GetInt("Festival", "24Fest", 1) == 1;

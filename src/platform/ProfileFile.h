@@ -7,13 +7,15 @@
 // first section belong to no section and are never found.
 //
 // The file holds GB18030 text with CR LF line ends (LF alone reads too); the
-// strings here are UTF-8 and byte limits count GB18030 bytes. Nothing is
-// cached: each call reads the file, each write replaces it as a whole.
+// strings here are UTF-8 and byte limits count GB18030 bytes. Each read
+// parses the file afresh, unless a SharedProfileReading lives; each write
+// replaces the file as a whole, one writer at a time across processes.
 
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 class ProfileFile {
 public:
@@ -40,11 +42,31 @@ public:
     std::string GetSection(std::string_view section, std::size_t bufferBytes) const;
 
     // Sets the key, creating file, section and key as needed; every other line
-    // keeps its bytes. False when the file cannot be read or written, or when
-    // the text would not stay one line (a line break or zero byte anywhere, "]"
-    // in the section, "=" in the key or "[" at its start, an empty key).
-    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // keeps its bytes. Writers in all processes take turns on the lock file
+    // beside it ("annivo.ini.lock"), so none loses another's keys, and the
+    // leftovers of a killed writer are cleared. Returns the failure:
+    // invalid_argument when the text would not stay one line (a line break or
+    // zero byte anywhere, "]" in the section, "=" in the key or "[" at its
+    // start, an empty key), permission_denied for a file this user may not
+    // write (it stays as it is), device_or_resource_busy when another writer
+    // kept the file for seconds, else what the system said.
+    std::error_code Write(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value) {
+        return !Write(section, key, value);
+    }
 
 private:
     std::filesystem::path m_Path;
+};
+
+// While one lives, reads of a profile file share one parsed copy of it, parsed
+// again only when the file changes on disk (by size, time or inode), so
+// start-up's many lookups in one large file cost one parse. Without one,
+// nothing is kept between reads. Nests; any thread.
+class SharedProfileReading {
+public:
+    SharedProfileReading();
+    ~SharedProfileReading();
+    SharedProfileReading(const SharedProfileReading&) = delete;
+    SharedProfileReading& operator=(const SharedProfileReading&) = delete;
 };

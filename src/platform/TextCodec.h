@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
-// UTF-8 -> GB18030. A byte that is not valid UTF-8 becomes '?', so damaged
-// input never stops a conversion.
+// UTF-8 -> GB18030; GB18030 -> UTF-8 gives back the same text for every
+// Unicode scalar value. A byte that is not valid UTF-8 becomes '?', so
+// damaged input never stops a conversion; a whole character that has no code
+// (a surrogate, beyond U+10FFFF) becomes one '?'.
 std::string Utf8ToGb18030(std::string_view utf8);
 
 // GB18030 -> UTF-8. A byte sequence that is not valid GB18030 becomes U+FFFD.

@@ -2,6 +2,7 @@
 
 #include "app/AppInfo.h"
 #include "app/CIniFile.h"
+#include "platform/ProfileFile.h"
 #include "platform/ProgramDirectory.h"
 
 #include <openssl/evp.h>
@@ -66,6 +67,7 @@ std::string Trim(const std::string& text) {
 } // namespace
 
 UpdateSettings ReadUpdateSettings() {
+    const SharedProfileReading readOnce; // three keys, one parse
     const CIniFile ini("annivo.ini");
     UpdateSettings settings;
     settings.urlPath = ini.GetString("Version", "UrlPath", kDefaultUrlPath);

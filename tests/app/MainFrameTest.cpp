@@ -75,6 +75,36 @@ TEST_F(MainFrame, TogglesStoreTheirChoiceAndTwiceRestores) {
     }
 }
 
+TEST_F(MainFrame, ChoicesAReadOnlySettingsFileCannotKeepAreToldAndItStaysAsItIs) {
+    CMainFrame& f = MakeFrame();
+    const std::filesystem::path ini = program.Path() / "annivo.ini";
+    const std::string stored = "[Settings]\r\nAutoUpdate=0\r\n";
+    WriteBytes(ini, stored);
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read |
+                                          std::filesystem::perms::group_read |
+                                          std::filesystem::perms::others_read);
+    // Check-once still counts for this run; automatic update stays as stored.
+    f.Command(kCmdRunOnce)->trigger();
+    EXPECT_TRUE(g_RunOnce == 1 && f.Command(kCmdRunOnce)->isChecked());
+    f.Command(kCmdAutoUpdate)->trigger();
+    EXPECT_FALSE(f.Command(kCmdAutoUpdate)->isChecked());
+    // The view changes; that it cannot be remembered is told once.
+    f.Command(kCmdCalendarView)->trigger();
+    f.Command(kCmdReminderView)->trigger();
+    EXPECT_EQ(f.ActiveView()->ViewId(), kViewReminderList);
+    EXPECT_EQ(Ini(), stored);
+    std::vector<std::string> told; // the fixture has no database to tell about too
+    for (const std::string& text : prompter.Texts())
+        if (text.find("设置") != std::string::npos)
+            told.push_back(text);
+    ASSERT_EQ(told.size(), 3u);
+    const char* settings[] = {"检测一次退出", "自动检测更新", "启动时显示的界面"};
+    for (std::size_t i = 0; i < told.size(); ++i) {
+        EXPECT_THAT(told[i], ::testing::HasSubstr(std::string("无法保存“") + settings[i] + "”"));
+        EXPECT_THAT(told[i], ::testing::HasSubstr(ini.string() + " 或它所在的目录是只读的"));
+    }
+}
+
 // Root may write anywhere, so the entry is blocked by what stands in its way:
 // a file where the autostart directory belongs, a full directory where the
 // entry is.
