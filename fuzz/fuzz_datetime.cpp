@@ -30,6 +30,11 @@ void CheckValid(const DateTime& value) {
     FUZZ_CHECK(!value.Format("%a %A %b %B %j %w %I %p %Z %z %%").empty());
     if (value.Year() >= 1 && value.Year() <= 9999) {
         FUZZ_CHECK(DateTime::Parse(stored) == value);
+        // Every spelling the program accepts reads the same moment.
+        FUZZ_CHECK(DateTime::Parse(value.Format(" %Y/%m/%dT%H:%M:%S ")) == value);
+        FUZZ_CHECK(DateTime::Parse(value.Format("%Y-%m-%d %H:%M")) ==
+                   value.AddSeconds(-value.Second()));
+        FUZZ_CHECK(DateTime::Parse(value.Format("%Y-%m-%d")) == value.DateOnly());
         FUZZ_CHECK(DateTime(value.Year(), value.Month(), value.Day(), value.Hour(), value.Minute(),
                             value.Second()) == value);
     }
