@@ -1,6 +1,7 @@
 #include "mail/CSmtpClient.h"
 
 #include "mail/MimeMessage.h"
+#include "mail/SmtpReply.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -118,31 +119,6 @@ ConnectResult ConnectWithTimeout(int socket, const addrinfo& address,
     return result;
 }
 
-// The last line of a reply is the first complete line whose code is not
-// followed by "-"; returns its start, or npos while the reply is incomplete.
-std::size_t LastLineStart(const std::string& reply) {
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = reply.find('\n', start);
-        if (end == std::string::npos)
-            return std::string::npos;
-        if (end - start < 4 || reply[start + 3] != '-')
-            return start;
-        start = end + 1;
-    }
-}
-
-// The first three characters read as a decimal number, stopping at a non-digit.
-int ReplyCode(const std::string& reply, std::size_t start) {
-    int code = 0;
-    for (std::size_t i = start; i < start + 3 && i < reply.size(); ++i) {
-        if (reply[i] < '0' || reply[i] > '9')
-            break;
-        code = code * 10 + (reply[i] - '0');
-    }
-    return code;
-}
-
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
@@ -151,26 +127,6 @@ bool IsIpAddress(const std::string& host) {
     unsigned char address[16];
     return inet_pton(AF_INET, host.c_str(), address) == 1 ||
            inet_pton(AF_INET6, host.c_str(), address) == 1;
-}
-
-// Whether a line of the EHLO reply names the STARTTLS extension.
-bool OffersStartTls(const std::string& reply) {
-    std::size_t start = 0;
-    while (start < reply.size()) {
-        std::size_t end = reply.find('\n', start);
-        if (end == std::string::npos)
-            end = reply.size();
-        // "250-STARTTLS": the keyword follows the code and its separator.
-        std::string keyword = start + 4 <= end ? reply.substr(start + 4, end - start - 4) : "";
-        while (!keyword.empty() && (keyword.back() == '\r' || keyword.back() == ' '))
-            keyword.pop_back();
-        for (char& c : keyword)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (keyword == "STARTTLS")
-            return true;
-        start = end + 1;
-    }
-    return false;
 }
 
 } // namespace
@@ -297,7 +253,7 @@ int CSmtpClient::Connect() {
     }
     if (!Hello())
         return 0;
-    if (!m_Tls && OffersStartTls(m_Reply)) {
+    if (!m_Tls && SmtpReplyOffersStartTls(m_Reply)) {
         // Once offered, TLS is a must: going on in clear here would let anyone
         // on the way strip the offer and read the password.
         SendText("STARTTLS\r\n");
@@ -515,7 +471,7 @@ CSmtpClient::ReplyResult CSmtpClient::ReadReply(Stage stage) {
     std::size_t lastLine = std::string::npos;
     const char* transportError = nullptr;
     while (m_Socket >= 0) {
-        lastLine = LastLineStart(m_Reply);
+        lastLine = SmtpReplyLastLine(m_Reply);
         if (lastLine != std::string::npos)
             break;
         if (m_Reply.size() > kMaxReplyBytes) {
@@ -541,7 +497,7 @@ CSmtpClient::ReplyResult CSmtpClient::ReadReply(Stage stage) {
         return ReplyResult::kTransport;
     }
 
-    const int code = ReplyCode(m_Reply, lastLine);
+    const int code = SmtpReplyCode(m_Reply, lastLine);
     const StageCheck& check = kStageChecks[stage];
     if (code == check.code)
         return ReplyResult::kOk;

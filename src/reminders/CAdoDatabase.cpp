@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -188,7 +189,14 @@ std::string DbValue::AsString() const {
 std::int32_t DbValue::AsInt() const {
     switch (m_Kind) {
     case Kind::Integer: return static_cast<std::int32_t>(m_Integer);
-    case Kind::Real: return static_cast<std::int32_t>(m_Real);
+    case Kind::Real: {
+        // A stored number out of range reads as the nearest int, not as
+        // whatever an overflowing conversion happens to give.
+        if (std::isnan(m_Real))
+            return 0;
+        const double limited = std::clamp(m_Real, double{INT32_MIN}, double{INT32_MAX});
+        return static_cast<std::int32_t>(limited);
+    }
     case Kind::Text: {
         const std::string_view text = TrimSpace(m_Text);
         long long value = 0;

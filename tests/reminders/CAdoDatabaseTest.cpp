@@ -12,6 +12,7 @@
 #include "SeededDatabase.h"
 #include "TestFiles.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -49,6 +50,18 @@ TEST(CAdoDatabase, ColumnNamesIgnoreCaseAndAFailureLeavesTheConnectionUsable) {
                 ThrowsMessage<DbError>(HasSubstr(seeded.Dir().File("no-such.db"))));
     std::filesystem::current_path(saved);
     EXPECT_FALSE(std::filesystem::exists(seeded.Dir().File("no-such.db")));
+}
+
+// A REAL column may hold any number (a damaged file, an imported workbook).
+TEST(CAdoDatabase, RealsOutsideTheIntRangeReadAsTheNearestInt) {
+    const std::pair<double, std::int32_t> cases[] = {{41.9, 41},
+                                                     {-41.9, -41},
+                                                     {1e20, INT32_MAX},
+                                                     {-1e20, INT32_MIN},
+                                                     {2147483648.0, INT32_MAX},
+                                                     {std::nan(""), 0}};
+    for (const auto& [stored, read] : cases)
+        EXPECT_EQ(DbValue::Real(stored).AsInt(), read) << stored;
 }
 
 TEST(CAdoDatabase, JetFormsAreTranslatedAndExactlyOneStatementRuns) {
