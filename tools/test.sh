@@ -41,13 +41,7 @@ if [ "${ANNIVO_WERROR:-OFF}" = ON ]; then
     export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
     cd "$root/build-sanitize"
-    # Slowed down like this, restoring a locked window without a tray often
-    # asks for the password twice (a late restore notice from the platform
-    # opens a second prompt after the first was cancelled), and that test then
-    # waits for ever on a prompt nobody answers. It still runs in the plain run
-    # above; it is left out here until the double prompt is mended.
-    ctest --output-on-failure --parallel "$(nproc)" --timeout 600 \
-        -E '^MainFrame[.]MinimisingGoesToTheTrayOrWithoutOneStaysMinimisedAndLockable$'
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
     unset ASAN_OPTIONS UBSAN_OPTIONS
 
     bash "$root/tools/fuzz.sh"
