@@ -2,6 +2,7 @@
 
 #include "app/CIniFile.h"
 #include "controls/ByteLimitValidator.h"
+#include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "platform/Prompter.h"
 #include "ui_CMailDlg.h"
@@ -9,14 +10,6 @@
 #include <QKeyEvent>
 
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 // The group's own value, which the node may show differently.
 constexpr int kGroupRole = Qt::UserRole;

@@ -2,21 +2,10 @@
 
 #include "app/BuiltInAccount.h"
 #include "controls/ByteLimitValidator.h"
+#include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "mail/PersonalSettings.h"
 #include "ui_CSettingDlg.h"
-
-namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
-
-} // namespace
 
 CSettingDlg::CSettingDlg(Prompter& prompter, QWidget* parent)
     : QDialog(parent), m_Ui(std::make_unique<Ui::CSettingDlg>()), m_Prompter(prompter) {

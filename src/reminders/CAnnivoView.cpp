@@ -3,6 +3,7 @@
 #include "app/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CSortListCtrl.h"
+#include "controls/QtText.h"
 #include "platform/Clock.h"
 #include "reminders/CReminderDlg.h"
 #include "reminders/LoadReminderList.h"
@@ -12,14 +13,6 @@
 #include <QMenu>
 
 #include <unordered_map>
-
-namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-} // namespace
 
 CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& prompter,
                          std::function<void()> restartTimer, QWidget* parent)

@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "controls/ByteLimitValidator.h"
+#include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "reminders/ReminderEditor.h"
 #include "ui_CReminderDlg.h"
@@ -9,14 +10,6 @@
 #include <QDesktopServices>
 
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 // A blessing wrapped into short lines for its radio button.
 QString Wrapped(const char* blessing, int perLine) {

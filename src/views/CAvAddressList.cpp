@@ -3,23 +3,12 @@
 #include "app/FrameCommands.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/CHyperLink.h"
+#include "controls/QtText.h"
 #include "ui_CAvAddressList.h"
 #include "views/AddressBook.h"
 
 #include <QKeyEvent>
 #include <QTreeWidget>
-
-namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
-
-} // namespace
 
 CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleChanged,
                                QWidget* parent)
@@ -251,12 +240,7 @@ void CAvAddressList::Add() {
     const WriteOutcome outcome = AddContact(form, m_Prompter);
     if (outcome == WriteOutcome::Refused && form.Name().empty())
         m_Ui->nameEdit->setFocus();
-    if (outcome != WriteOutcome::Written)
-        return;
-    m_ShownName = form.Name();
-    RefillAndSelect(form.Name());
-    if (m_PeopleChanged)
-        m_PeopleChanged();
+    ShowWritten(outcome, form.Name());
 }
 
 void CAvAddressList::Update() {
@@ -265,10 +249,14 @@ void CAvAddressList::Update() {
     const WriteOutcome outcome = UpdateContact(form, oldName, m_Prompter);
     if (outcome == WriteOutcome::Refused)
         m_Ui->nameEdit->setFocus();
+    ShowWritten(outcome, form.Name());
+}
+
+void CAvAddressList::ShowWritten(WriteOutcome outcome, const std::string& name) {
     if (outcome != WriteOutcome::Written)
         return;
-    m_ShownName = form.Name();
-    RefillAndSelect(form.Name());
+    m_ShownName = name;
+    RefillAndSelect(name);
     if (m_PeopleChanged)
         m_PeopleChanged();
 }

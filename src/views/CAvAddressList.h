@@ -14,6 +14,7 @@ class QLineEdit;
 class QTreeWidgetItem;
 struct ContactForm;
 struct ContactNode;
+enum class WriteOutcome;
 namespace Ui {
 class CAvAddressList;
 }
@@ -61,6 +62,8 @@ private:
     void ChooseGroupEntry(const std::string& group);
     // After add and update: the tree read again, the contact found and shown.
     void RefillAndSelect(const std::string& name);
+    // A written contact shown again, and the rest of the program told.
+    void ShowWritten(WriteOutcome outcome, const std::string& name);
 
     std::unique_ptr<Ui::CAvAddressList> m_Ui;
     Prompter& m_Prompter;

@@ -1,6 +1,7 @@
 #include "views/CFestivalDlg.h"
 
 #include "controls/ByteLimitValidator.h"
+#include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "ui_CFestivalDlg.h"
 #include "views/FestivalEditor.h"
@@ -12,10 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Selects the entry that reads exactly `text` ("1" is not "10"); a text the
 // box does not offer leaves its selection as it is, so it is never empty.
