@@ -270,11 +270,9 @@ void CMainFrame::RunCommand(int id) {
         break;
     case kCmdExport: RunExportCommand(this, m_Prompter); break;
     case kCmdImport:
-        // New people show at once, without a restart.
-        if (RunImportCommand(this, m_Prompter) > 0) {
-            LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
-            RefreshReminderList();
-        }
+        // New people show at once, without a restart, in every view.
+        if (RunImportCommand(this, m_Prompter) > 0)
+            PeopleChanged(nullptr);
         break;
     default: break; // the windows of the other commands come with their own parts
     }
@@ -304,12 +302,7 @@ CMainView* CMainFrame::CreateView(int viewId) {
     if (viewId == kViewAddressBook) {
         // A contact with 提醒 ticked is a reminder: the list reads them again.
         auto* book = new CAvAddressList(
-            m_Prompter,
-            [this] {
-                LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
-                RefreshReminderList();
-            },
-            m_Views);
+            m_Prompter, [this] { PeopleChanged(View(kViewAddressBook)); }, m_Views);
         book->HintLine()->SetPrompter(&m_Prompter);
         return book;
     }
@@ -330,6 +323,15 @@ CMainView* CMainFrame::CreateView(int viewId) {
     }
     view->HintLine()->SetPrompter(&m_Prompter);
     return view;
+}
+
+void CMainFrame::PeopleChanged(CMainView* changedBy) {
+    LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
+    RefreshReminderList();
+    // The views not yet created read the table when they are first shown.
+    for (const int viewId : {kViewCalendar, kViewAddressBook})
+        if (CMainView* view = View(viewId); view && view != changedBy)
+            view->Refresh();
 }
 
 CMainView* CMainFrame::View(int viewId) const {

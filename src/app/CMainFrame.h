@@ -123,6 +123,10 @@ private:
     CMainView* CreateView(int viewId);
     void UpdateCommandStates();
     void OnViewCommand(int activeView);
+    // The people table changed (`changedBy`: the view that changed it, which
+    // shows the change itself): the reminder list is read again and every
+    // view shows the new state.
+    void PeopleChanged(CMainView* changedBy);
     void CheckReminders();
     void StartUpdateCheck();
     void QuitIfCheckOnceDone();

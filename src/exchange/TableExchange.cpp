@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <unordered_set>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -249,6 +251,14 @@ std::string SqlValue(const TableColumn& column, const WorkbookCell& cell, bool d
     return Quoted(CellText(cell));
 }
 
+void RollBack(CAdoDatabase& db) {
+    try {
+        db.Execute("ROLLBACK");
+    } catch (const DbError&) {
+        // Nothing was begun, or the connection is gone: nothing is kept either way.
+    }
+}
+
 bool IsBlank(const std::vector<WorkbookCell>& row, const std::vector<std::size_t>& indexes) {
     for (std::size_t index : indexes)
         if (index < row.size() && row[index].kind != WorkbookCell::Kind::Empty)
@@ -382,15 +392,32 @@ ExchangeOutcome ImportTable(const std::string& path, const ExchangeProgress& pro
         insert += (i ? ", " : "") + taking[i].name;
     insert += ") VALUES(";
 
+    // The program finds people by name (the editor refuses a second one, the
+    // address book updates and deletes by name), so a name already in the
+    // table, or met earlier in the file, is skipped rather than doubled.
+    std::optional<std::size_t> nameIndex;
+    for (std::size_t i = 0; i < taking.size(); ++i)
+        if (taking[i].name == "m_Name")
+            nameIndex = indexes[i];
+
     const std::size_t total = sheet.rows.size() - 1;
     std::size_t added = 0;
+    std::size_t skipped = 0;
     std::size_t failedRow = 0;
     std::string reason;
+    std::unordered_set<std::string> names;
     if (progress)
         progress(0, total);
     try {
         db.Execute("BEGIN IMMEDIATE");
+        // Read inside the transaction: no other copy can add a name meanwhile.
+        if (nameIndex) {
+            db.Execute("select m_Name from TiXing");
+            for (; !db.IsEOF(); db.MoveNext())
+                names.insert(db.GetCollect("m_Name").AsString());
+        }
     } catch (const DbError& e) {
+        RollBack(db);
         return Outcome(Result::Failed, std::string(e.what()) + "\n没有导入任何记录。");
     }
     for (std::size_t r = 1; r < sheet.rows.size(); ++r) {
@@ -399,6 +426,14 @@ ExchangeOutcome ImportTable(const std::string& path, const ExchangeProgress& pro
             progress(r - 1, total);
         if (IsBlank(row, indexes))
             continue;
+        // A row without a name cannot be told from another; it comes in as before.
+        if (nameIndex && *nameIndex < row.size() &&
+            row[*nameIndex].kind != WorkbookCell::Kind::Empty) {
+            if (!names.insert(CellText(row[*nameIndex])).second) {
+                ++skipped;
+                continue;
+            }
+        }
         std::string sql = insert;
         try {
             for (std::size_t i = 0; i < taking.size(); ++i) {
@@ -422,22 +457,22 @@ ExchangeOutcome ImportTable(const std::string& path, const ExchangeProgress& pro
     try {
         db.Execute("COMMIT");
     } catch (const DbError& e) {
-        try {
-            db.Execute("ROLLBACK");
-        } catch (const DbError&) {
-        }
+        RollBack(db);
         return Outcome(Result::Failed, std::string(e.what()) + "\n没有导入任何记录。");
     }
     if (progress)
         progress(total, total);
+    const std::string skippedText =
+        skipped ? "跳过" + std::to_string(skipped) + "条同名记录。" : std::string();
     if (failedRow)
         return Outcome(Result::Partial,
                        "从文件" + path + "导入时，第" + std::to_string(failedRow) + "行出错：" +
                            reason + "。\n此前的" + std::to_string(added) +
-                           "条记录已导入，这一行和其后的行没有导入。",
+                           "条记录已导入，这一行和其后的行没有导入。" + skippedText,
                        added);
     return Outcome(Result::Done,
-                   "成功从文件" + path + "导入记录!\n共导入" + std::to_string(added) + "条记录。",
+                   "成功从文件" + path + "导入记录!\n共导入" + std::to_string(added) + "条记录" +
+                       (skipped ? "，" + skippedText : std::string("。")),
                    added);
 }
 

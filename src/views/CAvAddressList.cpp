@@ -115,6 +115,28 @@ void CAvAddressList::FillTree() {
     tree->addTopLevelItems(top);
 }
 
+void CAvAddressList::Refresh() {
+    FillTree();
+    if (m_CurrentName.empty())
+        return;
+    std::optional<ContactNode> node;
+    if (!m_CurrentIsGroup) {
+        node = FindContactNode(m_Tree, m_CurrentName);
+    } else {
+        for (std::size_t g = 0; g < m_Tree.size(); ++g)
+            if (m_Tree[g].group == m_CurrentName)
+                node = ContactNode{static_cast<int>(g), -1};
+    }
+    QTreeWidgetItem* item = node ? ItemOf(*node) : nullptr;
+    if (item == nullptr)
+        return;
+    if (QTreeWidgetItem* parent = item->parent())
+        parent->setExpanded(true);
+    // Selecting it again is not the user choosing it: the form stays as it is.
+    const QSignalBlocker blocker(m_Ui->contactTree);
+    m_Ui->contactTree->setCurrentItem(item);
+}
+
 void CAvAddressList::OnCurrentItemChanged(QTreeWidgetItem* current) {
     const std::optional<ContactNode> node = NodeOf(current);
     m_CurrentIsGroup = node && node->child < 0;

@@ -37,6 +37,9 @@ public:
     const std::string& ShownName() const { return m_ShownName; }
 
     void FillTree();
+    // People changed elsewhere (an import): the tree shows them, while the
+    // form keeps what it holds and the same node stays selected.
+    void Refresh() override;
     void Add();
     void Update();
     void Delete();

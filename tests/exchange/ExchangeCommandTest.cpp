@@ -6,8 +6,13 @@
 #include "../app/ShellFixture.h"
 #include "SeededDatabase.h"
 #include "exchange/Workbook.h"
+#include "ui_CAvAddressList.h"
+#include "views/CAvAddressList.h"
+#include "views/CAvCalendar.h"
 
 #include <QAction>
+#include <QListWidget>
+#include <QTreeWidget>
 #include <QProgressDialog>
 
 #include <atomic>
@@ -52,6 +57,45 @@ TEST_F(ExchangeCommands, ExportAndImportFromTheMenuAndTheListShowsNewPeopleAtOnc
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Warning);
     EXPECT_EQ(f.Reminders().size(), 1u);
+}
+
+// Whichever view is on screen shows the imported people at once.
+TEST_F(ExchangeCommands, ImportedPeopleShowInTheViewOnScreen) {
+    const SeededDatabase db;
+    clock.Set(DateTime(2011, 5, 10, 8, 0, 0)); // 张三 of the workbooks is born on 1 May
+    CMainFrame& f = MakeFrame();
+
+    f.Command(kCmdCalendarView)->trigger();
+    auto* calendar = qobject_cast<CAvCalendar*>(f.ActiveView());
+    ASSERT_NE(calendar, nullptr);
+    ASSERT_EQ(calendar->BirthdayList()->count(), 0);
+    prompter.openFiles = {std::string(ANNIVO_EXCHANGE_FIXTURES) + "/people.xlsx"};
+    f.Command(kCmdImport)->trigger();
+    ASSERT_EQ(calendar->BirthdayList()->count(), 1);
+    EXPECT_TRUE(calendar->BirthdayList()->item(0)->text().contains("张三"));
+
+    const std::string file = db.Dir().File("孙丽.xlsx");
+    {
+        const SeededDatabase other;
+        other.Run("Insert Into TiXing (m_Name,m_Group) Values ('孙丽','朋友')");
+        ASSERT_EQ(ExportTable(file).result, ExchangeOutcome::Result::Done);
+    }
+    f.Command(kCmdAddressView)->trigger();
+    auto* book = qobject_cast<CAvAddressList*>(f.ActiveView());
+    ASSERT_NE(book, nullptr);
+    const auto inTree = [book](const char* name) {
+        return book->Controls()
+            .contactTree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive)
+            .size();
+    };
+    EXPECT_EQ(inTree("张三"), 1);
+    ASSERT_EQ(inTree("孙丽"), 0);
+    // A new contact half typed stays as it is.
+    book->Controls().nameEdit->setText("周杰");
+    prompter.openFiles = {file};
+    f.Command(kCmdImport)->trigger();
+    EXPECT_EQ(inTree("孙丽"), 1);
+    EXPECT_EQ(book->Controls().nameEdit->text(), "周杰");
 }
 
 // Long work shows its progress and the window keeps handling events meanwhile:

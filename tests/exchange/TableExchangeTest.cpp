@@ -86,13 +86,41 @@ TEST(TableExchange, RestoringABackupGivesBackEveryValueOfEveryRow) {
     const ExchangeOutcome imported = ImportTable(file);
     EXPECT_EQ(imported.result, Result::Done);
     EXPECT_EQ(imported.rows, 4u);
+    EXPECT_EQ(imported.message, "成功从文件" + file + "导入记录!\n共导入4条记录。");
     EXPECT_EQ(Rows(restored.Path()), Rows(original.Path()));
     EXPECT_EQ(restored.Column("select * from TiXing Order By ID", "ID"),
               (Strings{"1", "2", "3", "4"}));
 
-    // Restoring into a table that has rows adds them all again.
-    EXPECT_EQ(ImportTable(file).rows, 4u);
-    EXPECT_EQ(restored.Column("select * from TiXing", "ID").size(), 8u);
+    // Restoring the same backup again doubles nobody: the program finds
+    // people by name, so a second 张三 would be updated and deleted with the first.
+    const ExchangeOutcome again = ImportTable(file);
+    EXPECT_EQ(again.result, Result::Done);
+    EXPECT_EQ(again.rows, 0u);
+    EXPECT_EQ(again.message, "成功从文件" + file + "导入记录!\n共导入0条记录，跳过4条同名记录。");
+    EXPECT_EQ(Rows(restored.Path()), Rows(original.Path()));
+}
+
+// Names already in the table and names repeated within the file are skipped
+// and counted; rows without a name cannot be matched and come in as before.
+TEST(TableExchange, ImportSkipsNamesTheTableOrTheFileAlreadyHas) {
+    const SeededDatabase source;
+    source.Run("Insert Into TiXing (m_Name,m_Mobile) Values ('张三','1')");
+    source.Run("Insert Into TiXing (m_Name,m_Mobile) Values ('O''Brien','2')");
+    source.Run("Insert Into TiXing (m_Name,m_Mobile) Values ('O''Brien','3')");
+    source.Run("Insert Into TiXing (m_Name,m_Mobile) Values (NULL,'4')");
+    source.Run("Insert Into TiXing (m_Name,m_Mobile) Values (NULL,'5')");
+    source.Run("Insert Into TiXing (m_Name,m_Mobile) Values ('李四','6')");
+    const std::string file = source.Dir().File("people.xlsx");
+    ASSERT_EQ(ExportTable(file).result, Result::Done);
+
+    const SeededDatabase target;
+    target.Run("Insert Into TiXing (m_Name,m_Mobile) Values ('张三','old')");
+    const ExchangeOutcome outcome = ImportTable(file);
+    EXPECT_EQ(outcome.result, Result::Done);
+    EXPECT_EQ(outcome.rows, 4u);
+    EXPECT_EQ(outcome.message, "成功从文件" + file + "导入记录!\n共导入4条记录，跳过2条同名记录。");
+    EXPECT_EQ(Rows(target.Path(), {"m_Mobile", "m_Name"}),
+              (Strings{"old|张三", "2|O'Brien", "4|", "5|", "6|李四"}));
 }
 
 TEST(TableExchange, ExportWritesNothingWhenThereIsNothingToWriteOrWritingFails) {
