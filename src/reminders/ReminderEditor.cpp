@@ -1,9 +1,8 @@
 #include "reminders/ReminderEditor.h"
 
 #include "platform/Prompter.h"
+#include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
-
-#include <algorithm>
 
 const char* const kBlessings[6] = {
     "在这个属于你最灿烂的日子里，我诚挚的送上一句最古老但又是最新鲜出炉的生日祝福：生日快乐！终身"
@@ -58,14 +57,15 @@ ReminderForm EditReminderForm(int id, const std::string& name, const std::string
             form.title = db.GetCollect("m_Title").AsString();
             form.content = db.GetCollect("m_Content").AsString();
             form.mobile = db.GetCollect("m_Mobile").AsString();
-            form.aheadDays = db.GetCollect("m_Ahead").AsInt() / 10;
+            // Read as the reminders read it, so a code the program cannot
+            // have written offers the days the reminders act on.
+            form.aheadDays =
+                AheadCode{AheadCode::InRange(db.GetCollect("m_Ahead").AsInt())}.AheadDays();
         }
         db.Close();
     } catch (const DbError& error) {
         prompter.Tell(error.what());
     }
-    // The list offers 0 to 7 days; a code from elsewhere must not leave it without a choice.
-    form.aheadDays = std::clamp(form.aheadDays, 0, 7);
     form.music = MusicChoiceFor(form.soundPath);
     form.blessing = form.title.empty() ? BlessingChoice::Off : BlessingChoice::On;
     return form;
