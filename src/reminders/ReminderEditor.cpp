@@ -136,6 +136,10 @@ const char* CalendarText(CalendarChoice calendar) {
 }
 
 SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
+    if (!form.birth.IsValid()) {
+        prompter.Tell("请选择出生日期。");
+        return SaveOutcome::NoBirthDate;
+    }
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
@@ -155,13 +159,19 @@ SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
         const std::string ahead = AheadCodeText(form.aheadDays);
         const std::string state = StateText(form.stateIndex);
         const std::string calendar = CalendarText(form.calendar);
-        if (form.editMode)
+        if (form.editMode && form.birthChanged)
             db.Execute(
                 SqlFormat("Update TiXing Set m_State='%s',m_Name='%s',m_Date=%s,m_DateStatus='%s',"
                           "m_SoundPath='%s',m_Email='%s',m_Title='%s',m_Content='%s',m_Ahead=%s,"
                           "m_Mobile='%s' Where ID=%d",
                           state, form.name, date, calendar, form.soundPath, form.email, form.title,
                           form.content, ahead, form.mobile, form.id));
+        else if (form.editMode)
+            db.Execute(SqlFormat("Update TiXing Set m_State='%s',m_Name='%s',m_DateStatus='%s',"
+                                 "m_SoundPath='%s',m_Email='%s',m_Title='%s',m_Content='%s',"
+                                 "m_Ahead=%s,m_Mobile='%s' Where ID=%d",
+                                 state, form.name, calendar, form.soundPath, form.email, form.title,
+                                 form.content, ahead, form.mobile, form.id));
         else
             db.Execute(SqlFormat(
                 "InSert InTo TiXing(m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,m_Email,"
@@ -172,6 +182,7 @@ SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
         db.Close();
     } catch (const DbError& error) {
         prompter.Tell(error.what());
+        return SaveOutcome::Failed;
     }
     return SaveOutcome::Saved;
 }
