@@ -4,6 +4,7 @@
 
 #include "reminders/ReminderRecord.h"
 
+#include <algorithm>
 #include <string>
 
 // m_Ahead = 10 x N + R: N days ahead reminding starts (0..7), R the countdown,
@@ -12,14 +13,22 @@ struct AheadCode {
     int code = 0;
 
     int AheadDays() const { return code / 10; }
-    int Countdown() const { return code % 10; }
+    // Never more than the ahead days: a larger stored countdown would remind
+    // before the window opens.
+    int Countdown() const { return std::min(code % 10, AheadDays()); }
     // A fresh or reset code: the countdown back at the full number of days.
     static int Fresh(int aheadDays) { return 11 * aheadDays; }
     static int Make(int aheadDays, int countdown) { return 10 * aheadDays + countdown; }
-    // A stored code the program cannot have written (ahead days outside 0..7,
-    // a negative countdown) becomes 77: a week ahead, the countdown full.
-    // Nothing else then does arithmetic on an arbitrary stored number.
-    static int InRange(int stored) { return stored >= 0 && stored / 10 <= 7 ? stored : 77; }
+    // A stored code the program cannot have written becomes one it can: ahead
+    // days outside 0..7 or a negative code give 77 (a week ahead, the
+    // countdown full); a countdown above its ahead days is reset to them (39
+    // gives 33), the days the user chose being kept. Nothing else then does
+    // arithmetic on an arbitrary stored number.
+    static int InRange(int stored) {
+        if (stored < 0 || stored / 10 > 7)
+            return 77;
+        return stored % 10 > stored / 10 ? Fresh(stored / 10) : stored;
+    }
 };
 
 // Whole days from today to the birthday: positive = days to go, 0 = today,

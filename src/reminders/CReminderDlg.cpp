@@ -7,7 +7,11 @@
 #include "reminders/ReminderEditor.h"
 #include "ui_CReminderDlg.h"
 
+#include <QCalendarWidget>
 #include <QDesktopServices>
+#include <QKeyEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -28,8 +32,17 @@ QString Wrapped(const char* blessing, int perLine) {
     return wrapped;
 }
 
+// The date editor's minimum stands for "no date" and shows as such: a row
+// may be stored without a birth date, and any other date could be taken
+// for the person's. The earliest date the editor can hold.
+const QDate kNoDate(100, 1, 1);
+const QDate kLatestBirth(2099, 12, 31);
+
 QDate ToQDate(const DateTime& date) {
-    return date.IsValid() ? QDate(date.Year(), date.Month(), date.Day()) : QDate::currentDate();
+    if (!date.IsValid())
+        return kNoDate;
+    const QDate shown(date.Year(), date.Month(), date.Day());
+    return shown > kNoDate ? shown : kNoDate;
 }
 
 } // namespace
@@ -47,8 +60,12 @@ CReminderDlg::CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* paren
     ui.okButton->setDefault(true);
     ui.nameEdit->setValidator(new ByteLimitValidator(kNameLimit, ui.nameEdit));
     ui.mobileEdit->setValidator(new ByteLimitValidator(kMobileLimit, ui.mobileEdit));
-    ui.birthEdit->setMinimumDate(QDate(1900, 1, 1));
-    ui.birthEdit->setMaximumDate(QDate(2099, 12, 31));
+    ui.birthEdit->setMinimumDate(kNoDate);
+    // A later stored date is shown as it is, not as the last one offered.
+    ui.birthEdit->setMaximumDate(std::max(kLatestBirth, ToQDate(m_Form->birth)));
+    ui.birthEdit->setSpecialValueText(QString::fromUtf8("(无日期)"));
+    ui.birthEdit->installEventFilter(this);
+    ui.birthEdit->calendarWidget()->installEventFilter(this);
     const int fieldWidth =
         fontMetrics().horizontalAdvance(QString::fromUtf8("一二三四五六七八九十"));
     ui.nameEdit->setMinimumWidth(fieldWidth);
@@ -84,8 +101,10 @@ CReminderDlg::CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* paren
     connect(ui.okButton, &QPushButton::clicked, this, &CReminderDlg::accept);
     connect(ui.cancelButton, &QPushButton::clicked, this, &CReminderDlg::reject);
 
-    if (m_Form->editMode)
+    if (m_Form->editMode) {
+        setWindowTitle(QString::fromUtf8("修改提醒"));
         ui.okButton->setText(QString::fromUtf8("确定"));
+    }
     ShowForm();
     // Opens narrow: the blessings stay out of the way until asked for.
     ui.dividerLine->hide();
@@ -103,6 +122,7 @@ void CReminderDlg::ShowForm() {
     (m_Form->calendar == CalendarChoice::Lunar ? ui.lunarRadio : ui.gregorianRadio)
         ->setChecked(true);
     ui.birthEdit->setDate(ToQDate(m_Form->birth));
+    m_ShownBirth = ui.birthEdit->date();
     ui.mobileEdit->setText(Q(m_Form->mobile));
     ui.emailEdit->setText(Q(m_Form->email));
     MusicRadio(m_Form->music)->setChecked(true);
@@ -121,8 +141,12 @@ ReminderForm CReminderDlg::Form() const {
     form.name = S(ui.nameEdit->text());
     form.stateIndex = ui.stateCombo->currentIndex();
     form.calendar = ui.lunarRadio->isChecked() ? CalendarChoice::Lunar : CalendarChoice::Gregorian;
+    // The stored value (with its time of day) stays unless another date is shown.
     const QDate birth = ui.birthEdit->date();
-    form.birth = DateTime(birth.year(), birth.month(), birth.day());
+    form.birthChanged = birth != m_ShownBirth;
+    if (form.birthChanged)
+        form.birth = birth == kNoDate ? DateTime::Invalid()
+                                      : DateTime(birth.year(), birth.month(), birth.day());
     form.mobile = S(ui.mobileEdit->text());
     form.email = S(ui.emailEdit->text());
     form.soundPath = S(ui.soundPathEdit->text());
@@ -175,14 +199,36 @@ void CReminderDlg::ToggleBlessingsPanel() {
     m_Ui->blessingsButton->setText(QString::fromUtf8(show ? "祝福语<<" : "祝福语>>"));
 }
 
+bool CReminderDlg::eventFilter(QObject* watched, QEvent* event) {
+    QDateEdit* birthEdit = m_Ui->birthEdit;
+    if (birthEdit->date() == kNoDate) {
+        // Picking a date starts from today, not from the placeholder's year.
+        if (watched == birthEdit && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                key == Qt::Key_PageDown) {
+                birthEdit->setDate(QDate::currentDate());
+                return true;
+            }
+        } else if (watched == birthEdit->calendarWidget() && event->type() == QEvent::Show) {
+            const QDate today = QDate::currentDate();
+            birthEdit->calendarWidget()->setCurrentPage(today.year(), today.month());
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void CReminderDlg::accept() {
     if (m_Ui->nameEdit->text().isEmpty())
         return; // Enter in an empty form: 添加 is not available yet
     const ReminderForm form = Form();
-    if (SaveReminder(form, m_Prompter) == SaveOutcome::NameTaken) {
+    switch (SaveReminder(form, m_Prompter)) {
+    case SaveOutcome::Saved: QDialog::accept(); return;
+    case SaveOutcome::NoBirthDate: m_Ui->birthEdit->setFocus(); return;
+    case SaveOutcome::NameTaken:
         m_Ui->nameEdit->setFocus();
         m_Ui->nameEdit->selectAll();
         return;
+    case SaveOutcome::Failed: return; // told; everything typed stays for another try
     }
-    QDialog::accept();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QUrl>
 
@@ -18,8 +19,10 @@ class CReminderDlg;
 // 增加提醒: adds a person or edits one (name, birth date and calendar,
 // mobile, e-mail, state, ahead days, pop-up music and the optional birthday
 // blessing mail), with a side panel of ready-made blessings. OK checks that
-// the name is unique and writes the row; the dialog then ends with OK, also
-// after a database failure, so the list reads back what is really stored.
+// there is a birth date and the name is unique and writes the row; the
+// dialog ends with OK once the row is written, and stays open with
+// everything typed when the write fails. Editing shows the stored birth
+// date, or "(无日期)" for none, and writes it only when another is picked.
 class CReminderDlg : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +40,9 @@ public:
 
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ShowForm();
     void OnMusicChosen(MusicChoice choice);
@@ -46,6 +52,7 @@ private:
 
     std::unique_ptr<Ui::CReminderDlg> m_Ui;
     std::unique_ptr<ReminderForm> m_Form; // what the dialog opened with
+    QDate m_ShownBirth;                   // the birth date shown at opening
     Prompter& m_Prompter;
     LinkOpener m_LinkOpener;
 };

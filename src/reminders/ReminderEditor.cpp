@@ -1,9 +1,8 @@
 #include "reminders/ReminderEditor.h"
 
 #include "platform/Prompter.h"
+#include "reminders/BirthdayEvaluation.h"
 #include "reminders/CAdoDatabase.h"
-
-#include <algorithm>
 
 const char* const kBlessings[6] = {
     "在这个属于你最灿烂的日子里，我诚挚的送上一句最古老但又是最新鲜出炉的生日祝福：生日快乐！终身"
@@ -58,14 +57,15 @@ ReminderForm EditReminderForm(int id, const std::string& name, const std::string
             form.title = db.GetCollect("m_Title").AsString();
             form.content = db.GetCollect("m_Content").AsString();
             form.mobile = db.GetCollect("m_Mobile").AsString();
-            form.aheadDays = db.GetCollect("m_Ahead").AsInt() / 10;
+            // Read as the reminders read it, so a code the program cannot
+            // have written offers the days the reminders act on.
+            form.aheadDays =
+                AheadCode{AheadCode::InRange(db.GetCollect("m_Ahead").AsInt())}.AheadDays();
         }
         db.Close();
     } catch (const DbError& error) {
         prompter.Tell(error.what());
     }
-    // The list offers 0 to 7 days; a code from elsewhere must not leave it without a choice.
-    form.aheadDays = std::clamp(form.aheadDays, 0, 7);
     form.music = MusicChoiceFor(form.soundPath);
     form.blessing = form.title.empty() ? BlessingChoice::Off : BlessingChoice::On;
     return form;
@@ -136,6 +136,10 @@ const char* CalendarText(CalendarChoice calendar) {
 }
 
 SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
+    if (!form.birth.IsValid()) {
+        prompter.Tell("请选择出生日期。");
+        return SaveOutcome::NoBirthDate;
+    }
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
@@ -155,13 +159,19 @@ SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
         const std::string ahead = AheadCodeText(form.aheadDays);
         const std::string state = StateText(form.stateIndex);
         const std::string calendar = CalendarText(form.calendar);
-        if (form.editMode)
+        if (form.editMode && form.birthChanged)
             db.Execute(
                 SqlFormat("Update TiXing Set m_State='%s',m_Name='%s',m_Date=%s,m_DateStatus='%s',"
                           "m_SoundPath='%s',m_Email='%s',m_Title='%s',m_Content='%s',m_Ahead=%s,"
                           "m_Mobile='%s' Where ID=%d",
                           state, form.name, date, calendar, form.soundPath, form.email, form.title,
                           form.content, ahead, form.mobile, form.id));
+        else if (form.editMode)
+            db.Execute(SqlFormat("Update TiXing Set m_State='%s',m_Name='%s',m_DateStatus='%s',"
+                                 "m_SoundPath='%s',m_Email='%s',m_Title='%s',m_Content='%s',"
+                                 "m_Ahead=%s,m_Mobile='%s' Where ID=%d",
+                                 state, form.name, calendar, form.soundPath, form.email, form.title,
+                                 form.content, ahead, form.mobile, form.id));
         else
             db.Execute(SqlFormat(
                 "InSert InTo TiXing(m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,m_Email,"
@@ -172,6 +182,7 @@ SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter) {
         db.Close();
     } catch (const DbError& error) {
         prompter.Tell(error.what());
+        return SaveOutcome::Failed;
     }
     return SaveOutcome::Saved;
 }

@@ -32,7 +32,10 @@ struct ReminderForm {
 
     std::string name;
     CalendarChoice calendar = CalendarChoice::Lunar;
-    DateTime birth;
+    DateTime birth; // invalid: no date (a row stored without one)
+    // Edit mode: the user picked another date. An unchanged date is not
+    // written, so the row keeps its stored value and time of day.
+    bool birthChanged = false;
     std::string state; // the list's 状态 text when editing
     std::string mobile;
     std::string email;
@@ -48,8 +51,9 @@ struct ReminderForm {
 // A new person: born today, lunar calendar, active, no ahead days.
 ReminderForm NewReminderForm(const DateTime& today);
 
-// A person of the list, from the row's cells; the rest is read from the
-// database by name. A failure is shown and the form keeps what was read.
+// A person of the list, from the row's cells (an empty birth cell gives an
+// invalid birth); the rest is read from the database by name. A failure is
+// shown and the form keeps what was read.
 ReminderForm EditReminderForm(int id, const std::string& name, const std::string& shownState,
                               bool lunar, const DateTime& birth, Prompter& prompter);
 
@@ -77,7 +81,11 @@ const char* StateText(int stateIndex);
 const char* CalendarText(CalendarChoice calendar);
 
 enum class SaveOutcome {
-    Saved,     // written, or a database failure was shown: the dialog ends with OK
-    NameTaken, // "该姓名已存在!请确认" was shown: the dialog stays open
+    Saved,       // written: the dialog ends with OK
+    NoBirthDate, // "请选择出生日期。" was shown: the dialog stays open
+    NameTaken,   // "该姓名已存在!请确认" was shown: the dialog stays open
+    Failed,      // the database failure was shown: the dialog stays open, nothing lost
 };
+// Adds or updates the row. The birth date is written when adding, and when
+// editing only if the user changed it; without a valid date nothing is saved.
 SaveOutcome SaveReminder(const ReminderForm& form, Prompter& prompter);

@@ -34,6 +34,11 @@ TEST(BirthdayEvaluationTest, DecidesByDaysCountdownAndState) {
         {"失效", 30, -1, 1, "失效", 33, A::None, true, false},
         {"失效", 33, 0, 1, "失效", 33, A::None, false, false},
         {"提前", 33, 0, 1, "提前", 33, A::None, false, false},
+        // a stored countdown above its ahead days opens no earlier window
+        {"生效", 39, 9, 1, "生效", 39, A::None, false, false},
+        {"生效", 39, 4, 1, "生效", 39, A::None, false, false},
+        {"生效", 39, 3, 1, "将到", 32, A::Ahead, false, false},
+        {"生效", 9, 5, 1, "生效", 9, A::None, false, false},
     };
     for (const auto& [state, ahead, days, everyDay, newState, newAhead, action, reset, back] :
          cases) {

@@ -1,6 +1,9 @@
 #include "reminders/LoadReminderList.h"
 
 #include "calendar/CMonthSheet.h"
+#include "reminders/BirthdayEvaluation.h"
+#include "reminders/ReminderEditor.h"
+#include "reminders/ReminderListRows.h"
 
 #include "FixedClock.h"
 #include "Printers.h"
@@ -71,9 +74,34 @@ TEST(LoadReminderList, StoredAheadCodesOutOfRangeAreRepairedOnce) {
     std::vector<int> aheads;
     for (const ReminderRecord& r : list)
         aheads.push_back(r.ahead);
-    EXPECT_EQ(aheads, (std::vector<int>{77, 77, 77, 79, 77}));
+    EXPECT_EQ(aheads, (std::vector<int>{77, 77, 77, 77, 77}));
     EXPECT_EQ(db.Column("Select * From TiXing Order By ID", "m_Ahead"),
-              (std::vector<std::string>{"77", "77", "77", "79", "77"}));
+              (std::vector<std::string>{"77", "77", "77", "77", "77"}));
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+// 39: three days ahead with a countdown of nine. The days chosen are kept and
+// the countdown made full, so the person is reminded from three days before.
+TEST(LoadReminderList, ACountdownAboveItsAheadDaysIsRepairedToThem) {
+    const SeededDatabase db;
+    db.Run("Insert Into TiXing (ID,m_State,m_Name,m_Date,m_DateStatus,m_Ahead) Values "
+           "(1,'生效','甲','1980-09-12 23:59:59','阳历',39)");
+    ScriptedPrompter prompter;
+    ReminderList list;
+    LoadReminderList(list, FixedClock(DateTime(2011, 9, 3, 9, 0, 0)), prompter);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].ahead, 33);
+    EXPECT_EQ(db.Value("Select * From TiXing", "m_Ahead"), "33");
+    EXPECT_EQ(BuildReminderRows(list, DateTime(2011, 9, 3))[0].cells[kColumnAhead], "3");
+    EXPECT_EQ(EditReminderForm(1, "甲", "生效", false, list[0].birth, prompter).aheadDays, 3);
+
+    std::vector<int> remindedAt; // days to go
+    for (DateTime today(2011, 9, 3, 9, 0, 0); today.Day() <= 12; today = today.AddDays(1)) {
+        const int days = DaysUntilBirthday(list[0].birthdayThisYear, today);
+        if (Evaluate(list[0], days, 1).action != ReminderAction::None)
+            remindedAt.push_back(days);
+    }
+    EXPECT_EQ(remindedAt, (std::vector<int>{3, 2, 1, 0}));
     EXPECT_TRUE(prompter.asked.empty());
 }
 

@@ -2,9 +2,12 @@
 
 #include "app/Globals.h"
 #include "controls/CImageButton.h"
+#include "reminders/LoadReminderList.h"
 #include "reminders/ReminderEditor.h"
+#include "reminders/ReminderListRows.h"
 #include "ui_CReminderDlg.h"
 
+#include "FixedClock.h"
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
 #include "Typing.h"
@@ -126,6 +129,85 @@ TEST_F(ReminderDlg, ATakenNameKeepsTheDialogOpenAndEscLeavesWithoutSaving) {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(!dialog.isVisible() && dialog.result() == QDialog::Rejected);
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name"), std::vector<std::string>{"张三"});
+}
+
+TEST_F(ReminderDlg, AFailedWriteKeepsTheDialogOpenWithEverythingTyped) {
+    EXPECT_EQ(S(dialog.windowTitle()), "增加提醒");
+    db.Run("Create Trigger NoInsert Before Insert On TiXing Begin "
+           "Select Raise(Abort, '磁盘只读'); End");
+    TypeText(ui.nameEdit, "张三");
+    ui.mobileEdit->setFocus();
+    QTest::keyClicks(ui.mobileEdit, "139");
+    QTest::keyClick(ui.mobileEdit, Qt::Key_Return);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{DatabaseErrorText("保存张三的生日提醒",
+                                                                           db.Path(), "磁盘只读")});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(S(ui.nameEdit->text() + ui.mobileEdit->text()), "张三139");
+
+    db.Run("Drop Trigger NoInsert");
+    QTest::mouseClick(ui.okButton, Qt::LeftButton);
+    EXPECT_TRUE(!dialog.isVisible() && dialog.result() == QDialog::Accepted);
+    EXPECT_EQ(db.Column("select * from TiXing", "m_Mobile"), std::vector<std::string>{"139"});
+}
+
+// The editor for a stored person, opened as the list opens it: from the row's cells.
+ReminderForm FormFromList(const std::string& name, Prompter& prompter) {
+    const DateTime now(2011, 9, 9, 8, 0, 0);
+    ReminderList list;
+    LoadReminderList(list, FixedClock(now), prompter);
+    for (const ReminderRow& row : BuildReminderRows(list, now))
+        if (row.cells[kColumnName] == name)
+            return EditReminderForm(std::stoi(row.cells[kColumnId]), name, row.cells[kColumnState],
+                                    row.cells[kColumnCalendar] == "阴历",
+                                    BirthFromListText(row.cells[kColumnBirth]), prompter);
+    ADD_FAILURE() << name << " is not in the list";
+    return {};
+}
+
+// A missing, early or timed birth date is shown as stored and, unless
+// another is picked, left exactly as it was; a row without one asks for one.
+TEST_F(ReminderDlg, EditingWritesTheBirthDateOnlyWhenAnotherIsPicked) {
+    db.Run("Insert Into TiXing(m_State,m_Name,m_Date,m_DateStatus,m_Ahead) Values"
+           "('生效','甲',NULL,'阳历',0),('生效','乙','','阳历',0),"
+           "('生效','丙','1899-05-01 08:30:00','阳历',0),"
+           "('生效','丁','1980-09-12 07:15:00','阴历',0)");
+    auto stored = [this](const char* name) {
+        return db.Value(SqlFormat("select ifnull(m_Mobile,'') || '|' || typeof(m_Date) || '|' || "
+                                  "hex(m_Date) As row from TiXing Where m_Name='%s'",
+                                  name),
+                        "row");
+    };
+    // name, date shown, whether 确定 saves
+    for (const auto& [name, shown, saves] :
+         {std::tuple{"甲", "(无日期)", false}, std::tuple{"乙", "(无日期)", false},
+          std::tuple{"丙", "1899-05-01", true}, std::tuple{"丁", "1980-09-12", true}}) {
+        SCOPED_TRACE(name);
+        const std::string before = stored(name);
+        prompter.asked.clear();
+        CReminderDlg edit(FormFromList(name, prompter), prompter);
+        Ui::CReminderDlg& controls = edit.Controls();
+        edit.show();
+        EXPECT_EQ(S(edit.windowTitle()), "修改提醒");
+        EXPECT_EQ(S(controls.birthEdit->text()), shown);
+        controls.mobileEdit->setFocus();
+        QTest::keyClicks(controls.mobileEdit, "139");
+        QTest::mouseClick(controls.okButton, Qt::LeftButton);
+        EXPECT_EQ(edit.isVisible(), !saves);
+        EXPECT_EQ(stored(name), saves ? "139" + before.substr(before.find('|')) : before);
+        if (saves) {
+            EXPECT_TRUE(prompter.asked.empty());
+            continue;
+        }
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"请选择出生日期。"});
+        EXPECT_EQ(edit.focusWidget(), controls.birthEdit);
+        QTest::keyClick(controls.birthEdit, Qt::Key_Up); // leaves "no date" at today
+        EXPECT_EQ(controls.birthEdit->date(), QDate::currentDate());
+        controls.birthEdit->setDate(QDate(1985, 3, 4));
+        QTest::mouseClick(controls.okButton, Qt::LeftButton);
+        EXPECT_FALSE(edit.isVisible());
+        EXPECT_EQ(db.Value(SqlFormat("select * from TiXing Where m_Name='%s'", name), "m_Date"),
+                  "1985-03-04 23:59:59");
+    }
 }
 
 } // namespace

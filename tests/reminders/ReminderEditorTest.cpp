@@ -107,13 +107,13 @@ TEST_F(ReminderEditor, NamesMustBeUniqueButAPersonMayKeepItsOwn) {
               (std::vector<std::string>{"张三", "李四"}));
 }
 
-TEST_F(ReminderEditor, WithoutADatabaseEveryStepTellsWhyAndTheEditorStillCloses) {
+TEST_F(ReminderEditor, WithoutADatabaseEveryStepTellsWhyAndNoSaveIsClaimed) {
     g_ConnectionString = db.Dir().File("missing.db");
     ReminderForm form =
         EditReminderForm(7, "张三", "失效", false, DateTime(1990, 1, 2, 1, 1, 1), prompter);
     EXPECT_EQ(form.stateIndex, 1);
     EXPECT_EQ(ReadUserNickname(prompter), "");
-    EXPECT_EQ(SaveReminder(form, prompter), SaveOutcome::Saved);
+    EXPECT_EQ(SaveReminder(form, prompter), SaveOutcome::Failed);
     ASSERT_EQ(prompter.asked.size(), 3u);
     for (const auto& asked : prompter.asked)
         EXPECT_NE(asked.text.find("missing.db"), std::string::npos) << asked.text;
