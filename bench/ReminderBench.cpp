@@ -23,6 +23,7 @@ public:
     void OpenReminderPopup(const std::string&, const std::string&, const std::string&) override {}
     void RefreshReminderList() override {}
     void WriteHint(const std::string&) override {}
+    void PostToMainThread(std::function<void()>) override {}
 };
 
 // People whose birthdays lie outside their windows (before today, or more

@@ -486,6 +486,11 @@ void CMainFrame::WriteHint(const std::string& text) {
         this, [this, hint] { ActiveView()->HintLine()->setText(hint); }, Qt::QueuedConnection);
 }
 
+void CMainFrame::PostToMainThread(std::function<void()> task) {
+    // Queued even on the main thread: the caller may be half-way through its work.
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
 void CMainFrame::RefreshReminderList() {
     if (CMainView* list = View(kViewReminderList))
         list->Refresh();

@@ -96,6 +96,7 @@ public:
                            const std::string& message) override;
     void RefreshReminderList() override;
     void WriteHint(const std::string& text) override;
+    void PostToMainThread(std::function<void()> task) override;
 
     // AutoUpdateHost: asks on the window's thread, from the check's thread.
     bool OfferUpdate(const std::string& version) override;

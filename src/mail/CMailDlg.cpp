@@ -7,6 +7,7 @@
 #include "platform/Prompter.h"
 #include "ui_CMailDlg.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -110,8 +111,16 @@ void CMailDlg::Send() {
         m_Ui->recipientEdit->setFocus();
         return;
     }
-    SendComposedMail(m_Queue, mail, m_Busy);
+    SendComposedMail(m_Queue, mail, m_Busy, m_Ini.Path(), m_Prompter, &CMailDlg::OfferNewDrafts);
     accept();
+}
+
+void CMailDlg::OfferNewDrafts() {
+    // A composer opened before an earlier mail failed has not seen its draft.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* composer = qobject_cast<CMailDlg*>(window))
+            if (HasMailDraft(composer->m_Ini))
+                composer->m_Ui->loadDraftButton->setEnabled(true);
 }
 
 void CMailDlg::done(int result) {

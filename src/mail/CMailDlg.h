@@ -40,6 +40,7 @@ private:
     void SaveDraft();
     void LoadDraft();
     void Send();
+    static void OfferNewDrafts();
 
     ComposerBusyHold m_Busy; // first: held before anything else can fail
     std::unique_ptr<Ui::CMailDlg> m_Ui;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <new>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -127,6 +128,33 @@ bool IsIpAddress(const std::string& host) {
     unsigned char address[16];
     return inet_pton(AF_INET, host.c_str(), address) == 1 ||
            inet_pton(AF_INET6, host.c_str(), address) == 1;
+}
+
+// The EHLO argument for the server's host: a name as it is, an address as an
+// address literal (RFC 5321, 4.1.3), which a bare address is not. Read the
+// way the connection reads it, so "127.1" and a zone index ("fe80::1%eth0",
+// which a literal cannot carry) give the address actually dialled.
+std::string HelloArgument(const std::string& host) {
+    addrinfo hints{};
+    hints.ai_flags = AI_NUMERICHOST;
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+        return host;
+    char text[INET6_ADDRSTRLEN] = "";
+    std::string literal = host;
+    if (found->ai_family == AF_INET) {
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+        if (inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text))
+            literal = std::string("[") + text + "]";
+    } else if (found->ai_family == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(found->ai_addr);
+        if (inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text))
+            literal = std::string("[IPv6:") + text + "]";
+    }
+    freeaddrinfo(found);
+    return literal;
 }
 
 } // namespace
@@ -270,7 +298,7 @@ int CSmtpClient::Connect() {
 }
 
 bool CSmtpClient::Hello() {
-    SendText("EHLO " + m_Host + "\r\n");
+    SendText("EHLO " + HelloArgument(m_Host) + "\r\n");
     if (ReadReply(kStageOk) != ReplyResult::kOk) {
         CloseSocket();
         return false;

@@ -7,6 +7,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Prompter.h"
 #include "platform/TextCodec.h"
+#include "platform/TrimSpace.h"
 #include "reminders/CAdoDatabase.h"
 
 #include <limits>
@@ -44,6 +45,24 @@ std::string NormaliseBreaks(std::string_view text, std::string_view lineBreak) {
     return out;
 }
 
+// The mail as the draft gives it back: one line each for subject and
+// recipient, without the blanks at their ends.
+ComposedMail AsStoredDraft(const ComposedMail& mail) {
+    return {std::string(TrimSpace(OneLine(mail.subject))),
+            std::string(TrimSpace(OneLine(mail.recipient))), WithCrLf(mail.body)};
+}
+
+// `failure` followed by a sentence about the mail.
+std::string FailureAnd(const std::string& failure, const std::string& sentence) {
+    const bool ended = failure.ends_with("！") || failure.ends_with("!") ||
+                       failure.ends_with("。") || failure.ends_with(")");
+    return failure + (ended ? "" : "。") + sentence;
+}
+
+std::string Titled(const std::string& subject) {
+    return subject.empty() ? "(无标题)" : "“" + subject + "”";
+}
+
 } // namespace
 
 std::string WithCrLf(std::string_view text) {
@@ -55,7 +74,10 @@ std::string WithLf(std::string_view text) {
 }
 
 bool HasMailDraft(const ProfileFile& ini) {
-    return !ini.GetString(kSection, "Subject", "", kStringBuffer).empty();
+    for (const char* key : {"Subject", "Recept", "Content"})
+        if (!ini.GetString(kSection, key, "", kStringBuffer).empty())
+            return true;
+    return false;
 }
 
 bool SaveMailDraft(ProfileFile& ini, const ComposedMail& draft) {
@@ -133,7 +155,47 @@ void ComposerBusyHold::Release() {
     DecrementBusyCount();
 }
 
-void SendComposedMail(MailQueue& queue, const ComposedMail& mail, ComposerBusyHold& hold) {
-    queue.Enqueue({mail.subject, mail.recipient, WithCrLf(mail.body), CurrentSenderAccount()});
+std::string KeepUnsentMail(ProfileFile& ini, const ComposedMail& mail, const std::string& failure,
+                           Prompter& prompter) {
+    const ComposedMail unsent = AsStoredDraft(mail);
+    for (;;) {
+        const ComposedMail draft = LoadMailDraft(ini);
+        if (draft == unsent)
+            return FailureAnd(failure, "邮件已存为草稿，可在发送邮件窗口中读草稿。");
+        if (draft == ComposedMail{})
+            break;
+        const std::string question =
+            "邮件" + Titled(unsent.subject) + "没有发送成功。\n要把它存为草稿吗？现有的草稿" +
+            Titled(draft.subject) + "将被替换。\n\n选“否”则保留现有的草稿，这封邮件不保存。";
+        if (prompter.Ask(question, "发送邮件", PromptButtons::YesNo, PromptIcon::Question) !=
+            PromptAnswer::Yes)
+            return FailureAnd(failure, "邮件没有发送，也没有保存。");
+        // Another mail that failed meanwhile may have become the draft, and
+        // the user was not asked about that one.
+        if (LoadMailDraft(ini) == draft)
+            break;
+    }
+    if (!SaveMailDraft(ini, unsent)) {
+        const std::string hint =
+            FailureAnd(failure, "邮件没有存为草稿：不能写入配置文件 " + ini.Path().string() + "。");
+        // Its text is gone: that must not pass unseen in the hint line.
+        prompter.Tell(hint, "发送邮件", PromptIcon::Warning);
+        return hint;
+    }
+    return FailureAnd(failure, "邮件已存为草稿，可在发送邮件窗口中读草稿。");
+}
+
+void SendComposedMail(MailQueue& queue, const ComposedMail& mail, ComposerBusyHold& hold,
+                      const std::filesystem::path& draftFile, Prompter& prompter,
+                      std::function<void()> draftKept) {
+    MailJob job{mail.subject, mail.recipient, WithCrLf(mail.body), CurrentSenderAccount()};
+    job.keepUnsent = [mail, draftFile, &prompter, draftKept](const std::string& failure) {
+        ProfileFile ini(draftFile);
+        std::string hint = KeepUnsentMail(ini, mail, failure, prompter);
+        if (draftKept)
+            draftKept();
+        return hint;
+    };
+    queue.Enqueue(std::move(job));
     hold.Release();
 }

@@ -6,6 +6,8 @@
 #include "mail/MailJob.h"
 #include "reminders/ContactGroups.h"
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,8 @@ struct ComposedMail {
     std::string subject;
     std::string recipient;
     std::string body; // lines separated by CR LF
+
+    bool operator==(const ComposedMail&) const = default;
 };
 
 // Every line break (CR LF, LF alone, CR alone) as CR LF, as mail wants it.
@@ -29,7 +33,8 @@ std::string WithCrLf(std::string_view text);
 // Every line break as LF alone, as the edit control holds it.
 std::string WithLf(std::string_view text);
 
-// A draft exists while its stored subject is not empty.
+// A draft exists while any of its fields is stored: a mail kept because it
+// could not be sent may have no subject.
 bool HasMailDraft(const ProfileFile& ini);
 // Overwrites the draft. The body is kept as one line of Base64 over its
 // GB18030 bytes, read back whole whatever its length. False when the file
@@ -65,7 +70,18 @@ private:
     bool m_Held = true;
 };
 
+// A mail from the composer that could not be sent becomes the draft, so that
+// its text is not lost. A draft holding another mail is replaced only when
+// the user says so; a draft holding this one is left alone. Main thread
+// only. Returns the hint to show: `failure`, then what became of the mail.
+std::string KeepUnsentMail(ProfileFile& ini, const ComposedMail& mail, const std::string& failure,
+                           Prompter& prompter);
+
 // 发送: queues the mail (its sender thread counts as busy until the mail is
 // handled), then gives back the composer's count, so the count never drops
-// to zero in between.
-void SendComposedMail(MailQueue& queue, const ComposedMail& mail, ComposerBusyHold& hold);
+// to zero in between. Should the mail fail, it is kept as the draft in
+// `draftFile`, asking through `prompter` (which outlives the mail) if need
+// be; `draftKept` is called after that, as the draft may have changed.
+void SendComposedMail(MailQueue& queue, const ComposedMail& mail, ComposerBusyHold& hold,
+                      const std::filesystem::path& draftFile, Prompter& prompter,
+                      std::function<void()> draftKept = {});

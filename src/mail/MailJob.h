@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The account a mail goes out through, copied from the settings when the
@@ -18,4 +19,8 @@ struct MailJob {
     std::string recipient;
     std::string body;
     SenderAccount sender;
+    // Set for a mail the user wrote, so that it is not lost when it cannot be
+    // sent: run on the main thread with the failure's hint, it keeps the mail
+    // and returns the hint to show instead.
+    std::function<std::string(const std::string& failure)> keepUnsent = {};
 };

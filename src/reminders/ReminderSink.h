@@ -2,6 +2,7 @@
 // What the reminder engine and the mail threads ask of the window. The GUI
 // implements it; tests record the calls.
 
+#include <functional>
 #include <string>
 
 class ReminderSink {
@@ -21,4 +22,9 @@ public:
     // Puts a text into the hint line of the shown view. Called from mail
     // threads as well, so an implementation must be safe on any thread.
     virtual void WriteHint(const std::string& text) = 0;
+
+    // Runs `task` later on the main thread, where the user can be asked and
+    // the files the windows write are written. A task that cannot run any
+    // more (the window is gone) is destroyed unrun. Safe on any thread.
+    virtual void PostToMainThread(std::function<void()> task) = 0;
 };

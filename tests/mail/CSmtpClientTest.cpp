@@ -49,7 +49,7 @@ TEST_F(SmtpClientTest, SendsTheDialogueByteForByte) {
     auto client = Client(server.Port());
     const std::string session = Deliver(server, *client, 1);
     EXPECT_TRUE(
-        session.starts_with("EHLO 127.0.0.1\r\nAUTH LOGIN\r\nbWU=\r\nc2VjcmV0\r\n"
+        session.starts_with("EHLO [127.0.0.1]\r\nAUTH LOGIN\r\nbWU=\r\nc2VjcmV0\r\n"
                             "MAIL FROM: <me@example.com>\r\nRCPT TO: <you@example.com>\r\nDATA\r\n"
                             "Date: Mon, 12 Sep 2011 08:30:00 +0800\r\nFrom: me@example.com\r\n"
                             "To: you@example.com\r\nSubject: =?UTF-8?B?55Sf5pel5b+r5LmQ?=\r\n"))
@@ -67,7 +67,7 @@ TEST_F(SmtpClientTest, ReportsEachFailingStage) {
         {"MAIL", "250-a\r\n250-b\r\n250 c\r\n", 1, "", "QUIT\r\n"},
         {"GREETING", "554 go away\r\n", 0, "服务器没有回应！", ""},
         {"GREETING", "HANG", 0, "服务器没有回应！", ""},
-        {"EHLO", "500 what?\r\n", 0, "500:SMTP server error", "EHLO 127.0.0.1\r\n"},
+        {"EHLO", "500 what?\r\n", 0, "500:SMTP server error", "EHLO [127.0.0.1]\r\n"},
         {"USER", "535 no such user\r\n", 0, "不明的错误！", "bWU=\r\n"},
         {"STARTTLS", "454 TLS not available\r\n", 0, "454:SMTP server refused STARTTLS",
          "STARTTLS\r\n"},
@@ -95,6 +95,32 @@ TEST_F(SmtpClientTest, ReportsEachFailingStage) {
         // Credentials are left out only where the server has no login.
         EXPECT_EQ(session.find("AUTH LOGIN\r\nMAIL") != std::string::npos, key == "AUTH");
         EXPECT_EQ(client->GetError(), error);
+    }
+}
+
+TEST_F(SmtpClientTest, GreetsWithAnAddressLiteralForAnAddress) {
+    // server field, IPv6 server, the EHLO line the server received
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"127.0.0.1", false, "EHLO [127.0.0.1]"},
+        // Short and numeric forms name the address they connect to.
+        {"127.1", false, "EHLO [127.0.0.1]"},
+        {"2130706433", false, "EHLO [127.0.0.1]"},
+        {"0x7f.0.0.1", false, "EHLO [127.0.0.1]"},
+        {"localhost", false, "EHLO localhost"},
+        {"[::1]", true, "EHLO [IPv6:::1]"},
+        {"::1", true, "EHLO [IPv6:::1]"},
+        {"[0:0:0:0:0:0:0:1]", true, "EHLO [IPv6:::1]"},
+        {"[::ffff:127.0.0.1]", false, "EHLO [IPv6:::ffff:127.0.0.1]"},
+    };
+    for (const auto& [field, ipv6, hello] : cases) {
+        SCOPED_TRACE(field);
+        SmtpTestServer server(32, ipv6 ? AF_INET6 : AF_INET);
+        // A bare IPv6 address has no room for a port: the client's port it is.
+        const bool bare = field.find("::") != std::string::npos && field[0] != '[';
+        const std::string port = std::to_string(server.Port());
+        auto client = Client(server.Port(), bare ? field : field + ":" + port);
+        const std::string session = Deliver(server, *client, 1);
+        EXPECT_TRUE(session.starts_with(hello + "\r\nAUTH LOGIN\r\n")) << session;
     }
 }
 
@@ -136,15 +162,15 @@ TEST_F(SmtpClientTest, LineBreaksCannotSmuggleCommandsOrHeaders) {
 TEST_F(SmtpClientTest, ConnectsOnlyThroughTlsItCanVerify) {
     const TestCertificates& certificates = TestCertificates::Get();
     const std::string untrusted = "服务器的证书不受信任，已拒绝连接！";
-    const std::string upgrade = "EHLO 127.0.0.1\r\nSTARTTLS\r\n[TLS";
+    const std::string upgrade = "EHLO [127.0.0.1]\r\nSTARTTLS\r\n[TLS";
     const TestCertificates::Pair none;
     // TLS from the first byte (else STARTTLS), served, trust the test CA, host,
     // error (empty: delivered), how the session starts
     const std::tuple<bool, TestCertificates::Pair, bool, std::string, std::string, std::string>
         cases[] = {
-            {true, certificates.server, true, "127.0.0.1", "", "[TLS]EHLO 127.0.0.1\r\nAUTH"},
+            {true, certificates.server, true, "127.0.0.1", "", "[TLS]EHLO [127.0.0.1]\r\nAUTH"},
             {false, certificates.server, true, "127.0.0.1", "",
-             upgrade + "]EHLO 127.0.0.1\r\nAUTH"},
+             upgrade + "]EHLO [127.0.0.1]\r\nAUTH"},
             {false, certificates.server, true, "localhost", "",
              "EHLO localhost\r\nSTARTTLS\r\n[TLS]EHLO localhost\r\nAUTH LOGIN\r\n"},
             {false, certificates.selfSigned, true, "127.0.0.1", untrusted, upgrade + " failed]"},

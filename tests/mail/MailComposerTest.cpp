@@ -51,6 +51,77 @@ TEST(MailDraft, ComesBackWholeAndLeavesTheRestOfTheFileAlone) {
     EXPECT_EQ(ProfileFile(path).GetInt("Festival", "24Fest", 1), 0);
 }
 
+// Asking before replacing another draft is tested through the composer.
+TEST(UnsentMail, BecomesTheDraftWithOrWithoutASubjectOrIsSaidToBeLost) {
+    const TempDir dir;
+    ProfileFile ini(dir.File("annivo.ini"));
+    ScriptedPrompter prompter;
+    const std::string failure = "邮件发送失败!原因:无法创建连接！";
+    const std::string kept = failure + "邮件已存为草稿，可在发送邮件窗口中读草稿。";
+    const ComposedMail mail{"生日快乐 ", "zs@school.cn", "第一行\n第二行"};
+    const ComposedMail stored{"生日快乐", "zs@school.cn", "第一行\r\n第二行"};
+
+    EXPECT_EQ(KeepUnsentMail(ini, mail, failure, prompter), kept);
+    EXPECT_EQ(LoadMailDraft(ini), stored);
+    // Saved as a draft before it was sent: nothing to ask.
+    EXPECT_EQ(KeepUnsentMail(ini, stored, failure, prompter), kept);
+    EXPECT_TRUE(prompter.asked.empty());
+
+    // Without a subject it is a draft all the same, which 读草稿 can read.
+    const ComposedMail untitled{"", "zs@school.cn", "没有标题"};
+    EXPECT_EQ(KeepUnsentMail(ini, untitled, failure, prompter), kept);
+    EXPECT_THAT(prompter.Texts(), testing::ElementsAre(HasSubstr("(无标题)")));
+    EXPECT_TRUE(HasMailDraft(ini));
+    EXPECT_EQ(LoadMailDraft(ini), untitled);
+
+    // A file that cannot be written: said, not only in the hint line.
+    prompter.asked.clear();
+    ProfileFile unwritable(dir.Path());
+    const std::string lost = KeepUnsentMail(unwritable, mail, failure, prompter);
+    EXPECT_EQ(lost, failure + "邮件没有存为草稿：不能写入配置文件 " + dir.Path().string() + "。");
+    EXPECT_THAT(prompter.Texts(), testing::ElementsAre(lost));
+}
+
+// Saves another draft while the user is asked, as a second failed mail would.
+class DraftChangingPrompter final : public Prompter {
+public:
+    DraftChangingPrompter(ProfileFile& ini, ComposedMail meanwhile)
+        : m_Ini(ini), m_Meanwhile(std::move(meanwhile)) {}
+    std::vector<std::string> questions;
+
+    PromptAnswer Ask(const std::string& text, const std::string&, PromptButtons,
+                     PromptIcon) override {
+        questions.push_back(text);
+        if (questions.size() == 1)
+            SaveMailDraft(m_Ini, m_Meanwhile);
+        return PromptAnswer::Yes;
+    }
+    std::string ChooseOpenFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    std::string ChooseSaveFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+
+private:
+    ProfileFile& m_Ini;
+    ComposedMail m_Meanwhile;
+};
+
+TEST(UnsentMail, ReplacesOnlyTheDraftTheUserWasAskedAbout) {
+    const TempDir dir;
+    ProfileFile ini(dir.File("annivo.ini"));
+    ASSERT_TRUE(SaveMailDraft(ini, {"旧草稿", "a@b.c", "旧"}));
+    DraftChangingPrompter prompter(ini, {"另一封失败的邮件", "c@d.e", "也要问"});
+    const ComposedMail mail{"生日快乐", "zs@school.cn", "正文"};
+    KeepUnsentMail(ini, mail, "邮件发送失败!原因:无法创建连接！", prompter);
+    ASSERT_EQ(prompter.questions.size(), 2u);
+    EXPECT_THAT(prompter.questions[1], HasSubstr("“另一封失败的邮件”"));
+    EXPECT_EQ(LoadMailDraft(ini), mail);
+}
+
 TEST(Recipient, IsTheChosenPersonsAddressOrEmptyAndAnErrorIsShown) {
     const SeededDatabase db;
     db.Run("Insert Into TiXing (m_Name,m_Group,m_Email) Values "

@@ -15,6 +15,7 @@
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 
 class MailDlg : public ShellTest {
@@ -40,9 +41,30 @@ protected:
         return tree->findItems(QString::fromUtf8(text), Qt::MatchExactly | Qt::MatchRecursive)[0];
     }
 
+    // Writes the mail in the composer that 发送邮件 opens and sends it.
+    static void Send(CMainFrame& f, const ComposedMail& mail) {
+        AnswerModal<CMailDlg>([mail](CMailDlg& dialog) {
+            Ui::CMailDlg& ui = dialog.Controls();
+            ui.recipientEdit->setText(QString::fromStdString(mail.recipient));
+            ui.subjectEdit->insert(QString::fromStdString(mail.subject));
+            ui.bodyEdit->setPlainText(QString::fromStdString(mail.body));
+            QTest::mouseClick(ui.sendButton, Qt::LeftButton);
+        });
+        f.Command(kCmdSendMail)->trigger();
+    }
+    // Until every mail has been handled, kept as a draft included.
+    static void WaitForTheMails(int busy = 0) {
+        for (int i = 0; i < 3000 && BusyCount() > busy; ++i)
+            QTest::qWait(10);
+    }
+    ComposedMail Draft() const { return LoadMailDraft(ProfileFile(program.Path() / "annivo.ini")); }
+    std::string Hint() const { return frame->ActiveView()->HintLine()->text().toStdString(); }
+
     SeededDatabase db;
     MailQueue& queue() { return (frame ? *frame : MakeFrame(false)).OutgoingMail(); }
 };
+
+const std::string kKeptNote = "邮件已存为草稿，可在发送邮件窗口中读草稿。";
 
 TEST_F(MailDlg, TreeByGroupAndTheChosenContactReplacesTheRecipient) {
     CMailDlg dialog(queue(), prompter);
@@ -164,6 +186,82 @@ TEST_F(MailDlg, SentMailReachesTheServerWhole) {
     QTest::qWait(50);
     EXPECT_THAT(f.ActiveView()->HintLine()->text().toStdString(),
                 HasSubstr("标题:生日快乐 'O' 𠮷的邮件发送成功!"));
+}
+
+TEST_F(MailDlg, AMailThatCannotBeSentBecomesTheDraft) {
+    SmtpTestServer refusing;
+    refusing.reply["PASS"] = "535 5.7.8 failed\r\n";
+    refusing.Start();
+    const std::string closed = std::to_string(SmtpTestServer().Port()); // nobody listens
+    g_Setting.m_Email = "me@example.com";
+    CMainFrame& f = MakeFrame();
+    // server field, why it failed
+    const std::pair<std::string, std::string> cases[] = {
+        {"127.0.0.1:" + std::to_string(refusing.Port()), "535:Error username or password"},
+        {"127.0.0.1:" + closed, "无法创建连接！"},
+        {"", "服务器地址或端口无效！"}, // no sender account
+    };
+    for (const auto& [server, reason] : cases) {
+        SCOPED_TRACE(server);
+        std::filesystem::remove(program.Path() / "annivo.ini"); // no draft yet
+        g_Setting.m_ServerName = server;
+        const ComposedMail mail{"生日快乐 'O' 𠮷", "zs@school.cn", "第一行\n𠮷 100% \\"};
+        Send(f, mail);
+        WaitForTheMails();
+        EXPECT_EQ(Draft(), (ComposedMail{mail.subject, mail.recipient, WithCrLf(mail.body)}));
+        EXPECT_THAT(Hint(), AllOf(testing::StartsWith("邮件发送失败!原因:" + reason),
+                                  testing::EndsWith(kKeptNote)));
+    }
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(MailDlg, AnotherDraftIsReplacedOnlyWhenTheUserSaysSo) {
+    g_Setting.m_Email = "me@example.com";
+    g_Setting.m_ServerName = "127.0.0.1:" + std::to_string(SmtpTestServer().Port());
+    const ComposedMail saved{"旧草稿", "ls@work.cn", "存好的草稿"};
+    ProfileFile ini(program.Path() / "annivo.ini");
+    ASSERT_TRUE(SaveMailDraft(ini, saved));
+    CMainFrame& f = MakeFrame();
+    const ComposedMail mail{"生日快乐", "zs@school.cn", "没发出去"};
+
+    prompter.answers = {PromptAnswer::No};
+    Send(f, mail);
+    WaitForTheMails();
+    EXPECT_EQ(Draft(), saved);
+    EXPECT_THAT(Hint(), testing::EndsWith("邮件没有发送，也没有保存。"));
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_THAT(prompter.asked[0].text, AllOf(HasSubstr("“生日快乐”"), HasSubstr("“旧草稿”")));
+    EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::YesNo);
+
+    prompter.answers = {PromptAnswer::Yes};
+    Send(f, mail);
+    WaitForTheMails();
+    EXPECT_EQ(Draft(), mail);
+    EXPECT_THAT(Hint(), testing::EndsWith(kKeptNote));
+    EXPECT_EQ(prompter.asked.size(), 2u);
+}
+
+TEST_F(MailDlg, AComposerOpenWhenAMailFailsOffersItsDraft) {
+    SmtpTestServer late; // the mail waits for its greeting, the greeting is a refusal
+    late.reply["GREETING"] = "554 no service\r\n";
+    g_Setting.m_Email = "me@example.com";
+    g_Setting.m_ServerName = "127.0.0.1:" + std::to_string(late.Port());
+    CMainFrame& f = MakeFrame();
+    const ComposedMail mail{"生日快乐", "zs@school.cn", "没发出去"};
+    Send(f, mail);
+    bool offered = false;
+    AnswerModal<CMailDlg>([&](CMailDlg& dialog) {
+        Ui::CMailDlg& ui = dialog.Controls();
+        EXPECT_FALSE(ui.loadDraftButton->isEnabled());
+        late.Start();
+        WaitForTheMails(1); // the open composer's own count
+        offered = ui.loadDraftButton->isEnabled();
+        QTest::mouseClick(ui.loadDraftButton, Qt::LeftButton);
+        EXPECT_EQ(dialog.Mail(), mail);
+    });
+    f.Command(kCmdSendMail)->trigger();
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 } // namespace

@@ -75,4 +75,42 @@ TEST_F(MailQueueTest, PutsTheOutcomeIntoTheHintLine) {
                                 "邮件发送失败!原因:535:Error username or password" + kClearNote}));
 }
 
+TEST_F(MailQueueTest, AFailedMailTheUserWroteIsKeptOnTheMainThread) {
+    SmtpTestServer good;
+    good.Start();
+    server.reply["PASS"] = "535 5.7.8 failed\r\n";
+    server.Start();
+    std::vector<std::string> failures;
+    std::thread::id keptOn;
+    const auto keep = [&](const std::string& failure) {
+        failures.push_back(failure);
+        keptOn = std::this_thread::get_id();
+        return failure + "|kept";
+    };
+    const std::string refused = "邮件发送失败!原因:535:Error username or password" + kClearNote;
+
+    SenderAccount toGood = account;
+    toGood.server = "127.0.0.1:" + std::to_string(good.Port());
+    queue.Enqueue({"sent", "you@example.com", "body", toGood, keep});
+    ASSERT_TRUE(sink.WaitForMailThreads(1, 0));
+    // A reminder mail's failure stays a hint, written by its thread.
+    queue.Enqueue({"reminder", "you@example.com", "body", account});
+    queue.Enqueue({"written", "you@example.com", "body", account, keep});
+    ASSERT_TRUE(sink.WaitForPosted(1));
+    ASSERT_TRUE(sink.WaitForMailThreads(2, 1)) << "the unsent mail still counts as busy";
+    EXPECT_TRUE(failures.empty());
+    sink.RunPosted();
+    EXPECT_EQ(keptOn, std::this_thread::get_id());
+    EXPECT_EQ(failures, std::vector<std::string>{refused});
+    EXPECT_EQ(sink.Hints(), (std::vector<std::string>{"标题:sent的邮件发送成功!" + kClearNote,
+                                                      refused, refused + "|kept"}));
+    EXPECT_EQ(BusyCount(), 0);
+
+    // Should the window go before the mail is kept, the count comes back all the same.
+    queue.Enqueue({"written", "you@example.com", "body", account, keep});
+    ASSERT_TRUE(sink.WaitForPosted(1));
+    sink.DropPosted();
+    EXPECT_TRUE(sink.WaitForMailThreads(3, 0));
+}
+
 } // namespace

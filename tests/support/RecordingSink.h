@@ -5,6 +5,7 @@
 #include "reminders/ReminderSink.h"
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,6 +24,36 @@ public:
     void WriteHint(const std::string& text) override {
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Hints.push_back(text);
+    }
+
+    // Tasks for the main thread wait until the test runs them.
+    void PostToMainThread(std::function<void()> task) override {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Posted.push_back(std::move(task));
+    }
+    // Waits until `count` tasks are waiting (false after 30 s).
+    bool WaitForPosted(std::size_t count) {
+        for (int i = 0; i < 3000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            if (m_Posted.size() >= count)
+                return true;
+        }
+        return false;
+    }
+    // Runs the waiting tasks on the calling thread, the test's main thread.
+    void RunPosted() {
+        std::vector<std::function<void()>> tasks;
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            tasks.swap(m_Posted);
+        }
+        for (const std::function<void()>& task : tasks)
+            task();
+    }
+    // Tasks that never run, as when the window is gone.
+    void DropPosted() {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Posted.clear();
     }
 
     // The pop-ups the user closes: each gives back its busy count.
@@ -48,4 +79,5 @@ public:
 private:
     std::mutex m_Mutex;
     std::vector<std::string> m_Hints;
+    std::vector<std::function<void()>> m_Posted;
 };

@@ -40,12 +40,19 @@ public:
     TestCertificates::Pair certificate; // PEM chain, leaf first; empty: no TLS
     bool implicitTls = false;           // TLS from the first byte, as on port 465
 
-    explicit SmtpTestServer(int backlog = 32) : m_Listen(socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t length = sizeof address;
-        bind(m_Listen, reinterpret_cast<sockaddr*>(&address), length);
-        getsockname(m_Listen, reinterpret_cast<sockaddr*>(&address), &length);
-        m_Port = ntohs(address.sin_port);
+    // Listens on 127.0.0.1, or on ::1 given AF_INET6.
+    explicit SmtpTestServer(int backlog = 32, int family = AF_INET)
+        : m_Listen(socket(family, SOCK_STREAM, 0)) {
+        sockaddr_in v4{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        sockaddr_in6 v6{};
+        v6.sin6_family = AF_INET6;
+        v6.sin6_addr = in6addr_loopback;
+        auto* address = family == AF_INET6 ? reinterpret_cast<sockaddr*>(&v6)
+                                           : reinterpret_cast<sockaddr*>(&v4);
+        socklen_t length = family == AF_INET6 ? sizeof v6 : sizeof v4;
+        bind(m_Listen, address, length);
+        getsockname(m_Listen, address, &length);
+        m_Port = ntohs(family == AF_INET6 ? v6.sin6_port : v4.sin_port);
         listen(m_Listen, backlog);
     }
 
