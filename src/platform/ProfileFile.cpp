@@ -368,18 +368,25 @@ std::error_code ProfileFile::Write(std::string_view section, std::string_view ke
         return std::make_error_code(std::errc::invalid_argument);
     value = Trim(value);
 
+    // Lock, read, clean up and replace where the links lead (a shared
+    // settings file, a dotfiles folder): a writer through a link and one
+    // through its target must take turns on the same lock.
+    std::error_code error;
+    const std::optional<std::filesystem::path> target = FinalLinkTarget(m_Path, error);
+    if (!target)
+        return error;
+
     // Read, change and replace as one step for every process: two writers
     // interleaved would each write back the file without the other's key.
-    const FileLock lock(m_Path, kWriterPatience);
+    const FileLock lock(*target, kWriterPatience);
     if (!lock.Held())
         return lock.Error();
-    RemoveStaleTemporaries(m_Path);
+    RemoveStaleTemporaries(*target);
 
     std::string bytes;
-    std::error_code error;
-    if (std::filesystem::exists(m_Path, error)) {
+    if (std::filesystem::exists(*target, error)) {
         // An existing file that cannot be read must not be overwritten with one key.
-        std::optional<std::string> existing = ReadWholeFile(m_Path);
+        std::optional<std::string> existing = ReadWholeFile(*target);
         if (!existing)
             return std::make_error_code(std::errc::permission_denied);
         bytes = std::move(*existing);
@@ -387,7 +394,7 @@ std::error_code ProfileFile::Write(std::string_view section, std::string_view ke
         return error;
     }
     const std::shared_ptr<const ParsedProfile> file = Parse(std::move(bytes));
-    ReplaceWholeFile(m_Path, WithKeySet(*file, section, key, value), error);
+    ReplaceWholeFile(*target, WithKeySet(*file, section, key, value), error);
     ForgetSharedCopy(m_Path);
     return error;
 }

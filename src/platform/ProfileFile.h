@@ -42,14 +42,16 @@ public:
     std::string GetSection(std::string_view section, std::size_t bufferBytes) const;
 
     // Sets the key, creating file, section and key as needed; every other line
-    // keeps its bytes. Writers in all processes take turns on the lock file
-    // beside it ("annivo.ini.lock"), so none loses another's keys, and the
-    // leftovers of a killed writer are cleared. Returns the failure:
-    // invalid_argument when the text would not stay one line (a line break or
-    // zero byte anywhere, "]" in the section, "=" in the key or "[" at its
-    // start, an empty key), permission_denied for a file this user may not
-    // write (it stays as it is), device_or_resource_busy when another writer
-    // kept the file for seconds, else what the system said.
+    // keeps its bytes. A symbolic link stays a link: the file written is the
+    // one it leads to (made when missing). Writers in all processes take turns
+    // on the lock file beside that file ("annivo.ini.lock"), so none loses
+    // another's keys, and the leftovers of a killed writer are cleared.
+    // Returns the failure: invalid_argument when the text would not stay one
+    // line (a line break or zero byte anywhere, "]" in the section, "=" in the
+    // key or "[" at its start, an empty key), permission_denied for a file, or
+    // a folder, this user may not write (the file stays as it is),
+    // device_or_resource_busy when another writer kept the file for seconds,
+    // else what the system said.
     std::error_code Write(std::string_view section, std::string_view key, std::string_view value);
     bool WriteString(std::string_view section, std::string_view key, std::string_view value) {
         return !Write(section, key, value);

@@ -51,18 +51,6 @@ bool IsTemporaryOf(const std::string& name, const std::string& prefix) {
            digits(middle.substr(dot + 1));
 }
 
-// Where a replacement really goes: the target of a symbolic link.
-std::optional<fs::path> ReplacementTarget(const fs::path& path, std::error_code& error) {
-    if (fs::is_symlink(path, error)) {
-        fs::path target = fs::canonical(path, error);
-        if (error)
-            return std::nullopt;
-        return target;
-    }
-    error.clear();
-    return path;
-}
-
 fs::path DirectoryOf(const fs::path& target) {
     return target.parent_path().empty() ? fs::path(".") : target.parent_path();
 }
@@ -116,6 +104,34 @@ void SyncDirectory(const fs::path& directory) {
 
 } // namespace
 
+std::optional<fs::path> FinalLinkTarget(const fs::path& path, std::error_code& error) {
+    // As many links as the system itself follows in one path.
+    constexpr int kMostLinks = 40;
+    fs::path current = path;
+    for (int links = 0;; ++links) {
+        struct stat status {};
+        if (lstat(current.c_str(), &status) != 0) {
+            if (errno != ENOENT) {
+                error = LastError();
+                return std::nullopt;
+            }
+            break; // a file still to be made, perhaps where a link points
+        }
+        if (!S_ISLNK(status.st_mode))
+            break;
+        if (links == kMostLinks) {
+            error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+            return std::nullopt;
+        }
+        const fs::path next = fs::read_symlink(current, error);
+        if (error)
+            return std::nullopt;
+        current = next.is_absolute() ? next : DirectoryOf(current) / next;
+    }
+    error.clear();
+    return current;
+}
+
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -145,7 +161,7 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
 }
 
 bool ReplaceWholeFile(const fs::path& path, std::string_view bytes, std::error_code& error) {
-    const std::optional<fs::path> resolved = ReplacementTarget(path, error);
+    const std::optional<fs::path> resolved = FinalLinkTarget(path, error);
     if (!resolved)
         return false;
     const fs::path& target = *resolved;
@@ -197,7 +213,7 @@ bool ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
 
 void RemoveStaleTemporaries(const fs::path& path) {
     std::error_code error;
-    const std::optional<fs::path> target = ReplacementTarget(path, error);
+    const std::optional<fs::path> target = FinalLinkTarget(path, error);
     if (!target)
         return;
     const std::string prefix = TemporaryPrefix(*target);
@@ -214,8 +230,16 @@ FileLock::FileLock(const fs::path& path, std::chrono::milliseconds patience) {
     m_Fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     // One left by another user (root, say) may be read-only to this one;
     // flock works on a descriptor opened for reading too.
-    if (m_Fd < 0 && errno == EACCES)
+    if (m_Fd < 0 && errno == EACCES) {
+        // When there is none to open, the refusal to make one is the reason
+        // (a read-only folder), not the missing file.
+        const std::error_code refused = LastError();
         m_Fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_Fd < 0) {
+            m_Error = refused;
+            return;
+        }
+    }
     if (m_Fd < 0) {
         m_Error = LastError();
         return;

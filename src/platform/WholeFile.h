@@ -13,8 +13,17 @@
 // The file's bytes, or nothing when it does not exist or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
-// Replaces (or creates) the file with `bytes`. A symbolic link is followed, so
-// the link stays and its target changes. A file this process may not write by
+// The file that `path` names in the end: the last of its chain of symbolic
+// links (a relative link counts from its own folder), or `path` itself when
+// it is no link. It need not exist: a link may point to a file still to be
+// made. Nothing, and `error` set, for a loop of links or a path that cannot
+// be looked at.
+std::optional<std::filesystem::path> FinalLinkTarget(const std::filesystem::path& path,
+                                                     std::error_code& error);
+
+// Replaces (or creates) the file with `bytes`. Symbolic links are followed to
+// their FinalLinkTarget, so the links stay and their target changes (a link to
+// nothing gets its target made). A file this process may not write by
 // its mode bits and owner is refused with permission_denied, for root too:
 // the rename would otherwise need only a writable directory. False (and
 // `error` set) when anything fails; the old file is then untouched.
@@ -22,9 +31,9 @@ bool ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes,
                       std::error_code& error);
 bool ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
-// Removes the temporaries of replacements of `path` that never finished (the
-// writer was killed). Only safe while every writer of the file is kept out,
-// see FileLock.
+// Removes the temporaries of replacements of `path` (of its FinalLinkTarget)
+// that never finished (the writer was killed). Only safe while every writer
+// of the file is kept out, see FileLock.
 void RemoveStaleTemporaries(const std::filesystem::path& path);
 
 // An exclusive advisory lock on `path` + ".lock", shared by every process and

@@ -133,6 +133,10 @@ UpdateDescription ReadDescription() {
         update.downloadName = values[i];
         update.saveName = file.GetString("SaveFileName", keys[i], "");
         update.replaceName = file.GetString("ReplaceFileName", keys[i], "");
+        // The format lets an entry leave it out: the download then replaces
+        // the file it is saved as.
+        if (update.replaceName.empty())
+            update.replaceName = update.TargetName();
         update.sizeText = file.GetString("FileSize", keys[i], "");
         update.sha256 = Lower(Trim(file.GetString("SHA256", keys[i], "")));
         description.files.push_back(std::move(update));

@@ -33,6 +33,7 @@ struct UpdateFile {
     std::string downloadName; // DFileName: relative to the update directory URL
     std::string saveName;     // SaveFileName as written; "" means the URL's last part
     std::string replaceName;  // ReplaceFileName: the installed file it replaces
+                              // (when missing, TargetName(): the file saved over)
     std::string sizeText;     // FileSize, shown only
     std::string sha256;       // lower-case hex, "" when the file has none
 

@@ -4,6 +4,7 @@
 #include "update/UpdateCheck.h"
 #include "app/Globals.h"
 #include "platform/TextCodec.h"
+#include "update/Updater.h"
 
 #include "HttpTestServer.h"
 #include "TempDir.h"
@@ -102,6 +103,10 @@ TEST_F(UpdateTest, RefusedStatusesAndNamesEndTheCheckBeforeAnyDownload) {
         {200, "[DFileName]\r\nf=x\r\n[ReplaceFileName]\r\nf=..\\annivo\r\n", VersionCheck::Refused,
          "已停止更新"},
         {200, "[DFileName]\r\nf=\r\n" + replaces, VersionCheck::Refused, "已停止更新"},
+        // Without a replace name the save name stands in, and is held to the same rule.
+        {200, "[DFileName]\r\nf=sub/..\r\n", VersionCheck::Refused, "已停止更新"},
+        {200, "[DFileName]\r\nf=x\r\n[SaveFileName]\r\nf=../x\r\n", VersionCheck::Refused,
+         "已停止更新"},
         {200, "[DFileName]\r\nf=x\r\n[SHA256]\r\nother=00\r\n" + replaces, VersionCheck::Refused,
          "已停止更新"},
     };
@@ -182,6 +187,33 @@ TEST_F(UpdateTest, DownloadStopsOnRefusalDigestMismatchAndStall) {
     }
     EXPECT_FALSE(fs::exists(program.Path() / "bad.txt")); // a mismatch is not kept
     EXPECT_EQ(fs::file_size(program.Path() / "slow.bin"), 1u);
+}
+
+// ReplaceFileName may be left out: the file of the save name (or, without
+// one, of the URL's last part) is the one replaced.
+TEST_F(UpdateTest, FilesWithoutAReplaceNameReplaceTheFileTheyAreSavedAs) {
+    WriteBytes(program.Path() / "data/festivals.txt", "old festivals");
+    WriteBytes(program.Path() / "readme.txt", "old readme");
+    server.Serve("/mysoft/annivo/new/festivals.txt", {200, "new festivals"});
+    server.Serve("/mysoft/annivo/docs/readme.txt", {200, "new readme"});
+    Offer(Description("2, 0, 0, 0", "[DFileName]\r\nf1=new/festivals.txt\r\nf2=docs/readme.txt\r\n"
+                                    "[SaveFileName]\r\nf1=data\\festivals.txt\r\n"));
+    const VersionCheck check = Check();
+    ASSERT_EQ(check.kind, VersionCheck::Offered) << check.message;
+    ASSERT_EQ(check.description.files.size(), 2u);
+    EXPECT_EQ(check.description.files[0].replaceName, "data\\festivals.txt"); // the 文件名 shown
+    EXPECT_EQ(check.description.files[1].replaceName, "readme.txt");
+
+    Observed observed;
+    const DownloadResult result =
+        DownloadUpdateFiles(check.directoryUrl, check.description.files, observed, nullptr);
+    ASSERT_EQ(result.outcome, StepOutcome::Done) << result.message;
+    const InstallResult installed = InstallUpdateFiles();
+    EXPECT_TRUE(installed.ok) << installed.message;
+    EXPECT_EQ(ReadBytes(program.Path() / "data/festivals.txt"), "new festivals");
+    EXPECT_EQ(ReadBytes(program.Path() / "readme.txt"), "new readme");
+    EXPECT_FALSE(HasDescription());
+    EXPECT_EQ(std::distance(fs::directory_iterator(program.Path()), {}), 3); // and annivo.ini
 }
 
 namespace {
