@@ -169,7 +169,22 @@ DownloadResult DownloadUpdateFiles(const std::string& directoryUrl,
         }
         observer.Status("正在校验文件" + file.replaceName + "下载地址...");
         const fs::path path = directory / *target;
-        FileSink sink(path, stop);
+        // A file saved under the name of the installed file it replaces must
+        // not be cut short by a stop, a broken connection or a failed check:
+        // it is written beside and takes the installed file's place when whole.
+        std::error_code error;
+        const bool inPlace = CleanRelativeName(file.replaceName) == target &&
+                             fs::is_regular_file(path, error);
+        const fs::path written =
+            inPlace ? path.parent_path() / ("." + path.filename().string() + ".annivo-new") : path;
+        struct PartRemoval {
+            const fs::path* part = nullptr;
+            ~PartRemoval() {
+                if (part)
+                    RemoveQuietly(*part);
+            }
+        } partRemoval{inPlace ? &written : nullptr};
+        FileSink sink(written, stop);
         bool begun = false;
         std::string shown;
         sink.onProgress = [&](std::int64_t received, std::int64_t length) {
@@ -205,11 +220,21 @@ DownloadResult DownloadUpdateFiles(const std::string& directoryUrl,
             observer.FileBegun(row, sink.Length());
         }
         observer.Progress(row, sink.Received(), sink.Length());
-        if (!file.sha256.empty() && FileSha256(path) != file.sha256) {
-            RemoveQuietly(path);
+        if (!file.sha256.empty() && FileSha256(written) != file.sha256) {
+            RemoveQuietly(written);
             result.message = "文件“" + file.replaceName +
                              "”下载后校验失败，可能已被篡改或损坏，已删除。请稍后重新升级。";
             return result;
+        }
+        if (inPlace) {
+            // The new file keeps the old one's permissions (a program must stay runnable).
+            fs::permissions(written, fs::status(path, error).permissions(), error);
+            if (!error)
+                fs::rename(written, path, error);
+            if (error) {
+                result.message = CannotWrite(*target);
+                return result;
+            }
         }
     }
     result.outcome = StepOutcome::Done;

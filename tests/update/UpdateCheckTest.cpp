@@ -187,6 +187,25 @@ TEST_F(UpdateTest, DownloadStopsOnRefusalDigestMismatchAndStall) {
     }
     EXPECT_FALSE(fs::exists(program.Path() / "bad.txt")); // a mismatch is not kept
     EXPECT_EQ(fs::file_size(program.Path() / "slow.bin"), 1u);
+
+    // Saved under the name of the installed file it replaces: a stall or a
+    // failed check leaves the installed file whole; a whole download takes its place.
+    for (const char* name : {"bad.txt", "slow.bin", "ok.txt"})
+        WriteBytes(program.Path() / name, "installed");
+    const std::tuple<UpdateFile, StepOutcome, const char*> inPlace[] = {
+        {file("bad.txt", helloSha256), StepOutcome::Failed, "installed"},
+        {file("slow.bin"), StepOutcome::Failed, "installed"},
+        {file("ok.txt", helloSha256), StepOutcome::Done, "hello"},
+    };
+    for (const auto& [update, outcome, holds] : inPlace) {
+        Observed observed;
+        const DownloadResult result = DownloadUpdateFiles(
+            server.Url("/mysoft/annivo/"), {update}, observed, nullptr, HttpOptions{5, 1});
+        EXPECT_EQ(result.outcome, outcome) << update.downloadName;
+        EXPECT_EQ(ReadBytes(program.Path() / update.downloadName), holds);
+    }
+    for (const auto& entry : fs::directory_iterator(program.Path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
 }
 
 // ReplaceFileName may be left out: the file of the save name (or, without
