@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
+#include "platform/PasswordHash.h"
 #include "platform/Prompter.h"
 
 #include <QFrame>
@@ -62,7 +63,7 @@ CUnlockDlg::~CUnlockDlg() {
 }
 
 void CUnlockDlg::OnUnlock() {
-    if (m_Password->text().toStdString() != g_Setting.m_UnLockPwd) {
+    if (!PasswordMatches(m_Password->text().toStdString(), g_Setting.m_UnLockPwd)) {
         m_Prompter.Tell("解锁密码不正确！", "提示", PromptIcon::Warning);
         m_Password->setFocus();
         m_Password->selectAll();

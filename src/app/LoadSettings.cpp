@@ -1,10 +1,43 @@
 #include "app/LoadSettings.h"
 
 #include "app/BuiltInAccount.h"
+#include "platform/PasswordHash.h"
 #include "platform/Prompter.h"
 #include "reminders/CAdoDatabase.h"
 
+#include <utility>
+
+namespace {
+
+// A password stored as typed, by an older copy of the program, is replaced by
+// its hash: in the running settings at once, and in the file when that can be
+// written (a read-only file keeps working and is mended at a later start).
+// Only the very value read is replaced, should another copy have changed it.
+void HashPlainPassword(SettingRecord& setting) {
+    if (setting.m_UnLockPwd.empty() || IsPasswordHash(setting.m_UnLockPwd))
+        return;
+    std::optional<std::string> hash = HashPassword(setting.m_UnLockPwd);
+    if (!hash)
+        return;
+    const std::string plain = std::exchange(setting.m_UnLockPwd, std::move(*hash));
+    try {
+        CAdoDatabase db;
+        db.SetConnectionString(g_ConnectionString);
+        db.SetTask("保存个人设置");
+        db.Open();
+        if (!db.IsReadOnly())
+            db.Execute(SqlFormat("Update MySetting Set m_UnLockPwd='%s' Where m_UnLockPwd='%s'",
+                                 setting.m_UnLockPwd, plain));
+        db.Close();
+    } catch (const DbError&) {
+        // Nothing lost: the plain value still unlocks, and the next start tries again.
+    }
+}
+
+} // namespace
+
 void LoadSettings(SettingRecord& setting, Prompter& prompter) {
+    bool passwordRead = false;
     try {
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
@@ -15,8 +48,10 @@ void LoadSettings(SettingRecord& setting, Prompter& prompter) {
             db.Fail("数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。");
 
         setting.m_UnLockPwd = db.GetCollect("m_UnLockPwd").AsString();
-        setting.m_IsLock = db.GetCollect("m_IsLock").AsInt();
-        setting.m_SmtpSelect = db.GetCollect("m_SmtpSelect").AsInt();
+        passwordRead = true;
+        // Switches converted from the old format store true as -1.
+        setting.m_IsLock = db.GetCollect("m_IsLock").AsYesNo();
+        setting.m_SmtpSelect = db.GetCollect("m_SmtpSelect").AsYesNo();
         setting.m_Email = db.GetCollect("m_Email").AsString();
         setting.m_UserName = db.GetCollect("m_UserName").AsString();
         setting.m_Password = db.GetCollect("m_Password").AsString();
@@ -39,6 +74,8 @@ void LoadSettings(SettingRecord& setting, Prompter& prompter) {
         // message waits for the user.
         prompter.Tell(e.what());
     }
+    if (passwordRead)
+        HashPlainPassword(setting);
 }
 
 void LoadSettings(Prompter& prompter) {

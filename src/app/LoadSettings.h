@@ -9,7 +9,9 @@ class Prompter;
 // (m_SmtpSelect 1) its four values replace the stored sender columns. A
 // database failure, or a table without its row, is told once through
 // `prompter`; members read before it keep their new values, the others keep
-// what they held.
+// what they held. A switch stored as -1 (true in the old format) reads as 1.
+// An unlock password stored as typed is replaced by its hash (PasswordHash.h)
+// in `setting` and, when it can be written, in the file.
 void LoadSettings(SettingRecord& setting, Prompter& prompter);
 
 // The same into g_Setting.

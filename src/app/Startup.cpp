@@ -108,6 +108,12 @@ void ReadStartupSettings() {
     g_RunOnce = ini.GetInt("Settings", "RunOnce", 0);
     g_AutoUpdate = ini.GetInt("Settings", "AutoUpdate", 0);
     g_UrlPath = ini.GetString("Version", "UrlPath", kDefaultUrlPath);
+    // Every link appends its page to this, so it must end in "/"; an empty
+    // value would make them relative, hence the built-in address.
+    if (g_UrlPath.empty())
+        g_UrlPath = kDefaultUrlPath;
+    if (g_UrlPath.back() != '/')
+        g_UrlPath += '/';
     g_ActiveView = ini.GetInt("Settings", "ActiveView", 0);
 }
 

@@ -51,6 +51,14 @@ CSettingDlg::CSettingDlg(Prompter& prompter, QWidget* parent)
         OnEmailEdited(form, S(text));
         ShowSenderAccount(form);
     });
+    // Clearing the password leaves nothing to type in its two fields.
+    connect(ui.clearPasswordCheck, &QCheckBox::toggled, this, [this](bool clear) {
+        for (QLineEdit* edit : {m_Ui->unlockEdit, m_Ui->confirmEdit}) {
+            if (clear)
+                edit->clear();
+            edit->setEnabled(!clear);
+        }
+    });
     connect(ui.okButton, &QPushButton::clicked, this, &CSettingDlg::accept);
     connect(ui.cancelButton, &QPushButton::clicked, this, &CSettingDlg::reject);
 
@@ -68,8 +76,14 @@ void CSettingDlg::ShowForm(const SettingForm& form) {
     ui.mobileEdit->setText(Q(form.mobile));
     if (form.isLock >= 0)
         (form.isLock == 1 ? ui.lockOnRadio : ui.lockOffRadio)->setChecked(true);
-    ui.unlockEdit->setText(Q(form.unlockPassword));
-    ui.confirmEdit->setText(Q(form.unlockConfirm));
+    // A stored password is only announced; typing a new one replaces it.
+    m_UnlockPasswordSet = form.unlockPasswordSet;
+    for (QLineEdit* edit : {ui.unlockEdit, ui.confirmEdit}) {
+        edit->setText(Q(edit == ui.unlockEdit ? form.unlockPassword : form.unlockConfirm));
+        edit->setPlaceholderText(form.unlockPasswordSet ? QString::fromUtf8("已设置") : QString());
+    }
+    ui.clearPasswordCheck->setChecked(form.clearUnlockPassword);
+    ui.clearPasswordCheck->setEnabled(form.unlockPasswordSet);
     ui.dayWindowCheck->setChecked(form.dayWindow);
     ui.dayEmailCheck->setChecked(form.dayEmail);
     ui.aheadWindowCheck->setChecked(form.aheadWindow);
@@ -110,6 +124,8 @@ SettingForm CSettingDlg::Form() const {
     form.isLock = ui.lockOnRadio->isChecked() ? 1 : ui.lockOffRadio->isChecked() ? 0 : -1;
     form.unlockPassword = S(ui.unlockEdit->text());
     form.unlockConfirm = S(ui.confirmEdit->text());
+    form.unlockPasswordSet = m_UnlockPasswordSet;
+    form.clearUnlockPassword = ui.clearPasswordCheck->isChecked();
     form.dayWindow = ui.dayWindowCheck->isChecked();
     form.dayEmail = ui.dayEmailCheck->isChecked();
     form.aheadWindow = ui.aheadWindowCheck->isChecked();

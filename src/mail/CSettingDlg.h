@@ -32,4 +32,5 @@ private:
 
     std::unique_ptr<Ui::CSettingDlg> m_Ui;
     Prompter& m_Prompter;
+    bool m_UnlockPasswordSet = false; // the row holds an unlock password
 };

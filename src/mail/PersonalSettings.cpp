@@ -1,10 +1,13 @@
 #include "mail/PersonalSettings.h"
 
 #include "app/BuiltInAccount.h"
+#include "platform/PasswordHash.h"
 #include "platform/Prompter.h"
 #include "reminders/CAdoDatabase.h"
 
 #include <cctype>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -28,6 +31,30 @@ void ReadOwnAccount(SettingForm& form, const CAdoDatabase& db) {
     form.userName = db.GetCollect("m_UserName").AsString();
     form.password = db.GetCollect("m_Password").AsString();
     SetServer(form, db.GetCollect("m_ServerName").AsString());
+}
+
+// What 设定 writes as the unlock password: nothing when it is cleared, the
+// hash of a newly typed one, else the stored one (hashed now should an older
+// copy have stored it as typed). Nothing at all when no hash could be made.
+std::optional<std::string> UnlockPasswordToStore(const SettingForm& form) {
+    if (form.clearUnlockPassword)
+        return std::string();
+    if (!form.unlockPassword.empty())
+        return HashPassword(form.unlockPassword);
+    std::string stored;
+    {
+        CAdoDatabase db;
+        db.SetConnectionString(g_ConnectionString);
+        db.SetTask("保存个人设置");
+        db.Open();
+        db.Execute("Select m_UnLockPwd From MySetting");
+        if (!db.IsEOF())
+            stored = db.GetCollect("m_UnLockPwd").AsString();
+        db.Close();
+    }
+    if (stored.empty() || IsPasswordHash(stored))
+        return stored;
+    return HashPassword(stored);
 }
 
 } // namespace
@@ -63,15 +90,19 @@ bool LoadSettingForm(SettingForm& form, Prompter& prompter) {
         db.Execute("Select * From MySetting");
         if (db.IsEOF())
             return false;
-        if (db.GetCollect("m_SmtpSelect").AsInt() == 1)
+        if (db.GetCollect("m_SmtpSelect").AsYesNo() == 1)
             UseBuiltInAccount(form);
         else {
             form.account = SenderAccount::Own;
             ReadOwnAccount(form, db);
         }
         form.nickname = db.GetCollect("m_Name").AsString();
-        form.unlockPassword = form.unlockConfirm = db.GetCollect("m_UnLockPwd").AsString();
-        form.isLock = db.GetCollect("m_IsLock").AsInt() == 1 ? 1 : 0;
+        form.unlockPasswordSet = !db.GetCollect("m_UnLockPwd").AsString().empty();
+        form.unlockPassword.clear();
+        form.unlockConfirm.clear();
+        form.clearUnlockPassword = false;
+        // Switches converted from the old format store true as -1.
+        form.isLock = db.GetCollect("m_IsLock").AsYesNo() == 1 ? 1 : 0;
         form.mobile = db.GetCollect("m_MyMobile").AsString();
         form.acceptEmail = db.GetCollect("m_AcceptEmail").AsString();
         form.dayWindow = db.GetCollect("m_DayWnd").AsYesNo() != 0;
@@ -140,21 +171,29 @@ void OnEmailEdited(SettingForm& form, const std::string& email) {
 
 SettingsSaveOutcome SaveSettingForm(const SettingForm& form, SettingRecord& running,
                                     Prompter& prompter) {
-    if (form.unlockPassword != form.unlockConfirm) {
+    if (!form.clearUnlockPassword && form.unlockPassword != form.unlockConfirm) {
         prompter.Tell("两次输入的密码不一致!", "提示", PromptIcon::Warning);
         return SettingsSaveOutcome::Mismatch;
     }
     const int lock = form.isLock == 1 ? 1 : 0;
     const bool builtIn = form.account == SenderAccount::BuiltIn;
+    std::string unlockPassword;
     try {
+        std::optional<std::string> toStore = UnlockPasswordToStore(form);
+        if (!toStore) {
+            prompter.Tell("解锁密码未能加密（系统没有提供随机数），个人设置没有保存。", "提示",
+                          PromptIcon::Warning);
+            return SettingsSaveOutcome::Failed;
+        }
+        unlockPassword = std::move(*toStore);
         std::string sql;
         if (builtIn)
             sql = SqlFormat("Update MySetting Set m_Name='%s',m_UnLockPwd=\"%s\",m_IsLock=%d,"
                             "m_SmtpSelect=%d,m_MyMobile='%s',m_AcceptEmail='%s',m_AheadEmail=%d,"
                             "m_AheadWnd=%d,m_DayEmail=%d,m_DayWnd=%d,m_EveryDay=%d",
-                            form.nickname, form.unlockPassword, lock, 1, form.mobile,
-                            form.acceptEmail, int(form.aheadEmail), int(form.aheadWindow),
-                            int(form.dayEmail), int(form.dayWindow), int(form.everyDay));
+                            form.nickname, unlockPassword, lock, 1, form.mobile, form.acceptEmail,
+                            int(form.aheadEmail), int(form.aheadWindow), int(form.dayEmail),
+                            int(form.dayWindow), int(form.everyDay));
         else
             sql = SqlFormat(
                 "Update MySetting Set m_Name='%s',m_ServerName='%s',m_Email='%s',m_UserName='%s',"
@@ -162,7 +201,7 @@ SettingsSaveOutcome SaveSettingForm(const SettingForm& form, SettingRecord& runn
                 "m_AcceptEmail='%s',m_AheadEmail=%d,m_AheadWnd=%d,m_DayEmail=%d,m_DayWnd=%d,"
                 "m_EveryDay=%d",
                 form.nickname, form.serverText, form.email, form.userName, form.password,
-                form.unlockPassword, lock, 0, form.mobile, form.acceptEmail, int(form.aheadEmail),
+                unlockPassword, lock, 0, form.mobile, form.acceptEmail, int(form.aheadEmail),
                 int(form.aheadWindow), int(form.dayEmail), int(form.dayWindow), int(form.everyDay));
         CAdoDatabase db;
         db.SetConnectionString(g_ConnectionString);
@@ -176,7 +215,7 @@ SettingsSaveOutcome SaveSettingForm(const SettingForm& form, SettingRecord& runn
     }
     running.m_Name = form.nickname;
     running.m_MyMobile = form.mobile;
-    running.m_UnLockPwd = form.unlockPassword;
+    running.m_UnLockPwd = unlockPassword;
     running.m_SmtpSelect = builtIn ? 1 : 0;
     running.m_Email = form.email;
     running.m_ServerName = form.serverText;

@@ -21,8 +21,12 @@ struct SettingForm {
     std::string nickname;
     std::string mobile;
     int isLock = -1; // radio group: -1 until the row is read
+    // The stored unlock password is never shown, only whether there is one.
+    // A new one is typed twice; both fields left empty keep the stored one.
+    bool unlockPasswordSet = false;
     std::string unlockPassword;
     std::string unlockConfirm;
+    bool clearUnlockPassword = false; // no password from now on
     bool dayWindow = false;
     bool dayEmail = false;
     bool aheadWindow = false;
@@ -64,6 +68,7 @@ enum class SettingsSaveOutcome {
     Failed,   // the failure was shown; the dialog closes, `running` unchanged
 };
 // 设定: writes the row and refreshes `running` (the program's g_Setting),
-// all but its lock flag: a lock set here counts from the next start.
+// all but its lock flag: a lock set here counts from the next start. The
+// unlock password goes into both as its hash (PasswordHash.h), never as typed.
 SettingsSaveOutcome SaveSettingForm(const SettingForm& form, SettingRecord& running,
                                     Prompter& prompter);

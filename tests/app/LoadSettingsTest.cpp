@@ -2,6 +2,7 @@
 
 #include "app/AppInfo.h"
 #include "app/BuiltInAccount.h"
+#include "platform/PasswordHash.h"
 #include "reminders/LoadReminderList.h"
 
 #include "FixedClock.h"
@@ -27,7 +28,8 @@ SettingRecord Sentinel() {
 // AheadWnd, DayEmail, DayWnd, EveryDay. Nickname and mobile are not loaded.
 std::string Loaded(const SettingRecord& s) {
     auto n = [](int v) { return std::to_string(v); };
-    return s.m_Name + "|" + s.m_UnLockPwd + "|" + n(s.m_IsLock) + "|" + n(s.m_SmtpSelect) + "|" +
+    const std::string password = IsPasswordHash(s.m_UnLockPwd) ? "(hash)" : s.m_UnLockPwd;
+    return s.m_Name + "|" + password + "|" + n(s.m_IsLock) + "|" + n(s.m_SmtpSelect) + "|" +
            s.m_Email + "|" + s.m_UserName + "|" + s.m_Password + "|" + s.m_ServerName + "|" +
            n(s.m_AheadEmail) + n(s.m_AheadWnd) + n(s.m_DayEmail) + n(s.m_DayWnd) + n(s.m_EveryDay) +
            "|" + s.m_AcceptEmail;
@@ -50,8 +52,11 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
     } cases[] = {
         {"", true, "", "||0|0|||||01011|"}, // the shipped row: window reminders only
         // A stored true of -1 reads as 1; the built-in account replaces the sender.
-        {own + "0", true, "", "|unlock|1|0|me@163.com|me|secret|smtp.163.com|10110|inbox@qq.com"},
-        {own + "1", true, "", "|unlock|1|1|" + builtIn + "|10110|inbox@qq.com"},
+        {own + "0", true, "", "|(hash)|1|0|me@163.com|me|secret|smtp.163.com|10110|inbox@qq.com"},
+        {own + "1", true, "", "|(hash)|1|1|" + builtIn + "|10110|inbox@qq.com"},
+        // So do the lock and the account choice.
+        {own + "-1\nUpdate MySetting Set m_IsLock=-1", true, "",
+         "|(hash)|1|1|" + builtIn + "|10110|inbox@qq.com"},
         {"rm", true, "unable to open database file", untouched},
         {"rm", false, "unable to open database file", "0"},
         {"DROP TABLE MySetting", true, "：文件中没有 MySetting 表", untouched},
@@ -59,7 +64,7 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
         {"Delete * From MySetting", true,
          "数据库中没有个人设置记录（MySetting 表是空的），个人设置未能读取。", untouched},
         {"Update MySetting Set m_UnLockPwd='pw'\nALTER TABLE MySetting DROP COLUMN m_IsLock", true,
-         "m_IsLock", "|pw|7|7|?|?|?|?|77777|?"},
+         "m_IsLock", "|(hash)|7|7|?|?|?|?|77777|?"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setup);
@@ -95,6 +100,40 @@ TEST(StartupLoads, SettingsAndRemindersOrExactlyOneMessage) {
         EXPECT_EQ(told.text.rfind(task + "时出错（" + db.Path() + "）：", 0), 0u) << told.text;
         EXPECT_TRUE(told.caption == kAppTitle && told.buttons == PromptButtons::Ok);
     }
+}
+
+TEST(StartupLoads, APasswordStoredAsTypedIsReplacedByItsHashWhereverItCanBe) {
+    const SettingRecord saved = g_Setting;
+    const SeededDatabase db;
+    auto stored = [&db] { return db.Value("Select * From MySetting", "m_UnLockPwd"); };
+    ScriptedPrompter prompter;
+
+    // A file that cannot be written (its WAL index cannot be made) keeps the
+    // value and says nothing more; the running settings hold only the hash.
+    db.Run("Update MySetting Set m_UnLockPwd='pw'");
+    std::filesystem::create_symlink(db.Dir().File("nowhere/shm"), db.Path() + "-shm");
+    LoadSettings(prompter);
+    EXPECT_TRUE(IsPasswordHash(g_Setting.m_UnLockPwd));
+    EXPECT_TRUE(PasswordMatches("pw", g_Setting.m_UnLockPwd));
+    std::filesystem::remove(db.Path() + "-shm");
+    EXPECT_EQ(stored(), "pw");
+    EXPECT_TRUE(prompter.asked.empty());
+
+    // A writable one gets the hash the program holds.
+    LoadSettings(prompter);
+    EXPECT_TRUE(PasswordMatches("pw", g_Setting.m_UnLockPwd));
+    EXPECT_FALSE(PasswordMatches("pW", g_Setting.m_UnLockPwd));
+    EXPECT_EQ(stored(), g_Setting.m_UnLockPwd);
+    const std::string hash = stored();
+    LoadSettings(prompter);
+    EXPECT_EQ(stored(), hash) << "a hash is kept as it is";
+
+    // No password stays none.
+    db.Run("Update MySetting Set m_UnLockPwd=''");
+    LoadSettings(prompter);
+    EXPECT_EQ(g_Setting.m_UnLockPwd + "|" + stored(), "|");
+    EXPECT_TRUE(prompter.asked.empty());
+    g_Setting = saved;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 #include "app/AppInfo.h"
+#include "app/BuiltInAccount.h"
+#include "app/FrameCommands.h"
 #include "app/Globals.h"
 #include "platform/Autostart.h"
 #include "platform/ProgramDirectory.h"
@@ -43,6 +45,24 @@ TEST_F(StartupTest, SettingsDefaultWithoutAFileAndCreateNone) {
     ReadStartupSettings();
     EXPECT_EQ(std::tie(g_RunOnce, g_AutoUpdate, g_ActiveView, g_UrlPath),
               std::make_tuple(1, 1, 2, std::string("http://mirror.example/")));
+}
+
+TEST_F(StartupTest, LinksStayUnderTheServerWhateverTheStoredUrlPathLacks) {
+    using Case = std::tuple<std::string, std::string, std::string>; // stored, home, programs
+    const std::string builtIn(kDefaultUrlPath);
+    for (const auto& [stored, home, programs] : {
+             Case{"http://mirror.example", "http://mirror.example/bbs",
+                  "http://mirror.example/myprog.htm"},
+             Case{"http://mirror.example/", "http://mirror.example/bbs",
+                  "http://mirror.example/myprog.htm"},
+             Case{"", builtIn + "bbs", builtIn + "myprog.htm"},
+         }) {
+        SCOPED_TRACE(stored);
+        WriteBytes(dir.Path() / "program/Annivo.ini",
+                   std::string("[Version]\r\nUrlPath=") + stored + "\r\n");
+        ReadStartupSettings();
+        EXPECT_EQ(HomePageUrl() + " " + ProgramListUrl(), home + " " + programs);
+    }
 }
 
 TEST_F(StartupTest, ProgramDirectoryIsEnteredByItsFullPathOrTheStartStops) {

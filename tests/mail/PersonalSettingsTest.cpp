@@ -1,11 +1,13 @@
 #include "mail/PersonalSettings.h"
 
 #include "app/BuiltInAccount.h"
+#include "platform/PasswordHash.h"
 
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -22,9 +24,14 @@ protected:
         for (const char* column :
              {"m_Name", "m_MyMobile", "m_IsLock", "m_UnLockPwd", "m_DayWnd", "m_DayEmail",
               "m_AheadWnd", "m_AheadEmail", "m_EveryDay", "m_AcceptEmail", "m_SmtpSelect",
-              "m_Email", "m_ServerName", "m_UserName", "m_Password"})
-            row += db.Value("Select * From MySetting", column) + "|";
+              "m_Email", "m_ServerName", "m_UserName", "m_Password"}) {
+            const std::string value = db.Value("Select * From MySetting", column);
+            row += (IsPasswordHash(value) ? "(hash)" : value) + "|";
+        }
         return row;
+    }
+    std::string StoredPassword() const {
+        return db.Value("Select * From MySetting", "m_UnLockPwd");
     }
     static std::string Sender(const SettingForm& f) {
         return std::to_string(static_cast<int>(f.account)) + "|" + f.email + "|" +
@@ -39,7 +46,10 @@ protected:
 TEST_F(PersonalSettings, OpeningShowsTheRowAndFindsTheStoredServerInTheList) {
     SettingForm form;
     ASSERT_TRUE(LoadSettingForm(form, prompter));
-    EXPECT_EQ(form.unlockConfirm + "|" + std::to_string(form.isLock), "pw|1");
+    // The password is announced, never shown.
+    EXPECT_EQ(form.unlockPassword + "|" + form.unlockConfirm + "|" +
+                  std::to_string(form.unlockPasswordSet) + std::to_string(form.isLock),
+              "||11");
     EXPECT_EQ(Sender(form), "0|me@qq.com|2|smtp.qq.com|me|secret");
 
     // The built-in account shows itself whatever the sender columns hold.
@@ -97,11 +107,12 @@ TEST_F(PersonalSettings, SavingTheOwnAccountWritesEveryColumnAndTheRunningSettin
     running.m_IsLock = 1;
     ASSERT_EQ(SaveSettingForm(form, running, prompter), SettingsSaveOutcome::Saved);
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(Stored(), "O'Brien|139|0|it's \"100%\" \\𠮷|1|1|0|1|1|me@example.com|0|bob@163.com|"
+    EXPECT_EQ(Stored(), "O'Brien|139|0|(hash)|1|1|0|1|1|me@example.com|0|bob@163.com|"
                         "smtp.163.com|bob|p'a\"ss|");
+    EXPECT_TRUE(PasswordMatches("it's \"100%\" \\𠮷", StoredPassword()));
     EXPECT_EQ(running.m_IsLock, 1) << "a lock change counts from the next start";
     EXPECT_EQ(running.m_UserName + "|" + running.m_Password + "|" + running.m_UnLockPwd,
-              "bob|p'a\"ss|it's \"100%\" \\𠮷");
+              "bob|p'a\"ss|" + StoredPassword());
 }
 
 TEST_F(PersonalSettings, SavingTheBuiltInAccountLeavesTheOwnSenderColumnsAlone) {
@@ -111,10 +122,48 @@ TEST_F(PersonalSettings, SavingTheBuiltInAccountLeavesTheOwnSenderColumnsAlone) 
     form.aheadWindow = true;
     SettingRecord running;
     ASSERT_EQ(SaveSettingForm(form, running, prompter), SettingsSaveOutcome::Saved);
+    // The password left as it was is kept, and no longer as typed.
     EXPECT_EQ(Stored(),
-              "小明|139|1|pw|1|0|1|1|1|me@example.com|1|me@qq.com|SMTP.QQ.COM|me|secret|");
+              "小明|139|1|(hash)|1|0|1|1|1|me@example.com|1|me@qq.com|SMTP.QQ.COM|me|secret|");
+    EXPECT_TRUE(PasswordMatches("pw", StoredPassword()));
     EXPECT_EQ(running.m_SmtpSelect, 1);
     EXPECT_EQ(running.m_Password, kBuiltInPassword);
+}
+
+TEST_F(PersonalSettings, ANewPasswordIsTypedTwiceAndStoredOnlyAsASaltedHash) {
+    SettingForm form;
+    ASSERT_TRUE(LoadSettingForm(form, prompter));
+    SettingRecord running;
+    std::vector<std::string> hashes;
+    for (int save = 0; save < 2; ++save) {
+        form.unlockPassword = form.unlockConfirm = "新密码";
+        ASSERT_EQ(SaveSettingForm(form, running, prompter), SettingsSaveOutcome::Saved);
+        hashes.push_back(StoredPassword());
+        EXPECT_TRUE(PasswordMatches("新密码", hashes.back()));
+        EXPECT_EQ(running.m_UnLockPwd, hashes.back());
+    }
+    EXPECT_NE(hashes[0], hashes[1]) << "each save has its own salt";
+
+    // Both fields left empty keep it as stored; 清除密码 leaves none.
+    form.unlockPassword = form.unlockConfirm = "";
+    ASSERT_EQ(SaveSettingForm(form, running, prompter), SettingsSaveOutcome::Saved);
+    EXPECT_EQ(StoredPassword(), hashes[1]);
+    form.clearUnlockPassword = true;
+    ASSERT_EQ(SaveSettingForm(form, running, prompter), SettingsSaveOutcome::Saved);
+    EXPECT_EQ(StoredPassword() + "|" + running.m_UnLockPwd, "|");
+    SettingForm cleared;
+    ASSERT_TRUE(LoadSettingForm(cleared, prompter));
+    EXPECT_FALSE(cleared.unlockPasswordSet);
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(PersonalSettings, SwitchesStoredAsMinusOneOpenAsOn) {
+    db.Run("Update MySetting Set m_IsLock=-1,m_SmtpSelect=-1");
+    SettingForm form;
+    ASSERT_TRUE(LoadSettingForm(form, prompter));
+    EXPECT_EQ(form.isLock, 1);
+    EXPECT_EQ(form.account, SenderAccount::BuiltIn);
+    EXPECT_EQ(form.email, kBuiltInEmail);
 }
 
 TEST_F(PersonalSettings, MismatchOrFailureWritesNothingAndKeepsTheRunningSettings) {

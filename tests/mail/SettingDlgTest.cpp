@@ -3,6 +3,7 @@
 #include "app/BuiltInAccount.h"
 #include "app/Globals.h"
 #include "controls/CImageButton.h"
+#include "platform/PasswordHash.h"
 #include "ui_CSettingDlg.h"
 
 #include "ScriptedPrompter.h"
@@ -56,6 +57,9 @@ TEST_F(SettingDlg, SwitchesAccountsAndSavesOnceTheConfirmationMatches) {
     EXPECT_EQ(Sender(ui), "me@126.comx|smtp.126.comx|me||own");
     QTest::keyClick(ui.emailEdit, Qt::Key_Backspace);
 
+    // The stored password is announced, not shown.
+    EXPECT_TRUE(ui.unlockEdit->text().isEmpty() && ui.confirmEdit->text().isEmpty());
+    EXPECT_EQ(ui.unlockEdit->placeholderText(), QString::fromUtf8("已设置"));
     QTest::mouseClick(ui.lockOnRadio, Qt::LeftButton);
     ui.unlockEdit->setText("new");
     QTest::mouseClick(ui.okButton, Qt::LeftButton);
@@ -70,9 +74,42 @@ TEST_F(SettingDlg, SwitchesAccountsAndSavesOnceTheConfirmationMatches) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(db.Value("Select * From MySetting", "m_Password"), "pw");
     // The next mail uses it.
-    EXPECT_EQ(g_Setting.m_Password + "|" + g_Setting.m_ServerName + "|" + g_Setting.m_UnLockPwd,
-              "pw|smtp.126.com|new");
+    EXPECT_EQ(g_Setting.m_Password + "|" + g_Setting.m_ServerName, "pw|smtp.126.com");
     EXPECT_EQ(g_Setting.m_DayEmail, 1);
+    // The new unlock password is kept only as its hash, in the file as in memory.
+    const std::string stored = db.Value("Select * From MySetting", "m_UnLockPwd");
+    EXPECT_TRUE(IsPasswordHash(stored)) << stored;
+    EXPECT_TRUE(PasswordMatches("new", stored));
+    EXPECT_EQ(g_Setting.m_UnLockPwd, stored);
+}
+
+TEST_F(SettingDlg, EmptyPasswordFieldsKeepThePasswordAndClearingItLeavesNone) {
+    const auto stored = [this] { return db.Value("Select * From MySetting", "m_UnLockPwd"); };
+    {
+        CSettingDlg dialog(prompter);
+        dialog.show();
+        QTest::keyClick(dialog.Controls().nicknameEdit, Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    const std::string kept = stored();
+    EXPECT_TRUE(PasswordMatches("pw", kept)) << kept;
+    EXPECT_EQ(g_Setting.m_UnLockPwd, kept);
+
+    CSettingDlg dialog(prompter);
+    Ui::CSettingDlg& ui = dialog.Controls();
+    dialog.show();
+    ASSERT_TRUE(ui.clearPasswordCheck->isEnabled());
+    ui.unlockEdit->setText("half");
+    QTest::mouseClick(ui.clearPasswordCheck, Qt::LeftButton);
+    EXPECT_TRUE(!ui.unlockEdit->isEnabled() && ui.unlockEdit->text().isEmpty());
+    QTest::keyClick(ui.nicknameEdit, Qt::Key_Return);
+    EXPECT_EQ(stored() + "|" + g_Setting.m_UnLockPwd, "|");
+    EXPECT_TRUE(prompter.asked.empty());
+
+    // Nothing stored: nothing to announce or clear.
+    CSettingDlg reopened(prompter);
+    EXPECT_TRUE(reopened.Controls().unlockEdit->placeholderText().isEmpty());
+    EXPECT_FALSE(reopened.Controls().clearPasswordCheck->isEnabled());
 }
 
 } // namespace
