@@ -438,4 +438,33 @@ for scale in 1 2; do
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 kill %1'
+
+# Dialogs over a birthday pop-up: the reminder editor, open when the first tick
+# brings the pop-up, stays above it with the keyboard; then the question
+# before 删除 comes up above the pop-up; at 1x and 2x.
+ask="$work/ask"
+mkdir -p "$ask"
+"$root/build/src/reminders/annivo-makedb" "$ask/data.db" >/dev/null
+sqlite3 "$ask/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('刘洋','$(( ${today:0:4} - 31 ))-${today:5:5} 00:00:00','阳历',33)"
+export root out ask
+xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
+icewm >/dev/null 2>&1 & sleep 2
+for scale in 1 2; do
+    suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    sqlite3 "$ask/data.db" "$reset"
+    ANNIVO_HOME="$ask" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
+    xdotool windowactivate --sync "$window"; sleep 1
+    xdotool key alt+o; sleep 1; xdotool key n; sleep 23   # 新增提醒, while the first tick comes
+    import -window root "$out/editor-over-popup$suffix.png"
+    xdotool key Escape; sleep 1
+    xdotool windowactivate --sync "$window"; sleep 1
+    xdotool mousemove --window "$window" $((150 * scale)) $((92 * scale)) click 1; sleep 1  # 刘洋
+    xdotool key alt+o; sleep 1; xdotool key d; sleep 2   # 删除
+    import -window root "$out/question-over-popup$suffix.png"
+    xdotool key Escape; sleep 1
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+done
+kill %1'
 echo "Screenshots in $out"

@@ -25,14 +25,26 @@ QMessageBox::Icon ToQt(PromptIcon icon) {
 
 // The window a box or dialog belongs to: the active one, or, when none is
 // active (a progress dialog just closed, the focus has not come back yet),
-// the program's main window, so that the box still appears over it.
+// the program's main window, so that the box still appears over it. A window
+// that floats on top by itself (a reminder pop-up) is not what a question is
+// about and may close before it is answered: the main window again.
 QWidget* DialogParent() {
-    if (QWidget* active = QApplication::activeWindow())
+    if (QWidget* active = QApplication::activeWindow();
+        active && (active->isModal() || !active->windowFlags().testFlag(Qt::WindowStaysOnTopHint)))
         return active;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible() && qobject_cast<QMainWindow*>(window))
             return window;
     return nullptr;
+}
+
+// A desktop's own file dialog is another program's window, which cannot be
+// put above windows that stay on top; while one is open, Qt's dialog is used.
+QFileDialog::Options FileDialogOptions() {
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            return QFileDialog::DontUseNativeDialog;
+    return {};
 }
 
 } // namespace
@@ -78,13 +90,15 @@ PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption
 
 std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::string& filter,
                                        const std::string& initialPath) {
-    return QFileDialog::getOpenFileName(DialogParent(), Q(title), Q(initialPath), Q(filter))
+    return QFileDialog::getOpenFileName(DialogParent(), Q(title), Q(initialPath), Q(filter),
+                                        nullptr, FileDialogOptions())
         .toStdString();
 }
 
 std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::string& filter,
                                        const std::string& initialPath) {
     return QFileDialog::getSaveFileName(DialogParent(), Q(title), Q(initialPath), Q(filter),
-                                        nullptr, QFileDialog::DontConfirmOverwrite)
+                                        nullptr,
+                                        FileDialogOptions() | QFileDialog::DontConfirmOverwrite)
         .toStdString();
 }

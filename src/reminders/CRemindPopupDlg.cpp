@@ -13,9 +13,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <filesystem>
@@ -30,6 +33,81 @@ std::string WorkingDirectory() {
 // The window is laid out for 220 x 110 dialog units of its font.
 QSize DialogUnits(const QFontMetrics& metrics, int x, int y) {
     return {x * metrics.averageCharWidth() / 4, y * metrics.height() / 8};
+}
+
+constexpr char kLiftedProperty[] = "annivoLiftedAbovePopups";
+
+bool StaysOnTop(const QWidget* window) {
+    return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+// A pop-up, or another window that stays on top, is on screen.
+bool OtherWindowOnTop(const QWidget* besides) {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [besides](const QWidget* window) {
+        return window != besides && window->isVisible() && StaysOnTop(window);
+    });
+}
+
+// Gives a dialog the stay-on-top hint too, so that the window system puts it
+// above the pop-ups. Without re-creating the window: it is open or opening.
+void SetStaysOnTop(QWidget* dialog, bool on) {
+    const Qt::WindowFlags flags = dialog->windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    dialog->overrideWindowFlags(flags);
+    if (QWindow* window = dialog->windowHandle())
+        window->setFlags(flags);
+    dialog->setProperty(kLiftedProperty, on);
+}
+
+// The dialog the user must answer first comes up over the pop-ups, with the
+// keyboard: a question hidden behind them would take the Enter key meant for
+// a pop-up.
+void BringModalToFront() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || qobject_cast<CRemindPopupDlg*>(modal) || !OtherWindowOnTop(modal))
+        return;
+    if (!StaysOnTop(modal))
+        SetStaysOnTop(modal, true);
+    modal->raise();
+    modal->activateWindow();
+}
+
+// Lifts every modal dialog and message box of the program above the open
+// pop-ups as it opens; the hint goes again when it closes.
+class ModalsAbovePopups final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::Show && type != QEvent::Hide) || !object->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(object);
+        if (!widget->isWindow() || qobject_cast<CRemindPopupDlg*>(widget))
+            return false;
+        if (type == QEvent::Show) {
+            // Not mapped yet: the window system shows it with the hint; once
+            // it is open it is raised and given the keyboard.
+            if (widget->isModal() && !StaysOnTop(widget) && OtherWindowOnTop(widget)) {
+                SetStaysOnTop(widget, true);
+                QTimer::singleShot(0, this, &BringModalToFront);
+            }
+        } else if (widget->property(kLiftedProperty).toBool()) {
+            SetStaysOnTop(widget, false);
+            // A dialog that opened this one is the one to answer now.
+            QTimer::singleShot(0, this, &BringModalToFront);
+        }
+        return false;
+    }
+};
+
+void KeepModalsAbovePopups() {
+    static QPointer<ModalsAbovePopups> filter;
+    if (filter.isNull()) {
+        filter = new ModalsAbovePopups(qApp);
+        qApp->installEventFilter(filter);
+    }
 }
 
 } // namespace
@@ -51,7 +129,14 @@ CRemindPopupDlg* CRemindPopupDlg::Open(const std::string& music, const std::stri
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !taken.empty())
         popup->move(CascadePosition(popup->pos(), popup->frameGeometry().size(),
                                     screen->availableGeometry(), taken, titleBar));
+    KeepModalsAbovePopups();
+    // A reminder that comes while a dialog is open shows without taking the
+    // keyboard from it, and below it.
+    const bool dialogOpen = QApplication::activeModalWidget() != nullptr;
+    popup->setAttribute(Qt::WA_ShowWithoutActivating, dialogOpen);
     popup->show();
+    if (dialogOpen)
+        BringModalToFront();
     return popup;
 }
 

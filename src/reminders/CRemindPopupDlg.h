@@ -33,6 +33,9 @@ public:
     // empty (none), "HAPPYBIRTHDAY" (the built-in tune, written to happy.mid
     // in the working directory while it is needed) or a sound file. The
     // caller has counted it in g_BusyCount; closing it counts it out.
+    // While pop-ups are open, every modal dialog and message box of the
+    // program comes up above them and keeps the keyboard, also one that was
+    // already open when the pop-up came.
     static CRemindPopupDlg* Open(const std::string& music, const std::string& heading,
                                  const std::string& message, RemindPopupHost* host);
 

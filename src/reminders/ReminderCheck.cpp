@@ -63,9 +63,13 @@ void ReminderCheck::CheckReminders() {
             UpdateReminderState(before.id, "", AheadCode::Fresh(AheadCode{oldAhead}.AheadDays()));
         if (evaluation.backToActive)
             UpdateReminderState(before.id, "生效", -1);
-        if (evaluation.action != ReminderAction::None) {
+        if (evaluation.action == ReminderAction::None)
+            continue;
+        if (NoteReminded(before.id, days, today)) {
             IncrementBusyCount();
             FireReminder(before, days);
+        } else {
+            WriteRemindedState(before, days);
         }
     }
     m_InTick = false;
@@ -133,9 +137,30 @@ void ReminderCheck::UpdateReminderState(int id, const std::string& state, int ah
     RefreshIfShown();
 }
 
+bool ReminderCheck::NoteReminded(int id, int days, const DateTime& today) {
+    RemindedDays& reminded = m_Reminded[id];
+    DateTime& day = days == 0 ? reminded.birthday : reminded.ahead;
+    if (day == today.DateOnly())
+        return false;
+    day = today.DateOnly();
+    return true;
+}
+
+void ReminderCheck::WriteRemindedState(const ReminderRecord& record, int days) {
+    if (days == 0) {
+        UpdateReminderState(record.id, "进行", -1);
+    } else if (days > 0) {
+        const AheadCode ahead{record.ahead};
+        UpdateReminderState(
+            record.id, "将到",
+            AheadCode::Make(ahead.AheadDays(), g_Setting.m_EveryDay != 0 ? days - 1 : 0));
+    }
+}
+
 void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
     DecrementBusyCount();
     RefreshIfShown();
+    WriteRemindedState(record, days);
 
     const DateTime now = m_Clock.Now();
     const std::string age = AgeText(AgeThisYear(record, now));
@@ -143,7 +168,6 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
     const std::string bornText = record.name + "的出生日期是:" + record.calendar + birth;
 
     if (days == 0) {
-        UpdateReminderState(record.id, "进行", -1);
         if (!record.title.empty())
             m_Mail.Enqueue({record.title, record.email, record.content, CurrentSender()});
         if (g_Setting.m_DayEmail == 1)
@@ -162,10 +186,6 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
     if (days < 0)
         return;
 
-    const AheadCode ahead{record.ahead};
-    UpdateReminderState(
-        record.id, "将到",
-        AheadCode::Make(ahead.AheadDays(), g_Setting.m_EveryDay != 0 ? days - 1 : 0));
     const std::string thisYear = ThisYearText(record);
     if (g_Setting.m_AheadEmail == 1)
         m_Mail.Enqueue({record.name + "的" + age + "生日即将到!", g_Setting.m_AcceptEmail,

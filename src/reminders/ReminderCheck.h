@@ -4,6 +4,7 @@
 
 #include "reminders/ReminderRecord.h"
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -23,6 +24,9 @@ public:
     // the reminders that are due. All failed writes of a tick make one
     // message at its end, and only when something new could not be saved;
     // after the first failure the tick waits for the file no more.
+    // A person is reminded at most once a day of each kind (ahead, on the
+    // day) in a run, whatever reloads of the list brought back: a reminder
+    // already given today only has its state written again.
     void CheckReminders();
 
     // Writes the state (empty: keep) and the ahead code (-1: keep) of one
@@ -38,6 +42,21 @@ public:
 private:
     void RefreshIfShown();
     void SaveUnsavedStates();
+    // The state write that goes with a reminder ("进行", or "将到" with the
+    // countdown lowered).
+    void WriteRemindedState(const ReminderRecord& record, int days);
+    // Notes the reminder as given today; false when it was given already.
+    bool NoteReminded(int id, int days, const DateTime& today);
+
+    // Per row ID: the day its ahead reminder and its birthday reminder were
+    // last given in this run. Kept apart from the list, which every reload
+    // replaces with what the file says (an edit resets the state, a state not
+    // saved yet is read back as it was).
+    struct RemindedDays {
+        DateTime ahead;
+        DateTime birthday;
+    };
+    std::map<int, RemindedDays> m_Reminded;
 
     // Rows whose state in the list is not in the file yet.
     std::set<int> m_Unsaved;

@@ -1,12 +1,21 @@
 #include "ShellFixture.h"
 
+#include "controls/CSortListCtrl.h"
 #include "platform/MediaPlayer.h"
+#include "platform/QtPrompter.h"
+#include "reminders/CAnnivoView.h"
+#include "reminders/CReminderDlg.h"
+#include "reminders/LoadReminderList.h"
+#include "reminders/ReminderListRows.h"
 
+#include "SeededDatabase.h"
 #include "Sound.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QWindow>
 
 namespace fs = std::filesystem;
 
@@ -86,6 +95,127 @@ TEST_F(RemindPopup, PopupsOpenedTogetherCascadeSoEachTitleBarShows) {
         popup->close();
     QCoreApplication::processEvents();
     EXPECT_EQ(BusyCount(), 0);
+}
+
+bool StaysOnTop(const QWidget* window) {
+    return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+           window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+// Questions and dialogs over open pop-ups, with the program's real message
+// boxes: each must come up above the pop-ups (which stay on top) with the
+// keyboard, and Enter pressed on a pop-up must not answer what it covers.
+class PopupsAndQuestions : public RemindPopup {
+protected:
+    PopupsAndQuestions() {
+        g_Setting.m_DayWnd = 1;
+        for (const char* name : {"刘洋", "张三"})
+            db.Run(
+                std::string("Insert Into TiXing (m_Name,m_Date,m_Ahead,m_DateStatus) Values ('") +
+                name + "','1980-09-09 23:59:59',0,'阳历')");
+        frame = std::make_unique<CMainFrame>(questions, clock);
+        frame->SetQuitHandler([this](int code) { quits.push_back(code); });
+        frame->show();
+        LoadReminderList(frame->Reminders(), clock, questions);
+        frame->RefreshReminderList();
+        list = qobject_cast<CAnnivoView*>(frame->ActiveView());
+    }
+    ~PopupsAndQuestions() override { frame.reset(); }
+
+    void Select(const std::string& name) {
+        for (int row = 0; row < list->List()->GetItemCount(); ++row)
+            if (list->List()->GetItemText(row, kColumnName) == name)
+                list->List()->SetSelectionMark(row);
+    }
+    // Enter on every open pop-up, as the window system delivers it.
+    void PressEnterOnPopups() {
+        for (CRemindPopupDlg* popup : frame->OpenPopups())
+            QTest::keyClick(popup->windowHandle(), Qt::Key_Return);
+    }
+    static void PressEnterOnFocus() {
+        QWindow* focus = QGuiApplication::focusWindow();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, Qt::Key_Return);
+    }
+    void ExpectAboveThePopups(QWidget& dialog) {
+        EXPECT_TRUE(StaysOnTop(&dialog)) << "under the pop-ups";
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog)) << "the keyboard is elsewhere";
+        for (CRemindPopupDlg* popup : frame->OpenPopups())
+            EXPECT_FALSE(popup->isActiveWindow());
+    }
+    int Rows() const { return static_cast<int>(db.Column("select * from TiXing", "ID").size()); }
+
+    const SeededDatabase db;
+    QtPrompter questions;
+    CAnnivoView* list = nullptr;
+};
+
+TEST_F(PopupsAndQuestions, TheDeleteQuestionComesUpAboveThePopupsAndTheyDoNotAnswerIt) {
+    frame->OnReminderTimer();
+    ASSERT_EQ(frame->OpenPopups().size(), 2u);
+
+    Select("刘洋");
+    int asked = 0;
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        ++asked;
+        EXPECT_EQ(box.text().toStdString(), "你确定要删除关于 刘洋 的生日提醒吗?");
+        ExpectAboveThePopups(box);
+        PressEnterOnPopups();
+        EXPECT_TRUE(box.isVisible() && Rows() == 2) << "a pop-up answered the question";
+        EXPECT_EQ(frame->OpenPopups().size(), 2u);
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    frame->Command(kCmdDelete)->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Rows(), 2);
+
+    // With the question on top, Enter answers it; the message that follows
+    // comes up above the pop-ups as well.
+    Select("刘洋");
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        ExpectAboveThePopups(box);
+        PressEnterOnFocus();
+        AnswerModal<QMessageBox>([&](QMessageBox& told) {
+            ++asked;
+            EXPECT_EQ(told.text().toStdString(), "删除 刘洋 的生日提醒成功!");
+            ExpectAboveThePopups(told);
+            PressEnterOnFocus();
+        });
+    });
+    frame->Command(kCmdDelete)->trigger();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(Rows(), 1);
+
+    // Without pop-ups, questions are ordinary windows again.
+    for (CRemindPopupDlg* popup : frame->OpenPopups())
+        QTest::mouseClick(popup->OkButton(), Qt::LeftButton);
+    Select("张三");
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        ++asked;
+        EXPECT_FALSE(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    });
+    frame->Command(kCmdDelete)->trigger();
+    EXPECT_EQ(asked, 3);
+}
+
+TEST_F(PopupsAndQuestions, APopupThatComesWhileADialogIsOpenStaysBelowItWithoutTheKeyboard) {
+    int answered = 0;
+    AnswerModal<CReminderDlg>([&](CReminderDlg& dialog) {
+        ++answered;
+        EXPECT_FALSE(StaysOnTop(&dialog));
+        frame->OnReminderTimer(); // the reminder timer runs on while the editor is open
+        ASSERT_EQ(frame->OpenPopups().size(), 2u);
+        ExpectAboveThePopups(dialog);
+        PressEnterOnPopups();
+        EXPECT_TRUE(dialog.isVisible());
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    frame->Command(kCmdNewReminder)->trigger();
+    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(Rows(), 2) << "nothing saved";
+    EXPECT_EQ(frame->OpenPopups().size(), 2u);
+    for (CRemindPopupDlg* popup : frame->OpenPopups())
+        QTest::mouseClick(popup->OkButton(), Qt::LeftButton);
 }
 
 TEST(RemindPopupPlace, CascadeSkipsTakenPlacesAndStaysOnTheScreen) {

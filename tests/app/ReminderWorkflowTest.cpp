@@ -4,13 +4,19 @@
 #include "mail/CSettingDlg.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/CReminderDlg.h"
+#include "reminders/LoadReminderList.h"
 #include "reminders/ReminderListRows.h"
 #include "ui_CReminderDlg.h"
 
+#include "ReceivedMail.h"
+#include "SecondConnection.h"
 #include "SeededDatabase.h"
+#include "SmtpTestServer.h"
 #include "Typing.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
+#include <gmock/gmock.h>
 
 namespace {
 
@@ -57,6 +63,91 @@ TEST_F(ReminderWorkflow, APersonAddedThreeDaysAheadIsRemindedOnTheNextTick) {
         EXPECT_TRUE(f.Command(id)->isEnabled()) << id;
     f.Command(kCmdCalendarView)->trigger();
     EXPECT_FALSE(f.Command(kCmdNewReminder)->isEnabled()) << "only while the list is shown";
+}
+
+void SelectPerson(CAnnivoView& list, const std::string& name) {
+    for (int row = 0; row < list.List()->GetItemCount(); ++row)
+        if (list.List()->GetItemText(row, kColumnName) == name)
+            list.List()->SetSelectionMark(row);
+    ASSERT_EQ(list.List()->GetItemText(list.List()->GetSelectionMark(), kColumnName), name);
+}
+
+// The reminders given by a tick: the messages of the pop-ups it opened (which
+// the user then closes with OK) and the subjects of the mails it sent.
+std::vector<std::string> RemindersOfTick(CMainFrame& frame, SmtpTestServer& server,
+                                         std::size_t& mailsSeen) {
+    frame.OnReminderTimer();
+    std::vector<std::string> given;
+    for (CRemindPopupDlg* popup : frame.OpenPopups()) {
+        given.push_back(popup->Message()->toPlainText().section('\n', 0, 0).toStdString());
+        QTest::mouseClick(popup->OkButton(), Qt::LeftButton);
+    }
+    for (int i = 0; i < 3000 && BusyCount() > 0; ++i) // the mails
+        QTest::qWait(10);
+    const std::vector<std::string> sessions = server.Sessions(0);
+    for (; mailsSeen < sessions.size(); ++mailsSeen)
+        given.push_back("mail: " + ReceivedMail(sessions[mailsSeen]).subject);
+    return given;
+}
+
+TEST_F(ReminderWorkflow, NoEditToggleOrDeleteBringsBackARemindersGivenToday) {
+    const SeededDatabase db;
+    SmtpTestServer server;
+    server.Start();
+    g_Setting.m_DayWnd = g_Setting.m_AheadWnd = g_Setting.m_DayEmail = g_Setting.m_AheadEmail = 1;
+    g_Setting.m_EveryDay = 1;
+    g_Setting.m_Email = g_Setting.m_AcceptEmail = "me@example.com";
+    g_Setting.m_ServerName = "127.0.0.1:" + std::to_string(server.Port());
+    // Today is 2011-09-09: two birthdays today, one in three days, two later.
+    for (const char* row : {"'张三','1980-09-09 23:59:59',33", "'李四','1990-09-09 23:59:59',0",
+                            "'王五','1985-09-12 23:59:59',33", "'刘洋','1975-10-01 23:59:59',33",
+                            "'赵六','1970-11-20 23:59:59',33"})
+        db.Run(std::string("Insert Into TiXing (m_Name,m_Date,m_Ahead,m_DateStatus) Values (") +
+               row + ",'阳历')");
+    clock.Set(DateTime(2011, 9, 9, 10, 0, 0));
+    CMainFrame& f = MakeFrame();
+    LoadReminderList(f.Reminders(), clock, prompter); // as start-up does
+    f.RefreshReminderList();
+    auto* list = qobject_cast<CAnnivoView*>(f.ActiveView());
+    ASSERT_NE(list, nullptr);
+    std::size_t mailsSeen = 0;
+
+    // Another program holds the file during the first tick: the states wait
+    // in memory for a later tick.
+    std::vector<std::string> given;
+    {
+        const SecondConnection other = OpenSecondConnection(db.Path(), "BEGIN IMMEDIATE");
+        given = RemindersOfTick(f, server, mailsSeen);
+    }
+    EXPECT_THAT(given, testing::UnorderedElementsAre(
+                           "今天是张三的31周岁生日！让我们一起祝他(她)生日快乐！",
+                           "今天是李四的21周岁生日！让我们一起祝他(她)生日快乐！",
+                           "王五的出生日期是:阳历1985-09-12。", "mail: 张三的31周岁生日的提醒!",
+                           "mail: 李四的21周岁生日的提醒!", "mail: 王五的26周岁生日即将到!"));
+    EXPECT_THAT(prompter.Texts(), testing::ElementsAre(testing::HasSubstr("下次检查时再保存")));
+
+    // Saving 张三 unchanged in the editor reads the list again, before the
+    // states were saved; so do a toggle and a delete of other people.
+    SelectPerson(*list, "张三");
+    AnswerModal<CReminderDlg>(
+        [](CReminderDlg& dialog) { QTest::keyClick(dialog.Controls().nameEdit, Qt::Key_Return); });
+    f.Command(kCmdModify)->trigger();
+    clock.Set(DateTime(2011, 9, 9, 10, 0, 20));
+    EXPECT_THAT(RemindersOfTick(f, server, mailsSeen), testing::IsEmpty());
+    SelectPerson(*list, "赵六");
+    f.Command(kCmdEnable)->trigger(); // 失效
+    SelectPerson(*list, "刘洋");
+    f.Command(kCmdDelete)->trigger(); // the question is answered 确定
+    clock.Set(DateTime(2011, 9, 9, 10, 0, 40));
+    EXPECT_THAT(RemindersOfTick(f, server, mailsSeen), testing::IsEmpty());
+    EXPECT_EQ(db.Value("select group_concat(m_Name||m_State||m_Ahead,' ') As s from TiXing", "s"),
+              "张三进行33 李四进行0 王五将到32 赵六失效33");
+
+    // The next day the usual rules apply again.
+    clock.Set(DateTime(2011, 9, 10, 10, 0, 0));
+    EXPECT_THAT(RemindersOfTick(f, server, mailsSeen),
+                testing::UnorderedElementsAre("王五的出生日期是:阳历1985-09-12。",
+                                              "mail: 王五的26周岁生日即将到!"));
 }
 
 TEST_F(ReminderWorkflow, PersonalSettingsOpenFromMenuAndTray) {

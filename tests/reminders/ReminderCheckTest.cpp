@@ -184,6 +184,37 @@ TEST_F(ReminderCheckTest, ALockedFileGivesOneMessageAndTheStatesAreSavedOnceItIs
     EXPECT_EQ(sink.popups.size(), 3u) << "nobody reminded twice";
 }
 
+// Reloads replace the list with what the file says: states another program
+// kept from being saved, a state the editor set back to 生效. Nobody is
+// reminded twice of the same kind on one day; a birthday edited to today is.
+TEST_F(ReminderCheckTest, AReloadedListNeverRepeatsAReminderGivenToday) {
+    Insert("张三", "生效", "1980-09-12 23:59:59", 33);
+    Insert("王五", "生效", "1985-09-14 23:59:59", 33, "");
+    LoadReminderList(list, clock, prompter);
+    {
+        const SecondConnection other = OpenSecondConnection(db.Path(), "BEGIN IMMEDIATE");
+        Tick(DateTime(2011, 9, 12, 10, 0, 0));
+    }
+    EXPECT_THAT(sink.popups,
+                ElementsAre(HasSubstr("今天是张三的31周岁生日"), HasSubstr("还有2天")));
+    EXPECT_EQ(NewMails().size(), 3u);
+    sink.CloseAllPopups();
+
+    // Saved from the editor: 张三 unchanged, 王五 with his birthday moved to today.
+    db.Run("Update TiXing Set m_State='生效',m_Ahead=33 Where m_Name='张三'");
+    db.Run("Update TiXing Set m_State='生效',m_Ahead=33,m_Date='1985-09-12 23:59:59' "
+           "Where m_Name='王五'");
+    for (const DateTime now :
+         {DateTime(2011, 9, 12, 10, 0, 20), DateTime(2011, 9, 12, 10, 0, 40)}) {
+        LoadReminderList(list, clock, prompter);
+        Tick(now);
+    }
+    EXPECT_THAT(sink.popups, ElementsAre(HasSubstr("今天是王五的26周岁生日")));
+    EXPECT_THAT(NewMails(), ElementsAre(HasSubstr("王五的26周岁生日的提醒!")));
+    EXPECT_THAT(db.Column("select m_State||m_Ahead As s from TiXing Order By ID", "s"),
+                ElementsAre("进行33", "进行33"));
+}
+
 // Pop-up headings and their day counts, one line per tick that gave any.
 std::string PopupDays(const std::vector<std::string>& popups) {
     std::string days;
