@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QTreeWidget>
 
+#include <limits>
+
 namespace {
 
 // The date field's lowest value stands for "no birth date"; real dates start
@@ -53,9 +55,13 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
     HintLine()->setPalette(hint);
 
     const std::vector<QLineEdit*> edits = TextEdits();
-    for (std::size_t i = 0; i < edits.size(); ++i)
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        // The validators limit typing; a longer stored text (QQ/MSN has no
+        // limit) must come back whole, past QLineEdit's own 32767.
+        edits[i]->setMaxLength(std::numeric_limits<int>::max());
         if (const std::size_t limit = ContactTextLimit(static_cast<ContactText>(i)))
             edits[i]->setValidator(new ByteLimitValidator(limit, edits[i]));
+    }
     // Wide enough for a full address; the tree takes what is left.
     const QFontMetrics metrics = fontMetrics();
     ui.nameEdit->setMinimumWidth(metrics.horizontalAdvance(QString(16, QChar(0x4E00))));

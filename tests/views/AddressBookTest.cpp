@@ -173,9 +173,10 @@ TEST_F(AddressBook, UpdateKeepsWhatTheFormCouldNotShowOrWasNotChanged) {
     db.Run("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Company) Values "
            "('刘洋','','','')"); // no date, like an imported row
     const std::string longCompany = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十";
-    db.Run(SqlFormat("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Date,m_Company) Values "
-                     "('古人','同事','阴','1850-05-06 23:59:59','%s')",
-                     longCompany));
+    const std::string longQQ(40000, '7');
+    db.Run(SqlFormat("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Date,m_Company,m_QQ) "
+                     "Values ('古人','同事','阴','1850-05-06 23:59:59','%s','%s')",
+                     longCompany, longQQ));
     auto stored = [&](const std::string& name) {
         return db.Value(SqlFormat("Select ifnull(m_Date,'NULL') As d From TiXing Where m_Name='%s'",
                                   name),
@@ -202,6 +203,7 @@ TEST_F(AddressBook, UpdateKeepsWhatTheFormCouldNotShowOrWasNotChanged) {
     Ui().mobileEdit->setText(Q("13900000002"));
     QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
     EXPECT_EQ(stored("古人"), "1850-05-06 23:59:59|同事|阴|" + longCompany + "|13900000002");
+    EXPECT_TRUE(Column("古人", "m_QQ") == longQQ);
 
     // A date the user types is written; one taken away leaves none.
     Ui().contactTree->setCurrentItem(Node(0, 0));
