@@ -8,6 +8,9 @@
 
 class CAdoDatabase;
 
+// What the trees and the address book's group list call the empty group.
+inline constexpr const char* kNoGroupName = "(未分组)";
+
 struct ContactGroup {
     std::string group;
     std::vector<std::string> names;

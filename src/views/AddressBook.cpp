@@ -6,6 +6,7 @@
 #include "reminders/CAdoDatabase.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -21,10 +22,6 @@ constexpr TextField kTextFields[kContactTextCount] = {
     {"m_Company", 50},   {"m_Department", 50}, {"m_Position", 10}, {"m_CompTel", 20},
     {"m_CompAddr", 100}, {"m_Fax", 20},        {"m_HomeTel", 20},  {"m_HomeAddr", 100},
 };
-
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 void Open(CAdoDatabase& db, std::string task) {
     db.SetConnectionString(g_ConnectionString);
@@ -67,29 +64,39 @@ const std::vector<std::string>& GroupEntries() {
     return entries;
 }
 
-GroupChoice ChooseGroup(const std::string& group) {
-    GroupChoice choice{GroupEntries(), std::nullopt};
-    if (group.empty())
-        return choice;
-    const auto found = std::find(choice.entries.begin(), choice.entries.end(), group);
-    choice.selected = static_cast<std::size_t>(found - choice.entries.begin());
-    if (found == choice.entries.end())
-        choice.entries.push_back(group);
+namespace {
+
+ListChoice Choose(const std::vector<std::string>& labels, const std::vector<std::string>& values,
+                  const std::string& value, const std::string& ownLabel) {
+    ListChoice choice{labels, values, 0};
+    const auto found = std::find(values.begin(), values.end(), value);
+    choice.selected = static_cast<std::size_t>(found - values.begin());
+    if (found == values.end()) {
+        choice.labels.push_back(ownLabel);
+        choice.values.push_back(value);
+    }
     return choice;
 }
 
-std::optional<std::size_t> EntryBeginningWith(const std::vector<std::string>& entries,
-                                              const std::string& text) {
-    if (text.empty())
-        return std::nullopt;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string& entry = entries[i];
-        if (entry.size() >= text.size() &&
-            std::equal(text.begin(), text.end(), entry.begin(),
-                       [](char a, char b) { return FoldAscii(a) == FoldAscii(b); }))
-            return i;
-    }
-    return std::nullopt;
+} // namespace
+
+ListChoice ChooseCalendar(const std::string& calendar) {
+    return Choose(CalendarEntries(), CalendarEntries(), calendar,
+                  calendar.empty() ? kNoCalendarLabel : calendar);
+}
+
+ListChoice ChooseGroup(const std::string& group) {
+    static const std::vector<std::string> labels = [] {
+        std::vector<std::string> entries = {kNoGroupName};
+        entries.insert(entries.end(), GroupEntries().begin(), GroupEntries().end());
+        return entries;
+    }();
+    static const std::vector<std::string> values = [] {
+        std::vector<std::string> entries = {""};
+        entries.insert(entries.end(), GroupEntries().begin(), GroupEntries().end());
+        return entries;
+    }();
+    return Choose(labels, values, group, group);
 }
 
 std::string ContactDateLiteral(const DateTime& birth) {
@@ -100,29 +107,55 @@ std::string SelectContactSql(const std::string& name) {
     return SqlFormat("Select * From TiXing Where m_Name='%s'", name);
 }
 
-std::string InsertContactSql(const ContactForm& f) {
+namespace {
+
+// The values after m_IsVailid, in the column order of both statements.
+void AppendLastValues(const ContactForm& f, std::vector<SqlArg>& args) {
     using C = ContactText;
-    return SqlFormat(
-        "InSert Into TiXing(m_Name,m_DateStatus,m_Date,m_IsVailid,m_Mobile,m_Email,m_QQ,m_Group,"
-        "m_Company,m_Department,m_Position,m_CompTel,m_CompAddr,m_Fax,m_HomeTel,m_HomeAddr)"
-        "Values('%s','%s',%s,%d,'%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s')",
-        T(f, C::Name), f.calendar, ContactDateLiteral(f.birth), f.remind ? 1 : 0, T(f, C::Mobile),
-        T(f, C::Email), T(f, C::QQ), f.group, T(f, C::Company), T(f, C::Department),
-        T(f, C::Position), T(f, C::CompTel), T(f, C::CompAddr), T(f, C::Fax), T(f, C::HomeTel),
-        T(f, C::HomeAddr));
+    args.emplace_back(std::int64_t{f.remind ? 1 : 0});
+    args.emplace_back(T(f, C::Mobile));
+    args.emplace_back(T(f, C::Email));
+    args.emplace_back(T(f, C::QQ));
+    args.emplace_back(f.group);
+    for (const C field : {C::Company, C::Department, C::Position, C::CompTel, C::CompAddr, C::Fax,
+                          C::HomeTel, C::HomeAddr})
+        args.emplace_back(T(f, field));
 }
 
-std::string UpdateContactSql(const ContactForm& f, const std::string& oldName) {
-    using C = ContactText;
-    return SqlFormat(
-        "Update TiXing Set m_Name='%s',m_DateStatus='%s',m_Date=%s,m_IsVailid=%d,m_Mobile='%s',"
-        "m_Email='%s',m_QQ='%s',m_Group='%s',m_Company='%s',m_Department='%s',m_Position='%s',"
-        "m_CompTel='%s',m_CompAddr='%s',m_Fax='%s',m_HomeTel='%s',m_HomeAddr='%s' Where "
-        "m_Name='%s'",
-        T(f, C::Name), f.calendar, ContactDateLiteral(f.birth), f.remind ? 1 : 0, T(f, C::Mobile),
-        T(f, C::Email), T(f, C::QQ), f.group, T(f, C::Company), T(f, C::Department),
-        T(f, C::Position), T(f, C::CompTel), T(f, C::CompAddr), T(f, C::Fax), T(f, C::HomeTel),
-        T(f, C::HomeAddr), oldName);
+} // namespace
+
+std::string InsertContactSql(const ContactForm& f) {
+    const bool dated = f.birth.IsValid();
+    std::vector<SqlArg> args = {f.Name(), f.calendar};
+    if (dated)
+        args.emplace_back(ContactDateLiteral(f.birth));
+    AppendLastValues(f, args);
+    return SqlFormatArgs(
+        std::string("InSert Into TiXing(m_Name,m_DateStatus,m_Date,m_IsVailid,m_Mobile,m_Email,"
+                    "m_QQ,m_Group,m_Company,m_Department,m_Position,m_CompTel,m_CompAddr,m_Fax,"
+                    "m_HomeTel,m_HomeAddr)Values('%s','%s',") +
+            (dated ? "%s" : "Null") +
+            ",%d,'%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s','%s')",
+        args);
+}
+
+std::string UpdateContactSql(const ContactForm& f, const ContactForm& before) {
+    std::string format = "Update TiXing Set m_Name='%s',m_DateStatus='%s',";
+    std::vector<SqlArg> args = {f.Name(), f.calendar};
+    if (f.birth != before.birth) {
+        if (f.birth.IsValid()) {
+            format += "m_Date=%s,";
+            args.emplace_back(ContactDateLiteral(f.birth));
+        } else {
+            format += "m_Date=Null,";
+        }
+    }
+    format += "m_IsVailid=%d,m_Mobile='%s',m_Email='%s',m_QQ='%s',m_Group='%s',m_Company='%s',"
+              "m_Department='%s',m_Position='%s',m_CompTel='%s',m_CompAddr='%s',m_Fax='%s',"
+              "m_HomeTel='%s',m_HomeAddr='%s' Where m_Name='%s'";
+    AppendLastValues(f, args);
+    args.emplace_back(before.Name());
+    return SqlFormatArgs(format, args);
 }
 
 std::string DeleteContactSql(const std::string& name) {
@@ -189,8 +222,8 @@ WriteOutcome AddContact(const ContactForm& form, Prompter& prompter) {
     return WriteOutcome::Written;
 }
 
-WriteOutcome UpdateContact(const ContactForm& form, const std::string& oldName,
-                           Prompter& prompter) {
+WriteOutcome UpdateContact(const ContactForm& form, const ContactForm& before, Prompter& prompter) {
+    const std::string& oldName = before.Name();
     // A row without a name could no longer be told apart or found.
     if (form.Name().empty()) {
         prompter.Tell("请输入姓名后才能更新联络人！");
@@ -204,7 +237,7 @@ WriteOutcome UpdateContact(const ContactForm& form, const std::string& oldName,
             prompter.Tell("姓名已存在！");
             return WriteOutcome::Refused;
         }
-        db.Execute(UpdateContactSql(form, oldName));
+        db.Execute(UpdateContactSql(form, before));
         db.Close();
     } catch (const DbError& error) {
         prompter.Tell(error.what());

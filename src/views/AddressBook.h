@@ -43,25 +43,30 @@ const char* ContactTextColumn(ContactText field);
 const std::vector<std::string>& CalendarEntries();
 const std::vector<std::string>& GroupEntries();
 
-// The entry that begins with `text`, ignoring ASCII case; none for an empty
-// text or no match, so the list's selection stays as it is.
-std::optional<std::size_t> EntryBeginningWith(const std::vector<std::string>& entries,
-                                              const std::string& text);
+// How the calendar list shows a row whose m_DateStatus is empty (an imported
+// row); every reader takes such a row as Gregorian.
+inline constexpr const char* kNoCalendarLabel = "(未指定)";
 
-// The group list for a row's or a group node's group: the four entries and
-// the one to select. A group outside the four is offered as a fifth entry,
-// so that 更新 keeps it instead of moving the contact into whichever group
-// the list showed before; an empty group selects nothing.
-struct GroupChoice {
-    std::vector<std::string> entries;
-    std::optional<std::size_t> selected;
+// One of the form's lists as it is to show a value: what each entry says,
+// the value it stands for, and the entry to select. Only an exact match
+// selects a fixed entry; any other value comes as an entry of its own, so
+// that 更新 writes back what the row held instead of whatever the list showed
+// before.
+struct ListChoice {
+    std::vector<std::string> labels;
+    std::vector<std::string> values;
+    std::size_t selected = 0;
 };
-GroupChoice ChooseGroup(const std::string& group);
+// 阴历, 阳历, then the row's own value when it is neither.
+ListChoice ChooseCalendar(const std::string& calendar);
+// (未分组) for no group (every reminder made in the reminder editor), the
+// four, then a group from outside them.
+ListChoice ChooseGroup(const std::string& group);
 
 struct ContactForm {
     std::array<std::string, kContactTextCount> texts;
     std::string calendar = "阴历";
-    DateTime birth;
+    DateTime birth; // invalid: no birth date (NULL, or nothing the program reads as one)
     bool remind = false;
     std::string group;
 
@@ -75,8 +80,13 @@ struct ContactForm {
 // "#1925-03-07#": the birth date only; four digits of year, always.
 std::string ContactDateLiteral(const DateTime& birth);
 std::string SelectContactSql(const std::string& name);
+// A contact without a birth date gets NULL.
 std::string InsertContactSql(const ContactForm& form);
-std::string UpdateContactSql(const ContactForm& form, const std::string& oldName);
+// The row of `before` (the contact as it was shown) takes the form's values.
+// m_Date is written only when the form's date differs from the shown one:
+// an unchanged date keeps what was stored, its time of day (the reminder
+// editor's 23:59:59) or its absence included; a date taken away becomes NULL.
+std::string UpdateContactSql(const ContactForm& form, const ContactForm& before);
 std::string DeleteContactSql(const std::string& name);
 
 // What show contact found for a name.
@@ -99,8 +109,8 @@ enum class WriteOutcome {
 };
 // 新增: needs a name that no row has yet.
 WriteOutcome AddContact(const ContactForm& form, Prompter& prompter);
-// 更新 of the row named `oldName`; a new name must be free.
-WriteOutcome UpdateContact(const ContactForm& form, const std::string& oldName, Prompter& prompter);
+// 更新 of the contact shown as `before`; a new name must be free.
+WriteOutcome UpdateContact(const ContactForm& form, const ContactForm& before, Prompter& prompter);
 // 删除 asks first: the row may also be the person's birthday reminder.
 WriteOutcome DeleteContact(const std::string& name, Prompter& prompter);
 

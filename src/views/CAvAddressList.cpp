@@ -7,8 +7,36 @@
 #include "ui_CAvAddressList.h"
 #include "views/AddressBook.h"
 
+#include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QTreeWidget>
+
+#include <limits>
+
+namespace {
+
+// The date field's lowest value stands for "no birth date"; real dates start
+// the day after, early enough for any date a row can hold.
+const QDate kNoDate(1, 1, 1);
+
+void ShowChoice(QComboBox* combo, const ListChoice& choice) {
+    combo->clear();
+    for (std::size_t i = 0; i < choice.labels.size(); ++i)
+        combo->addItem(Q(choice.labels[i]), Q(choice.values[i]));
+    combo->setCurrentIndex(static_cast<int>(choice.selected));
+}
+
+bool IsStep(const QEvent* event) {
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+           key == Qt::Key_PageDown;
+}
+
+} // namespace
 
 CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleChanged,
                                QWidget* parent)
@@ -27,40 +55,44 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
     HintLine()->setPalette(hint);
 
     const std::vector<QLineEdit*> edits = TextEdits();
-    for (std::size_t i = 0; i < edits.size(); ++i)
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        // The validators limit typing; a longer stored text (QQ/MSN has no
+        // limit) must come back whole, past QLineEdit's own 32767.
+        edits[i]->setMaxLength(std::numeric_limits<int>::max());
         if (const std::size_t limit = ContactTextLimit(static_cast<ContactText>(i)))
             edits[i]->setValidator(new ByteLimitValidator(limit, edits[i]));
+    }
     // Wide enough for a full address; the tree takes what is left.
     const QFontMetrics metrics = fontMetrics();
     ui.nameEdit->setMinimumWidth(metrics.horizontalAdvance(QString(16, QChar(0x4E00))));
     ui.contactTree->setMinimumWidth(metrics.horizontalAdvance(QString(10, QChar(0x4E00))));
-    ui.birthEdit->setMinimumDate(QDate(1900, 1, 1));
-    ui.birthEdit->setMaximumDate(QDate(2099, 12, 31));
-    ui.birthEdit->setDate(QDate::currentDate());
-    for (const std::string& entry : CalendarEntries())
-        ui.calendarCombo->addItem(Q(entry));
-    for (const std::string& entry : GroupEntries())
-        ui.groupCombo->addItem(Q(entry));
+    ui.birthEdit->setDateRange(kNoDate, QDate(9999, 12, 31));
+    ui.birthEdit->setSpecialValueText(QString::fromUtf8("(无日期)"));
+    // A digit's room more than the style gives, so that no date touches the arrow.
+    ui.birthEdit->setMinimumWidth(ui.birthEdit->sizeHint().width() +
+                                  metrics.horizontalAdvance(QLatin1Char('0')));
+    // From "no date" the arrows and the calendar start at today, not in year 1.
+    ui.birthEdit->installEventFilter(this);
+    ui.birthEdit->calendarWidget()->installEventFilter(this);
     // Room for a group from outside the four when a contact brings one.
     ui.groupCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // Enter on a button presses it, as in a dialog.
-    for (QPushButton* button : {ui.searchButton, ui.addButton, ui.deleteButton, ui.updateButton,
-                                ui.previousButton, ui.nextButton})
+    for (QPushButton* button : {ui.searchButton, ui.addButton, ui.clearButton, ui.deleteButton,
+                                ui.updateButton, ui.previousButton, ui.nextButton})
         button->setAutoDefault(true);
 
     connect(ui.contactTree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
     connect(ui.searchButton, &QPushButton::clicked, this, &CAvAddressList::Search);
     connect(ui.addButton, &QPushButton::clicked, this, &CAvAddressList::Add);
+    connect(ui.clearButton, &QPushButton::clicked, this, &CAvAddressList::Clear);
     connect(ui.updateButton, &QPushButton::clicked, this, &CAvAddressList::Update);
     connect(ui.deleteButton, &QPushButton::clicked, this, &CAvAddressList::Delete);
     connect(ui.previousButton, &QPushButton::clicked, this, &CAvAddressList::Previous);
     connect(ui.nextButton, &QPushButton::clicked, this, &CAvAddressList::Next);
 
-    // Initial update: first entries chosen, every person in the tree, and a
-    // blank form ready for a new contact.
-    ui.calendarCombo->setCurrentIndex(0);
-    ui.groupCombo->setCurrentIndex(0);
+    // Initial update: every person in the tree, and a blank form ready for a
+    // new contact.
     FillTree();
     ShowContact();
     setFocusProxy(ui.nameEdit);
@@ -82,11 +114,16 @@ ContactForm CAvAddressList::Form() const {
     const std::vector<QLineEdit*> edits = TextEdits();
     for (std::size_t i = 0; i < edits.size(); ++i)
         form.texts[i] = S(edits[i]->text());
+    // A date the user left as it was shown is the stored one, time of day
+    // included, even where the field cannot show it.
     const QDate birth = ui.birthEdit->date();
-    form.birth = DateTime(birth.year(), birth.month(), birth.day());
-    form.calendar = S(ui.calendarCombo->currentText());
+    if (birth == m_ShownBirth)
+        form.birth = m_Shown.birth;
+    else if (birth != kNoDate)
+        form.birth = DateTime(birth.year(), birth.month(), birth.day());
+    form.calendar = S(ui.calendarCombo->currentData().toString());
     form.remind = ui.remindCheck->isChecked();
-    form.group = S(ui.groupCombo->currentText());
+    form.group = S(ui.groupCombo->currentData().toString());
     return form;
 }
 
@@ -104,7 +141,7 @@ void CAvAddressList::FillTree() {
     for (const ContactGroup& group : m_Tree) {
         // Reminders added in the reminder editor have no group.
         auto* node = new QTreeWidgetItem(
-            QStringList(group.group.empty() ? QString::fromUtf8("(未分组)") : Q(group.group)));
+            QStringList(group.group.empty() ? QString::fromUtf8(kNoGroupName) : Q(group.group)));
         QList<QTreeWidgetItem*> children;
         children.reserve(static_cast<qsizetype>(group.names.size()));
         for (const std::string& name : group.names)
@@ -158,8 +195,7 @@ void CAvAddressList::ShowContact() {
         return;
     if (lookup.result == LookupResult::NotFound) {
         // A group node: the next new contact goes into that group.
-        ChooseGroupEntry(m_CurrentName);
-        ClearForm();
+        ClearForm(m_CurrentIsGroup ? m_CurrentName : std::string());
         return;
     }
     ShowForm(lookup.form);
@@ -167,49 +203,44 @@ void CAvAddressList::ShowContact() {
 
 void CAvAddressList::ShowForm(const ContactForm& form) {
     Ui::CAvAddressList& ui = *m_Ui;
-    ChooseGroupEntry(form.group);
-    if (const std::optional<std::size_t> entry =
-            EntryBeginningWith(CalendarEntries(), form.calendar))
-        ui.calendarCombo->setCurrentIndex(static_cast<int>(*entry));
+    ShowChoice(ui.groupCombo, ChooseGroup(form.group));
+    ShowChoice(ui.calendarCombo, ChooseCalendar(form.calendar));
     const std::vector<QLineEdit*> edits = TextEdits();
     for (std::size_t i = 0; i < edits.size(); ++i)
         edits[i]->setText(Q(form.texts[i]));
-    if (form.birth.IsValid())
-        ui.birthEdit->setDate(QDate(form.birth.Year(), form.birth.Month(), form.birth.Day()));
     ui.remindCheck->setChecked(form.remind);
-    m_ShownName = form.Name();
+    m_Shown = form;
+    ShowBirth(form.birth);
     SetContactShown(true);
 }
 
-void CAvAddressList::ClearForm() {
+void CAvAddressList::ClearForm(const std::string& group) {
+    Ui::CAvAddressList& ui = *m_Ui;
     for (QLineEdit* edit : TextEdits())
         edit->clear();
-    m_Ui->remindCheck->setChecked(true);
-    m_ShownName.clear();
+    ShowChoice(ui.groupCombo, ChooseGroup(group));
+    ShowChoice(ui.calendarCombo, ChooseCalendar(CalendarEntries().front()));
+    ui.remindCheck->setChecked(true);
+    m_Shown = ContactForm();
+    ShowBirth(m_Shown.birth);
     SetContactShown(false);
+}
+
+void CAvAddressList::ShowBirth(const DateTime& birth) {
+    QDateEdit* edit = m_Ui->birthEdit;
+    QDate date = kNoDate;
+    if (birth.IsValid())
+        date = QDate(birth.Year(), birth.Month(), birth.Day());
+    // A date the field cannot hold shows as none; Form() still keeps it.
+    if (date <= kNoDate || date > edit->maximumDate())
+        date = kNoDate;
+    edit->setDate(date);
+    m_ShownBirth = date;
 }
 
 void CAvAddressList::SetContactShown(bool shown) {
     m_Ui->updateButton->setEnabled(shown);
     m_Ui->deleteButton->setEnabled(shown);
-}
-
-void CAvAddressList::ChooseGroupEntry(const std::string& group) {
-    QComboBox* combo = m_Ui->groupCombo;
-    const GroupChoice choice = ChooseGroup(group);
-    const auto fixed = static_cast<int>(GroupEntries().size());
-    // A group entry beyond the four belongs to the contact shown before.
-    const QString kept = combo->currentIndex() < fixed ? combo->currentText() : QString();
-    while (combo->count() > fixed)
-        combo->removeItem(fixed);
-    if (choice.entries.size() > GroupEntries().size())
-        combo->addItem(Q(choice.entries.back()));
-    if (choice.selected)
-        combo->setCurrentIndex(static_cast<int>(*choice.selected));
-    else if (!kept.isEmpty())
-        combo->setCurrentText(kept);
-    else
-        combo->setCurrentIndex(0);
 }
 
 std::optional<ContactNode> CAvAddressList::NodeOf(QTreeWidgetItem* item) const {
@@ -266,9 +297,8 @@ void CAvAddressList::Add() {
 }
 
 void CAvAddressList::Update() {
-    const std::string oldName = m_ShownName;
     const ContactForm form = Form();
-    const WriteOutcome outcome = UpdateContact(form, oldName, m_Prompter);
+    const WriteOutcome outcome = UpdateContact(form, m_Shown, m_Prompter);
     if (outcome == WriteOutcome::Refused)
         m_Ui->nameEdit->setFocus();
     ShowWritten(outcome, form.Name());
@@ -277,14 +307,13 @@ void CAvAddressList::Update() {
 void CAvAddressList::ShowWritten(WriteOutcome outcome, const std::string& name) {
     if (outcome != WriteOutcome::Written)
         return;
-    m_ShownName = name;
     RefillAndSelect(name);
     if (m_PeopleChanged)
         m_PeopleChanged();
 }
 
 void CAvAddressList::Delete() {
-    const std::string name = m_ShownName;
+    const std::string name = m_Shown.Name();
     if (DeleteContact(name, m_Prompter) != WriteOutcome::Written)
         return;
     QTreeWidget* tree = m_Ui->contactTree;
@@ -347,6 +376,15 @@ void CAvAddressList::Search() {
     tree->setFocus();
 }
 
+void CAvAddressList::Clear() {
+    const std::optional<ContactNode> node = NodeOf(m_Ui->contactTree->currentItem());
+    if (node && node->child < 0)
+        ShowContact(); // the group node stays chosen, and its group with it
+    else
+        SelectNode(std::nullopt);
+    m_Ui->nameEdit->setFocus();
+}
+
 void CAvAddressList::showEvent(QShowEvent* event) {
     CMainView::showEvent(event);
     if (event->spontaneous())
@@ -355,7 +393,7 @@ void CAvAddressList::showEvent(QShowEvent* event) {
     // another view is shown: show them as they are now. A new contact being
     // typed stays as it is.
     if (m_ShownBefore) {
-        const std::string shown = m_ShownName;
+        const std::string shown = m_Shown.Name();
         FillTree();
         if (!shown.empty()) {
             const std::optional<ContactNode> node = FindContactNode(m_Tree, shown);
@@ -363,7 +401,7 @@ void CAvAddressList::showEvent(QShowEvent* event) {
         }
     }
     m_ShownBefore = true;
-    if (m_ShownName.empty())
+    if (m_Shown.Name().empty())
         m_Ui->nameEdit->setFocus();
     else
         m_Ui->contactTree->setFocus();
@@ -383,4 +421,30 @@ void CAvAddressList::keyPressEvent(QKeyEvent* event) {
         Update();
     else
         Add();
+}
+
+bool CAvAddressList::eventFilter(QObject* watched, QEvent* event) {
+    QDateEdit* edit = m_Ui->birthEdit;
+    if (edit->date() != kNoDate)
+        return CMainView::eventFilter(watched, event);
+    const QDate today = QDate::currentDate();
+    if (watched == edit->calendarWidget() && event->type() == QEvent::Show) {
+        // The calendar opens on this month; the date stays none until one is clicked.
+        edit->calendarWidget()->setCurrentPage(today.year(), today.month());
+    } else if (watched == edit) {
+        // Typing a date over "no date" starts with today's, its year selected.
+        if (event->type() == QEvent::KeyPress) {
+            const QString typed = static_cast<QKeyEvent*>(event)->text();
+            if (typed.size() == 1 && typed.at(0).isDigit()) {
+                edit->setDate(today);
+                edit->setSelectedSection(QDateTimeEdit::YearSection);
+                return false;
+            }
+        }
+        if (IsStep(event)) {
+            edit->setDate(today);
+            return true;
+        }
+    }
+    return CMainView::eventFilter(watched, event);
 }

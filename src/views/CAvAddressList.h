@@ -2,6 +2,9 @@
 
 #include "app/CMainView.h"
 #include "reminders/ContactGroups.h"
+#include "views/AddressBook.h"
+
+#include <QDate>
 
 #include <functional>
 #include <memory>
@@ -12,9 +15,6 @@
 class Prompter;
 class QLineEdit;
 class QTreeWidgetItem;
-struct ContactForm;
-struct ContactNode;
-enum class WriteOutcome;
 namespace Ui {
 class CAvAddressList;
 }
@@ -34,7 +34,7 @@ public:
     // The values as the controls hold them.
     ContactForm Form() const;
     // The name of the contact on show; empty when none is.
-    const std::string& ShownName() const { return m_ShownName; }
+    const std::string& ShownName() const { return m_Shown.Name(); }
 
     void FillTree();
     // People changed elsewhere (an import): the tree shows them, while the
@@ -46,15 +46,20 @@ public:
     void Previous();
     void Next();
     void Search();
+    // 清空: an empty form for a new contact, in the selected group if a group
+    // node is selected.
+    void Clear();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowContact();
     void ShowForm(const ContactForm& form);
-    void ClearForm();
+    void ClearForm(const std::string& group);
+    void ShowBirth(const DateTime& birth);
     void SetContactShown(bool shown);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
     // Selects a node (none clears the selection), which shows it.
@@ -62,7 +67,6 @@ private:
     std::optional<ContactNode> NodeOf(QTreeWidgetItem* item) const;
     QTreeWidgetItem* ItemOf(const ContactNode& node) const;
     std::vector<QLineEdit*> TextEdits() const;
-    void ChooseGroupEntry(const std::string& group);
     // After add and update: the tree read again, the contact found and shown.
     void RefillAndSelect(const std::string& name);
     // A written contact shown again, and the rest of the program told.
@@ -74,6 +78,7 @@ private:
     std::vector<ContactGroup> m_Tree; // what the tree widget shows
     std::string m_CurrentName;        // the text of the node selected last
     bool m_CurrentIsGroup = false;    // ... and it is a group node
-    std::string m_ShownName;          // the name of the form's contact
+    ContactForm m_Shown;              // the contact on the form as read; empty for none
+    QDate m_ShownBirth;               // what the date field was given for m_Shown.birth
     bool m_ShownBefore = false;
 };

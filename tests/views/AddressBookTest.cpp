@@ -72,7 +72,8 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     Open();
     EXPECT_EQ(Tree(), "(未分组): 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老'乡\"\\%𠮷: 赵六");
     EXPECT_TRUE(FormCleared());
-    EXPECT_EQ(Ui().groupCombo->currentText(), Q("朋友")) << "first in pinyin order";
+    EXPECT_EQ(Ui().groupCombo->currentText(), Q("(未分组)"));
+    EXPECT_EQ(Ui().groupCombo->itemText(1), Q("朋友")) << "the four in pinyin order";
     EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
     EXPECT_EQ(view->focusWidget(), Ui().nameEdit) << "ready for a new contact";
 
@@ -92,7 +93,7 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
     EXPECT_EQ(Column("赵六", "m_Group"), odd);
     Ui().contactTree->setCurrentItem(Node(1, 0));
-    EXPECT_EQ(Ui().groupCombo->count(), 4);
+    EXPECT_EQ(Ui().groupCombo->count(), 5);
 
     Ui().contactTree->setCurrentItem(Node(2));
     EXPECT_TRUE(FormCleared());
@@ -144,7 +145,7 @@ TEST_F(AddressBook, UpdateKeepsReminderColumnsAndRefusesATakenName) {
     EXPECT_EQ(Column("张三", "m_Mobile"), "13800138000");
     EXPECT_EQ(Column("张三", "m_State") + Column("张三", "m_Ahead") + Column("张三", "m_Title"),
               "将到32生日快乐");
-    EXPECT_EQ(Column("张三", "m_Date"), "1980-09-12 00:00:00");
+    EXPECT_EQ(Column("张三", "m_Date"), "1980-09-12 23:59:59") << "its time of day too";
 
     Ui().nameEdit->setText(Q("李四"));
     QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
@@ -162,6 +163,150 @@ TEST_F(AddressBook, UpdateKeepsReminderColumnsAndRefusesATakenName) {
     EXPECT_EQ(Tree(), "亲人: 张三丰 | 朋友: 李四");
     EXPECT_EQ(Selected(), "张三丰");
     EXPECT_EQ(changes, 2);
+}
+
+// Each contact is written back as it was read, whatever the contact shown
+// before it held: no group, no birth date, no calendar, a date before 1900
+// or one the field cannot show, a text longer than its field takes.
+TEST_F(AddressBook, UpdateKeepsWhatTheFormCouldNotShowOrWasNotChanged) {
+    Insert("张三", "同事");
+    db.Run("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Company) Values "
+           "('刘洋','','','')"); // no date, like an imported row
+    const std::string longCompany = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十";
+    const std::string longQQ(40000, '7');
+    db.Run(SqlFormat("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Date,m_Company,m_QQ) "
+                     "Values ('古人','同事','阴','1850-05-06 23:59:59','%s','%s')",
+                     longCompany, longQQ));
+    auto stored = [&](const std::string& name) {
+        return db.Value(SqlFormat("Select ifnull(m_Date,'NULL') As d From TiXing Where m_Name='%s'",
+                                  name),
+                        "d") +
+               "|" + Column(name, "m_Group") + "|" + Column(name, "m_DateStatus") + "|" +
+               Column(name, "m_Company") + "|" + Column(name, "m_Mobile");
+    };
+    Open();
+    ASSERT_EQ(Tree(), "(未分组): 刘洋 | 同事: 张三 古人");
+
+    Ui().contactTree->setCurrentItem(Node(1, 0));
+    ASSERT_EQ(Ui().birthEdit->date(), QDate(1980, 9, 12));
+    Ui().contactTree->setCurrentItem(Node(0, 0));
+    EXPECT_EQ(Ui().groupCombo->currentText(), Q("(未分组)"));
+    EXPECT_EQ(Ui().birthEdit->text(), Q("(无日期)"));
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("(未指定)"));
+    Ui().mobileEdit->setText(Q("13900000001"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("刘洋"), "NULL||||13900000001");
+
+    Ui().contactTree->setCurrentItem(Node(1, 1));
+    EXPECT_EQ(Ui().birthEdit->date(), QDate(1850, 5, 6));
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴")) << "not taken for 阴历";
+    Ui().mobileEdit->setText(Q("13900000002"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("古人"), "1850-05-06 23:59:59|同事|阴|" + longCompany + "|13900000002");
+    EXPECT_TRUE(Column("古人", "m_QQ") == longQQ);
+
+    // A date the user types is written; one taken away leaves none.
+    Ui().contactTree->setCurrentItem(Node(0, 0));
+    Ui().birthEdit->setFocus();
+    QTest::keyClicks(Ui().birthEdit, "19900203");
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("刘洋"), "1990-02-03 00:00:00||阳历||13900000001");
+    Ui().birthEdit->setDate(Ui().birthEdit->minimumDate());
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("刘洋"), "NULL||阳历||13900000001");
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>(4, "修改成功！"));
+    Ui().birthEdit->setFocus();
+    QTest::keyClick(Ui().birthEdit, Qt::Key_Up);
+    EXPECT_GT(Ui().birthEdit->date(), QDate(2000, 1, 1)) << "from no date, stepping starts now";
+}
+
+// After 新增 the new contact is on show; a new one starts from an empty form.
+TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
+    Insert("张三", "同学");
+    Open();
+    TypeText(Ui().nameEdit, "孙丽");
+    Ui().birthEdit->setDate(QDate(1988, 8, 8));
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
+    Ui().groupCombo->setCurrentText(Q("同事"));
+    TypeText(Ui().emailEdit, "sunli@example.com");
+    TypeText(Ui().qqEdit, "10001");
+    TypeText(Ui().companyEdit, "星光公司");
+    TypeText(Ui().homeAddrEdit, "上海");
+    QTest::mouseClick(Ui().addButton, Qt::LeftButton);
+    EXPECT_EQ(Selected(), "孙丽");
+    EXPECT_EQ(view->ShownName(), "孙丽");
+    Ui().faxEdit->setText(Q("021-1"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(Column("孙丽", "m_Fax"), "021-1") << "更新 applies to the new contact";
+
+    QTest::mouseClick(Ui().clearButton, Qt::LeftButton);
+    EXPECT_TRUE(FormCleared());
+    EXPECT_EQ(Selected(), "(none)");
+    for (QLineEdit* edit : view->findChildren<QLineEdit*>()) {
+        // The date field's own editors aside.
+        if (edit != Ui().searchEdit && edit->objectName() != "qt_spinbox_lineedit") {
+            EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(Ui().birthEdit->text(), Q("(无日期)"));
+    EXPECT_EQ(Ui().groupCombo->currentText(), Q("(未分组)"));
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
+    EXPECT_EQ(view->focusWidget(), Ui().nameEdit);
+    TypeText(Ui().nameEdit, "周杰");
+    TypeText(Ui().mobileEdit, "13700000000");
+    TypeText(Ui().homeTelEdit, "021-2");
+    QTest::keyClick(Ui().homeTelEdit, Qt::Key_Return);
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"添加成功！", "修改成功！", "添加成功！"}));
+    std::string others;
+    for (const char* column : {"m_Email", "m_QQ", "m_Company", "m_HomeAddr", "m_Group", "m_Fax"})
+        others += Column("周杰", column);
+    EXPECT_EQ(others, "");
+    EXPECT_EQ(Column("周杰", "m_Date"), "");
+    EXPECT_EQ(Column("周杰", "m_Mobile") + Column("周杰", "m_HomeTel"), "13700000000021-2");
+    EXPECT_EQ(Column("孙丽", "m_Date") + Column("孙丽", "m_Company"),
+              "1988-08-08 00:00:00星光公司");
+
+    // A search that finds nothing, and a group node, empty the form too; 清空
+    // on a group node keeps that group for the new contact.
+    for (const bool search : {true, false}) {
+        Ui().searchEdit->setText(Q("孙丽"));
+        QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        ASSERT_EQ(Ui().birthEdit->date(), QDate(1988, 8, 8));
+        if (search) {
+            Ui().searchEdit->setText(Q("孙"));
+            QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        } else {
+            Ui().contactTree->setCurrentItem(Node(1));
+            Ui().nameEdit->setText(Q("半个"));
+            QTest::mouseClick(Ui().clearButton, Qt::LeftButton);
+        }
+        EXPECT_TRUE(FormCleared()) << search;
+        EXPECT_EQ(Ui().emailEdit->text() + Ui().birthEdit->text(), Q("(无日期)")) << search;
+        EXPECT_EQ(Ui().groupCombo->currentText(), search ? Q("(未分组)") : Q("同事"));
+    }
+}
+
+// Every mnemonic of the view is its own, and none is one of the menu bar's
+// (操作 O, 查看 V, 设定 S, 帮助 H).
+TEST_F(AddressBook, MnemonicsDoNotClash) {
+    Open();
+    std::string letters = "OVSH";
+    for (QWidget* widget : view->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        const qsizetype amp = text.indexOf(QLatin1Char('&'));
+        if (amp < 0 || amp + 1 >= text.size())
+            continue;
+        const char letter = text.at(amp + 1).toUpper().toLatin1();
+        EXPECT_EQ(letters.find(letter), std::string::npos) << text.toStdString();
+        letters += letter;
+    }
+    EXPECT_NE(letters.find('W'), std::string::npos);
 }
 
 TEST_F(AddressBook, DeleteAsksFirstAndKeepsTheEmptiedGroup) {
