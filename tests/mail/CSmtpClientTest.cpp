@@ -6,7 +6,6 @@
 #include "TestCertificates.h"
 #include "app/BuiltInAccount.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -26,24 +25,17 @@ using ::testing::HasSubstr;
 std::map<std::string, std::string> ReadAsMailReader(const std::string& mail) {
     TempDir dir;
     std::ofstream(dir.File("mail.eml"), std::ios::binary) << mail;
-    const std::string command =
-        "python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py " + dir.File("mail.eml");
-    FILE* output = popen(command.c_str(), "r");
+    const std::string command = "python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py " +
+                                dir.File("mail.eml") + " > " + dir.File("shown");
+    EXPECT_EQ(std::system(command.c_str()), 0);
     std::map<std::string, std::string> shown;
-    std::string line; // name=hex
-    for (int c; output && (c = std::fgetc(output)) != EOF;) {
-        if (c != '\n') {
-            line += static_cast<char>(c);
-            continue;
-        }
+    std::ifstream lines(dir.File("shown"));
+    for (std::string line; std::getline(lines, line);) { // name=hex
         const std::size_t equals = line.find('=');
         std::string& value = shown[line.substr(0, equals)];
         for (std::size_t i = equals + 1; i + 1 < line.size(); i += 2)
             value += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
-        line.clear();
     }
-    if (output)
-        pclose(output);
     return shown;
 }
 
@@ -168,6 +160,10 @@ TEST_F(SmtpClientTest, ReportsAServerThatCannotBeReached) {
         EXPECT_EQ(client->GetError(), error);
     }
     close(waiting);
+    // No sender account set up yet.
+    auto client = Client(full.Port(), "");
+    EXPECT_EQ(client->SendMail(), 0);
+    EXPECT_EQ(client->GetError(), "服务器地址或端口无效！");
 }
 
 TEST_F(SmtpClientTest, LineBreaksCannotSmuggleCommandsOrHeaders) {

@@ -57,7 +57,6 @@ protected:
         for (int i = 0; i < 3000 && BusyCount() > busy; ++i)
             QTest::qWait(10);
     }
-    ComposedMail Draft() const { return LoadMailDraft(ProfileFile(program.Path() / "annivo.ini")); }
     std::string Hint() const { return frame->ActiveView()->HintLine()->text().toStdString(); }
 
     SeededDatabase db;
@@ -179,38 +178,13 @@ TEST_F(MailDlg, SentMailReachesTheServerWhole) {
     EXPECT_EQ(mail.body, "第一行\r\n𠮷 100% \\");
 }
 
-TEST_F(MailDlg, AMailThatCannotBeSentBecomesTheDraft) {
-    SmtpTestServer refusing;
-    refusing.reply["PASS"] = "535 5.7.8 failed\r\n";
-    refusing.Start();
-    g_Setting.m_Email = "me@example.com";
-    CMainFrame& f = MakeFrame();
-    // server field, why it failed
-    const std::pair<std::string, std::string> cases[] = {
-        {"127.0.0.1:" + std::to_string(refusing.Port()), "535:Error username or password"},
-        {"", "服务器地址或端口无效！"}, // no sender account
-    };
-    for (const auto& [server, reason] : cases) {
-        SCOPED_TRACE(server);
-        std::filesystem::remove(program.Path() / "annivo.ini"); // no draft yet
-        g_Setting.m_ServerName = server;
-        const ComposedMail mail{"生日快乐 'O' 𠮷", "zs@school.cn", "第一行\n𠮷 100% \\"};
-        Send(f, mail);
-        WaitForTheMails();
-        EXPECT_EQ(Draft(), (ComposedMail{mail.subject, mail.recipient, WithCrLf(mail.body)}));
-        EXPECT_THAT(Hint(), AllOf(testing::StartsWith("邮件发送失败!原因:" + reason),
-                                  testing::EndsWith("邮件已存为草稿，可在发送邮件窗口中读草稿。")));
-    }
-    EXPECT_TRUE(prompter.asked.empty());
-}
-
-TEST_F(MailDlg, AComposerOpenWhenAMailFailsOffersItsDraft) {
-    SmtpTestServer late; // the mail waits for its greeting, the greeting is a refusal
-    late.reply["GREETING"] = "554 no service\r\n";
+TEST_F(MailDlg, AMailThatCannotBeSentBecomesTheDraftWhichAnOpenComposerOffers) {
+    SmtpTestServer late; // the mail waits for its greeting, then the login is refused
+    late.reply["PASS"] = "535 5.7.8 failed\r\n";
     g_Setting.m_Email = "me@example.com";
     g_Setting.m_ServerName = "127.0.0.1:" + std::to_string(late.Port());
     CMainFrame& f = MakeFrame();
-    const ComposedMail mail{"生日快乐", "zs@school.cn", "没发出去"};
+    const ComposedMail mail{"生日快乐 'O' 𠮷", "zs@school.cn", "第一行\n𠮷 100% \\"};
     Send(f, mail);
     bool offered = false;
     AnswerModal<CMailDlg>([&](CMailDlg& dialog) {
@@ -220,11 +194,13 @@ TEST_F(MailDlg, AComposerOpenWhenAMailFailsOffersItsDraft) {
         WaitForTheMails(1); // the open composer's own count
         offered = ui.loadDraftButton->isEnabled();
         QTest::mouseClick(ui.loadDraftButton, Qt::LeftButton);
-        EXPECT_EQ(dialog.Mail(), mail);
+        EXPECT_EQ(dialog.Mail(), (ComposedMail{mail.subject, mail.recipient, WithCrLf(mail.body)}));
     });
     f.Command(kCmdSendMail)->trigger();
     EXPECT_TRUE(offered);
     EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_THAT(Hint(), AllOf(testing::StartsWith("邮件发送失败!原因:535:Error username or password"),
+                              testing::EndsWith("邮件已存为草稿，可在发送邮件窗口中读草稿。")));
 }
 
 } // namespace

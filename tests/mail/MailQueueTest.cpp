@@ -6,7 +6,7 @@
 #include "TestFiles.h"
 #include "app/Globals.h"
 
-#include <cstdlib>
+#include <thread>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

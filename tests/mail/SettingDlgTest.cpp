@@ -58,7 +58,6 @@ TEST_F(SettingDlg, SwitchesAccountsAndSavesOnceTheConfirmationMatches) {
     QTest::keyClick(ui.emailEdit, Qt::Key_Backspace);
 
     // The stored password is announced, not shown.
-    EXPECT_TRUE(ui.unlockEdit->text().isEmpty() && ui.confirmEdit->text().isEmpty());
     EXPECT_EQ(ui.unlockEdit->placeholderText(), QString::fromUtf8("已设置"));
     QTest::mouseClick(ui.lockOnRadio, Qt::LeftButton);
     ui.unlockEdit->setText("new");
