@@ -198,9 +198,15 @@ TEST_F(MailDlg, AMailThatCannotBeSentBecomesTheDraftWhichAnOpenComposerOffers) {
     });
     f.Command(kCmdSendMail)->trigger();
     EXPECT_TRUE(offered);
-    EXPECT_TRUE(prompter.asked.empty());
     EXPECT_THAT(Hint(), AllOf(testing::StartsWith("邮件发送失败!原因:535:Error username or password"),
                               testing::EndsWith("邮件已存为草稿，可在发送邮件窗口中读草稿。")));
+
+    // The next failed mail asks, through the window's prompter, before replacing it.
+    prompter.answers = {PromptAnswer::No};
+    Send(f, {"另一封", "ls@work.cn", "也没发出去"});
+    WaitForTheMails();
+    EXPECT_THAT(prompter.Texts(), testing::ElementsAre(HasSubstr("“另一封”")));
+    EXPECT_THAT(Hint(), testing::EndsWith("邮件没有发送，也没有保存。"));
 }
 
 } // namespace
