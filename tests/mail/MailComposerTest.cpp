@@ -48,7 +48,6 @@ TEST(MailDraft, ComesBackWholeAndLeavesTheRestOfTheFileAlone) {
     EXPECT_EQ(ProfileFile(path).GetInt("Festival", "24Fest", 1), 0);
 }
 
-// Asking before replacing another draft is tested through the composer.
 TEST(UnsentMail, BecomesTheDraftIfNoOtherIsReplacedUnaskedOrIsSaidToBeLost) {
     const TempDir dir;
     ProfileFile ini(dir.File("annivo.ini"));

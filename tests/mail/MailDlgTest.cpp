@@ -198,8 +198,9 @@ TEST_F(MailDlg, AMailThatCannotBeSentBecomesTheDraftWhichAnOpenComposerOffers) {
     });
     f.Command(kCmdSendMail)->trigger();
     EXPECT_TRUE(offered);
-    EXPECT_THAT(Hint(), AllOf(testing::StartsWith("邮件发送失败!原因:535:Error username or password"),
-                              testing::EndsWith("邮件已存为草稿，可在发送邮件窗口中读草稿。")));
+    EXPECT_THAT(Hint(),
+                AllOf(testing::StartsWith("邮件发送失败!原因:535:Error username or password"),
+                      testing::EndsWith("邮件已存为草稿，可在发送邮件窗口中读草稿。")));
 
     // The next failed mail asks, through the window's prompter, before replacing it.
     prompter.answers = {PromptAnswer::No};

@@ -6,9 +6,9 @@
 #include "TestFiles.h"
 #include "app/Globals.h"
 
-#include <thread>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -82,8 +82,8 @@ TEST_F(MailQueueTest, AFailedMailTheUserWroteIsKeptOnTheMainThread) {
     sink.RunPosted();
     EXPECT_EQ(keptOn, std::this_thread::get_id());
     EXPECT_EQ(failures, std::vector<std::string>{refused});
-    EXPECT_EQ(sink.Hints(), (std::vector<std::string>{"标题:sent的邮件发送成功!",
-                                                      refused, refused + "|kept"}));
+    EXPECT_EQ(sink.Hints(),
+              (std::vector<std::string>{"标题:sent的邮件发送成功!", refused, refused + "|kept"}));
     EXPECT_EQ(BusyCount(), 0);
 
     // Should the window go before the mail is kept, the count comes back all the same.

@@ -89,7 +89,8 @@ TEST_F(SettingDlg, ClearingThePasswordEmptiesItsFieldsAndLeavesNone) {
         QTest::keyClick(ui.nicknameEdit, Qt::Key_Return);
         EXPECT_FALSE(dialog.isVisible());
     }
-    EXPECT_EQ(db.Value("Select * From MySetting", "m_UnLockPwd") + "|" + g_Setting.m_UnLockPwd, "|");
+    EXPECT_EQ(db.Value("Select * From MySetting", "m_UnLockPwd") + "|" + g_Setting.m_UnLockPwd,
+              "|");
     EXPECT_TRUE(prompter.asked.empty());
 
     // Nothing stored: nothing to announce or clear.
