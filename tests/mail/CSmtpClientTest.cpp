@@ -2,19 +2,42 @@
 
 #include "FixedClock.h"
 #include "SmtpTestServer.h"
+#include "TempDir.h"
 #include "TestCertificates.h"
 #include "app/BuiltInAccount.h"
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+
+// What a standard mail reader (Python's email package) makes of a mail.
+std::map<std::string, std::string> ReadAsMailReader(const std::string& mail) {
+    TempDir dir;
+    std::ofstream(dir.File("mail.eml"), std::ios::binary) << mail;
+    const std::string command = "python3 " ANNIVO_MAIL_TEST_DIR "/parse_mail.py " +
+                                dir.File("mail.eml") + " > " + dir.File("shown");
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::map<std::string, std::string> shown;
+    std::ifstream lines(dir.File("shown"));
+    for (std::string line; std::getline(lines, line);) { // name=hex
+        const std::size_t equals = line.find('=');
+        std::string& value = shown[line.substr(0, equals)];
+        for (std::size_t i = equals + 1; i + 1 < line.size(); i += 2)
+            value += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+    }
+    return shown;
+}
 
 class SmtpClientTest : public ::testing::Test {
 protected:
@@ -55,7 +78,6 @@ TEST_F(SmtpClientTest, SendsTheDialogueByteForByte) {
                             "To: you@example.com\r\nSubject: =?UTF-8?B?55Sf5pel5b+r5LmQ?=\r\n"))
         << session;
     EXPECT_TRUE(session.ends_with("\r\n\r\nSGk=\r\n.\r\nQUIT\r\n")) << session;
-    EXPECT_EQ(client->GetError(), "");
     EXPECT_TRUE(client->PasswordSentInClear());
 }
 
@@ -138,6 +160,10 @@ TEST_F(SmtpClientTest, ReportsAServerThatCannotBeReached) {
         EXPECT_EQ(client->GetError(), error);
     }
     close(waiting);
+    // No sender account set up yet.
+    auto client = Client(full.Port(), "");
+    EXPECT_EQ(client->SendMail(), 0);
+    EXPECT_EQ(client->GetError(), "服务器地址或端口无效！");
 }
 
 TEST_F(SmtpClientTest, LineBreaksCannotSmuggleCommandsOrHeaders) {
@@ -217,6 +243,53 @@ TEST_F(SmtpClientTest, LongAndNonAsciiCredentialsGoAsOneLineEach) {
         EXPECT_EQ(CSmtpClient::Base64Decode(sent[1]), password);
         EXPECT_EQ(sent[2], "MAIL FROM: <me@example.com>\r");
     }
+}
+
+TEST_F(SmtpClientTest, AMailReaderShowsWhatWasSent) {
+    // From 2050 on a two-digit year reads as 19xx.
+    clock.Set(DateTime(2051, 9, 12, 8, 30, 0));
+    std::string longLine;
+    while (longLine.size() < 100000)
+        longLine += "生日快乐，万事如意! ";
+    const std::string reminder =
+        "张三的出生日期是:阳历1980-09-12\r\n今天(阳历2051-09-12)是他(她)的31周岁生日，特此提醒!";
+    // subject, body, body as shown
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"张三的31周岁生日的提醒!", reminder, reminder},
+        {"Hi", ".\r\n..two\r\n.end\r\n.", ".\r\n..two\r\n.end\r\n."},
+        {"A祝你生日快乐，祝你生日快乐，祝你生日快乐，祝你幸福安康! Happy birthday to you", longLine,
+         longLine},
+        {"=?UTF-8?B?5byg?= is not a word", "bare\rCR\nand LF\r\n", "bare\r\nCR\r\nand LF\r\n"},
+        {"", "", ""},
+    };
+    std::set<std::string> ids;
+    for (const auto& [subject, body, shown] : cases) {
+        SCOPED_TRACE(subject);
+        SmtpTestServer server;
+        server.certificate = TestCertificates::Get().server;
+        server.reply["EHLO"] = "250-test.local\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n";
+        auto client = Client(server.Port());
+        client->SetTimeouts(std::chrono::seconds(10), std::chrono::seconds(10));
+        client->m_CaFile = TestCertificates::Get().caFile;
+        client->m_Subject = subject;
+        client->m_Body = body;
+        const std::string session = Deliver(server, *client, 1);
+        ASSERT_NE(session.find("[TLS]"), std::string::npos);
+        const std::size_t start = session.find("DATA\r\n") + 6;
+        auto fields =
+            ReadAsMailReader(session.substr(start, session.find("\r\n.\r\n", start) + 2 - start));
+        EXPECT_EQ(fields["subject"], subject);
+        EXPECT_EQ(fields["body"], shown);
+        EXPECT_EQ(fields["type"], "text/plain; utf-8; 1.0");
+        EXPECT_EQ(fields["date"], "2051-09-12T08:30:00+08:00");
+        EXPECT_EQ(fields["from"], "me@example.com you@example.com");
+        EXPECT_EQ(fields["defects"], "0");
+        EXPECT_TRUE(
+            std::regex_match(fields["id"], std::regex("<\\d{14}\\.[0-9a-f]{24}@example\\.com>")))
+            << fields["id"];
+        ids.insert(fields["id"]);
+    }
+    EXPECT_EQ(ids.size(), std::size(cases));
 }
 
 TEST(ServerAddressTest, ReadsHostAndPort) {

@@ -6,9 +6,9 @@
 #include "TestFiles.h"
 #include "app/Globals.h"
 
-#include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -46,38 +46,17 @@ TEST_F(MailQueueTest, DeliversEveryJobThroughItsSenderAccount) {
                                        "MAIL FROM: <annivo@example.com>\r\n"));
         const ReceivedMail received(session);
         mails.push_back(received.recipient + ", " + received.subject);
-        EXPECT_THAT(session, HasSubstr("\r\nTo: " + received.recipient + "\r\n"));
     }
     EXPECT_THAT(mails, UnorderedElementsAreArray(expectedMails));
     EXPECT_THAT(sink.Hints(), UnorderedElementsAreArray(expectedHints));
 }
 
-TEST_F(MailQueueTest, PutsTheOutcomeIntoTheHintLine) {
-    SmtpTestServer tls;
-    tls.certificate = TestCertificates::Get().server;
-    tls.reply["EHLO"] = "250-test.local\r\n250 STARTTLS\r\n";
-    tls.Start();
-    server.reply["PASS"] = "535 5.7.8 failed\r\n";
-    server.Start();
-    // The system's store, in a test.
-    const ScopedEnv store{"SSL_CERT_FILE", TestCertificates::Get().caFile};
-
-    // The server field's own port wins over the queue's.
-    MailQueue standardPort{sink};
-    SenderAccount overTls = account;
-    overTls.server = "localhost:" + std::to_string(tls.Port());
-    standardPort.Enqueue({"生日提醒", "you@example.com", "body", overTls});
-    ASSERT_TRUE(sink.WaitForMailThreads(1, 0));
-    queue.Enqueue({"生日提醒", "you@example.com", "body", account});
-    ASSERT_TRUE(sink.WaitForMailThreads(2, 0));
-    EXPECT_EQ(sink.Hints(), (std::vector<std::string>{
-                                "标题:生日提醒的邮件发送成功!",
-                                "邮件发送失败!原因:535:Error username or password" + kClearNote}));
-}
-
 TEST_F(MailQueueTest, AFailedMailTheUserWroteIsKeptOnTheMainThread) {
-    SmtpTestServer good;
+    SmtpTestServer good; // over TLS, trusted through the system's store (in a test, this one)
+    good.certificate = TestCertificates::Get().server;
+    good.reply["EHLO"] = "250-test.local\r\n250 STARTTLS\r\n";
     good.Start();
+    const ScopedEnv store{"SSL_CERT_FILE", TestCertificates::Get().caFile};
     server.reply["PASS"] = "535 5.7.8 failed\r\n";
     server.Start();
     std::vector<std::string> failures;
@@ -89,6 +68,7 @@ TEST_F(MailQueueTest, AFailedMailTheUserWroteIsKeptOnTheMainThread) {
     };
     const std::string refused = "邮件发送失败!原因:535:Error username or password" + kClearNote;
 
+    // The server field's own port wins over the queue's.
     SenderAccount toGood = account;
     toGood.server = "127.0.0.1:" + std::to_string(good.Port());
     queue.Enqueue({"sent", "you@example.com", "body", toGood, keep});
@@ -102,8 +82,8 @@ TEST_F(MailQueueTest, AFailedMailTheUserWroteIsKeptOnTheMainThread) {
     sink.RunPosted();
     EXPECT_EQ(keptOn, std::this_thread::get_id());
     EXPECT_EQ(failures, std::vector<std::string>{refused});
-    EXPECT_EQ(sink.Hints(), (std::vector<std::string>{"标题:sent的邮件发送成功!" + kClearNote,
-                                                      refused, refused + "|kept"}));
+    EXPECT_EQ(sink.Hints(),
+              (std::vector<std::string>{"标题:sent的邮件发送成功!", refused, refused + "|kept"}));
     EXPECT_EQ(BusyCount(), 0);
 
     // Should the window go before the mail is kept, the count comes back all the same.

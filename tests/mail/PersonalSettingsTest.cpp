@@ -52,13 +52,17 @@ TEST_F(PersonalSettings, OpeningShowsTheRowAndFindsTheStoredServerInTheList) {
               "||11");
     EXPECT_EQ(Sender(form), "0|me@qq.com|2|smtp.qq.com|me|secret");
 
-    // The built-in account shows itself whatever the sender columns hold.
-    db.Run("Update MySetting Set m_SmtpSelect=1");
-    SettingForm builtIn;
-    ASSERT_TRUE(LoadSettingForm(builtIn, prompter));
-    EXPECT_EQ(Sender(builtIn),
-              "1|" + std::string(kBuiltInEmail) + "|9|" + std::string(kBuiltInServerName) + "|" +
-                  std::string(kBuiltInUserName) + "|" + std::string(kBuiltInPassword));
+    // The built-in account shows itself whatever the sender columns hold;
+    // switches converted from the old format store true as -1.
+    for (const std::string on : {"1", "-1"}) {
+        db.Run("Update MySetting Set m_IsLock=" + on + ",m_SmtpSelect=" + on);
+        SettingForm builtIn;
+        ASSERT_TRUE(LoadSettingForm(builtIn, prompter));
+        EXPECT_EQ(builtIn.isLock, 1) << on;
+        EXPECT_EQ(Sender(builtIn),
+                  "1|" + std::string(kBuiltInEmail) + "|9|" + std::string(kBuiltInServerName) +
+                      "|" + std::string(kBuiltInUserName) + "|" + std::string(kBuiltInPassword));
+    }
 
     db.Run("Delete From MySetting");
     SettingForm empty;
@@ -155,15 +159,6 @@ TEST_F(PersonalSettings, ANewPasswordIsTypedTwiceAndStoredOnlyAsASaltedHash) {
     ASSERT_TRUE(LoadSettingForm(cleared, prompter));
     EXPECT_FALSE(cleared.unlockPasswordSet);
     EXPECT_TRUE(prompter.asked.empty());
-}
-
-TEST_F(PersonalSettings, SwitchesStoredAsMinusOneOpenAsOn) {
-    db.Run("Update MySetting Set m_IsLock=-1,m_SmtpSelect=-1");
-    SettingForm form;
-    ASSERT_TRUE(LoadSettingForm(form, prompter));
-    EXPECT_EQ(form.isLock, 1);
-    EXPECT_EQ(form.account, SenderAccount::BuiltIn);
-    EXPECT_EQ(form.email, kBuiltInEmail);
 }
 
 TEST_F(PersonalSettings, MismatchOrFailureWritesNothingAndKeepsTheRunningSettings) {
