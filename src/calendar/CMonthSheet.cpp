@@ -71,7 +71,8 @@ void CMonthSheet::LoadFestivals(int year, int month, bool skipBirthdays,
         if (options.birthdays && !skipBirthdays && m_People != nullptr) {
             AddBirthdays(*m_People, year, month);
         } else if (options.birthdays && !skipBirthdays) {
-            db.Execute("Select * from TiXing Where m_IsVailid=1 Order By m_Date");
+            // Yes/no columns of converted databases hold -1 for yes.
+            db.Execute("Select * from TiXing Where Abs(m_IsVailid)=1 Order By m_Date");
             AddBirthdays(db, year);
         }
         db.Close();

@@ -26,7 +26,7 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
         db.Execute("select * from TiXing Order By ID");
         if (db.GetRecordCount() > 0) {
             for (; !db.IsEOF(); db.MoveNext()) {
-                if (db.GetCollect("m_IsVailid").AsInt() != 1)
+                if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
                     continue;
                 ReminderRecord record;
                 record.id = db.GetCollect("ID").AsInt();

@@ -174,7 +174,7 @@ ContactLookup LookUpContact(const std::string& name, Prompter& prompter) {
                 form.texts[i] = db.GetCollect(kTextFields[i].column).AsString();
             form.calendar = db.GetCollect("m_DateStatus").AsString();
             form.birth = db.GetCollect("m_Date").AsDateTime();
-            form.remind = db.GetCollect("m_IsVailid").AsInt() == 1;
+            form.remind = db.GetCollect("m_IsVailid").AsYesNo() == 1;
             form.group = db.GetCollect("m_Group").AsString();
             lookup.result = LookupResult::Found;
         }

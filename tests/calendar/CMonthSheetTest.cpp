@@ -124,7 +124,9 @@ TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
     db.Run("INSERT INTO TiXing (m_Name,m_DateStatus,m_Date,m_IsVailid) VALUES "
            "('张三','阴历','1980-12-20 23:59:59',1),('李四','阳历','1988-02-29 00:00:00',1),"
            "('赵六','其他','1970-01-13 00:00:00',1),('王五','阳历','1970-01-23 00:00:00',0),"
-           "('钱七','阴历','1990-12-01 23:59:59',1)"); // anything but 阴历 counts as Gregorian
+           "('钱七','阴历','1990-12-01 23:59:59',1),"
+           // A database converted from the old format says yes with -1.
+           "('孙丽','阳历','1975-11-27 00:00:00',-1)"); // anything but 阴历 counts as Gregorian
     auto birthdays = [&](int year, int month) {
         sheet.LoadFestivals(year, month, false, kBirthdaysOnly);
         std::vector<std::string> found;
@@ -144,6 +146,7 @@ TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
         // Lunar 12-1 of lunar 2010 falls on 4 January 2011, but 2011's own is 25 December.
         EXPECT_EQ(birthdays(2011, 1), (Days{"13:3赵六生日", "23:3张三生日"}));
         EXPECT_EQ(birthdays(2011, 12), (Days{"25:3钱七生日"}));
+        EXPECT_EQ(birthdays(2011, 11), (Days{"27:3孙丽生日"}));
         EXPECT_EQ(birthdays(2012, 1), (Days{"13:3赵六生日 张三生日"})); // in order of birth
         EXPECT_EQ(birthdays(2011, 2), Days{}) << "29 February in a common year";
         EXPECT_EQ(birthdays(2012, 2), (Days{"29:3李四生日"}));

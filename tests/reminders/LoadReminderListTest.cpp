@@ -31,7 +31,8 @@ std::vector<std::string> Describe(const ReminderList& list) {
 
 TEST(LoadReminderList, ReadsRemindersInIdOrderWithThisYearsBirthday) {
     const SeededDatabase db;
-    // Inserted out of order; contacts and odd validity values are left out.
+    // Inserted out of order; contacts and odd validity values are left out,
+    // but -1, the "yes" of databases converted from the old format, is a reminder.
     db.Run("Insert Into TiXing(ID,m_State,m_Name,m_Date,m_DateStatus,m_SoundPath,m_Email,m_Title,"
            "m_Content,m_Ahead,m_IsVailid) Values"
            "(9,'生效','王五','1990-02-03 23:59:59','农历','S','p@q.cn','祝福','内容',0,1),"
@@ -53,6 +54,7 @@ TEST(LoadReminderList, ReadsRemindersInIdOrderWithThisYearsBirthday) {
                   // Mid-Autumn 2011 fell on 12 September.
                   "2|进行|李四|阴历|S|1985-08-15 23:59:59|2011-09-12 23:59:59" + tail + "33",
                   "5|将到|张三|阳历|S|1980-09-12 23:59:59|2011-09-12 23:59:59" + tail + "32",
+                  "7|生效|丁|||invalid|invalid||||0",
                   "8|||||invalid|invalid||||0",
                   // An unknown calendar text counts as Gregorian.
                   "9|生效|王五|农历|S|1990-02-03 23:59:59|2011-02-03 23:59:59" + tail + "0",

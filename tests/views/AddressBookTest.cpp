@@ -68,7 +68,7 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     Insert("李四", "朋友", 1);
     Insert("王五", "同学");
     Insert("赵六", "老'乡\"\\%𠮷"); // not one of the four
-    Insert("钱七", "", 1);          // from the reminder editor, which knows no group
+    Insert("钱七", "", -1);         // from the reminder editor, which knows no group
     Open();
     EXPECT_EQ(Tree(), "(未分组): 钱七 | 同学: 张三 王五 | 朋友: 李四 | 老'乡\"\\%𠮷: 赵六");
     EXPECT_TRUE(FormCleared());
@@ -84,6 +84,8 @@ TEST_F(AddressBook, TreeShowsEveryRowByGroupAndAGroupNodePresetsTheGroup) {
     EXPECT_EQ(Ui().birthEdit->date(), QDate(1980, 9, 12));
     EXPECT_FALSE(Ui().remindCheck->isChecked());
     EXPECT_TRUE(Ui().updateButton->isEnabled() && Ui().deleteButton->isEnabled());
+    Ui().contactTree->setCurrentItem(Node(0, 0));
+    EXPECT_TRUE(Ui().remindCheck->isChecked()) << "-1, the yes of converted databases";
 
     // A group outside the four is offered while its contact is shown, so
     // that 更新 keeps it.
