@@ -259,15 +259,18 @@ kill %1'
 exchange="$work/exchange"
 mkdir -p "$exchange/home"
 "$root/build/src/reminders/annivo-makedb" "$exchange/data.db" >/dev/null
-sqlite3 "$exchange/data.db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) INSERT INTO TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_IsVailid,m_Group) SELECT '联系人'||i,'1980-01-01 00:00:00','阳历',0,0,'同学' FROM n"
-export exchange
+# 100,000 people, exported; then renamed behind the program's back, so that
+# the import of the backup brings every one in again rather than skipping them.
+people="Delete From TiXing; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) INSERT INTO TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_IsVailid,m_Group) SELECT '联系人'||i,'1980-01-01 00:00:00','阳历',0,0,'同学' FROM n"
+renamed="Update TiXing Set m_Name='旧'||m_Name"
+export exchange people renamed
 xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
 icewm >/dev/null 2>&1 & sleep 2
 for scale in 1 2; do
     suffix=""; [ "$scale" = 2 ] && suffix="-2x"
     shot() { import -window root -crop "$(( 800 * scale ))x$(( 560 * scale ))+0+0" "$out/exchange-$1$suffix.png"; }
     rm -f "$exchange/home/backup.xlsx"
-    sqlite3 "$exchange/data.db" "Delete From TiXing Where ID>100000"
+    sqlite3 "$exchange/data.db" "$people"
     HOME="$exchange/home" ANNIVO_HOME="$exchange" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
     pid=$!
     window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
@@ -281,6 +284,7 @@ for scale in 1 2; do
     sleep 12
     shot exported
     xdotool key Return; sleep 1
+    sqlite3 "$exchange/data.db" "$renamed"
     xdotool key alt+o; sleep 0.5; xdotool key i; sleep 2
     shot open
     xdotool type --delay 20 "$exchange/home/backup.xlsx"; xdotool key Return; sleep 1.5
