@@ -539,6 +539,10 @@ void CAdoDatabase::Execute(std::string_view sql) {
     m_HasResult = columns > 0;
 }
 
+long CAdoDatabase::ChangedRows() const {
+    return m_Db ? sqlite3_changes(m_Db) : 0;
+}
+
 long CAdoDatabase::GetRecordCount() const {
     return m_HasResult ? static_cast<long>(m_RowCount) : -1;
 }

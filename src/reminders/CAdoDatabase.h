@@ -79,6 +79,8 @@ public:
     // like the object's own failures.
     [[noreturn]] void Fail(std::string_view detail) const;
     void Execute(std::string_view sql);
+    // Rows the last Insert, Update or Delete changed.
+    long ChangedRows() const;
     // Rows of the held result set, or -1 when the last statement returned none.
     long GetRecordCount() const;
     bool IsEOF() const;

@@ -238,7 +238,16 @@ WriteOutcome UpdateContact(const ContactForm& form, const ContactForm& before, P
             return WriteOutcome::Refused;
         }
         db.Execute(UpdateContactSql(form, before));
+        // Another copy of the program may have deleted or renamed the
+        // contact since it was shown: nothing was changed, and saying
+        // otherwise would lose what the user typed.
+        const long changed = db.ChangedRows();
         db.Close();
+        if (changed == 0) {
+            prompter.Tell("没有找到联络人" + oldName +
+                          "，可能已被删除或改名，没有修改任何资料。可以按“新增”把它作为新的联络人保存。");
+            return WriteOutcome::Failed;
+        }
     } catch (const DbError& error) {
         prompter.Tell(error.what());
         return WriteOutcome::Failed;

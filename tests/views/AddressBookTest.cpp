@@ -165,6 +165,18 @@ TEST_F(AddressBook, UpdateKeepsReminderColumnsAndRefusesATakenName) {
     EXPECT_EQ(Tree(), "亲人: 张三丰 | 朋友: 李四");
     EXPECT_EQ(Selected(), "张三丰");
     EXPECT_EQ(changes, 2);
+
+    // Deleted by another copy of the program while shown here: 更新 says
+    // so, writes nothing and keeps what was typed.
+    db.Run("Delete From TiXing Where m_Name='张三丰'");
+    prompter.asked.clear();
+    Ui().mobileEdit->setText(Q("13900139000"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_TRUE(prompter.Texts()[0].starts_with("没有找到联络人张三丰")) << prompter.Texts()[0];
+    EXPECT_EQ(Ui().mobileEdit->text(), Q("13900139000"));
+    EXPECT_EQ(db.Column("select * from TiXing", "ID").size(), 1u);
+    EXPECT_EQ(changes, 2);
 }
 
 // Each contact is written back as it was read, whatever the contact shown
