@@ -84,7 +84,7 @@ std::vector<std::string> RemindersOfTick(CMainFrame& frame, SmtpTestServer& serv
     }
     for (int i = 0; i < 3000 && BusyCount() > 0; ++i) // the mails
         QTest::qWait(10);
-    const std::vector<std::string> sessions = server.Sessions(0);
+    const std::vector<std::string> sessions = server.SettledSessions();
     for (; mailsSeen < sessions.size(); ++mailsSeen)
         given.push_back("mail: " + ReceivedMail(sessions[mailsSeen]).subject);
     return given;

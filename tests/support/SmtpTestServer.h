@@ -73,8 +73,13 @@ public:
             SSL_CTX_use_PrivateKey_file(m_TlsContext, certificate.key.c_str(), SSL_FILETYPE_PEM);
         }
         m_Server = std::thread([this] {
-            for (int connection; (connection = accept(m_Listen, nullptr, nullptr)) >= 0;)
+            for (int connection; (connection = accept(m_Listen, nullptr, nullptr)) >= 0;) {
+                {
+                    std::lock_guard<std::mutex> lock(m_Mutex);
+                    ++m_Accepted;
+                }
                 Serve(connection);
+            }
         });
     }
 
@@ -86,6 +91,16 @@ public:
         std::unique_lock<std::mutex> lock(m_Mutex);
         m_Changed.wait_for(lock, std::chrono::seconds(30),
                            [&] { return m_Finished.size() >= count; });
+        return m_Finished;
+    }
+
+    // Bytes received on each connection accepted so far, once every one of
+    // them has ended (or 30 s have passed). A client that has finished its
+    // dialogue has been accepted, but its end may still be on its way here.
+    std::vector<std::string> SettledSessions() {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        m_Changed.wait_for(lock, std::chrono::seconds(30),
+                           [&] { return m_Finished.size() >= m_Accepted; });
         return m_Finished;
     }
 
@@ -162,4 +177,5 @@ private:
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
     std::vector<std::string> m_Finished;
+    std::size_t m_Accepted = 0;
 };
