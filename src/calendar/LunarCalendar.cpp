@@ -221,11 +221,7 @@ CalendarDate CLunarCalendar::LunarToGregorian(const CalendarDate& lunar) const {
 // Y - 1 then stands in when it falls into Y. When neither does (a late 11th or
 // 12th month date in some years), that year has no birthday, like 29 February
 // in a common year.
-DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int year) const {
-    if (!birth.IsValid())
-        return DateTime::Invalid();
-    int month = birth.Month();
-    int day = birth.Day();
+DateTime CLunarCalendar::BirthdayOf(int month, int day, int kind, int year) const {
     if (kind == kLunarCalendarKind) {
         CalendarDate result = LunarToGregorian({year, month, day, 0, 0, 0});
         if (result.month == 0 || result.year != year)
@@ -235,7 +231,16 @@ DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int yea
         month = result.month;
         day = result.day;
     }
-    return DateTime(year, month, day, birth.Hour(), birth.Minute(), birth.Second());
+    return DateTime(year, month, day);
+}
+
+DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int year) const {
+    if (!birth.IsValid())
+        return DateTime::Invalid();
+    const DateTime day = BirthdayOf(birth.Month(), birth.Day(), kind, year);
+    if (!day.IsValid())
+        return day;
+    return DateTime(year, day.Month(), day.Day(), birth.Hour(), birth.Minute(), birth.Second());
 }
 
 DateTime CLunarCalendar::BirthdayThisYear(const DateTime& birth, int kind,

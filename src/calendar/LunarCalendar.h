@@ -57,6 +57,9 @@ public:
     // birth date count; the result keeps its time of day and is invalid when
     // the day does not exist (29 February in a common year) or lies outside the table.
     DateTime BirthdayThisYear(const DateTime& birth, int kind, const Clock& clock) const;
+    // The day (at midnight) of Gregorian year `year` on which a birthday of
+    // that month and day falls; invalid when there is none.
+    DateTime BirthdayOf(int month, int day, int kind, int year) const;
     DateTime BirthdayInYear(const DateTime& birth, int kind, int year) const;
 
     // "农历辛卯年[兔年]", for any year.
