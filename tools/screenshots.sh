@@ -177,7 +177,8 @@ for scale in 1 2; do
 done
 kill %1'
 kill "$smtp"
-# The calendar view: January 2011 (six rows), February 2015 (four rows), the
+# The calendar view: January 2011 (six rows), February 2015 (four rows),
+# months with 除夕 and with leap months, the
 # current month with a few birthdays, and a day's balloon tip; at 1x and 2x,
 # on a screen of its own large enough for the doubled window.
 cal="$work/calendar"
@@ -216,6 +217,9 @@ for scale in 1 2; do
     suffix=""; [ "$scale" = 2 ] && suffix="-2x"
     shoot_calendar "calendar-2011-01$suffix" "2011-01-15" "$scale"
     shoot_calendar "calendar-2015-02$suffix" "2015-02-10" "$scale"
+    shoot_calendar "calendar-2026-02$suffix" "2026-02-10" "$scale" # 除夕 on 腊月廿九
+    shoot_calendar "calendar-2028-06$suffix" "2028-06-10" "$scale" # 闰五月
+    shoot_calendar "calendar-2033-12$suffix" "2033-12-10" "$scale" # 闰十一月, the longest label
     shoot_calendar "calendar-current$suffix" "" "$scale"
 done
 kill %1'
