@@ -162,17 +162,17 @@ TEST(LoadReminderList, EveryLunarBirthdayShowsInTheCalendarOnTheDayReminded) {
     EXPECT_TRUE(prompter.asked.empty());
 }
 
-// Dragon Boat and Mid-Autumn are days off: red in a new database's calendar.
+// New Year's Eve, Dragon Boat and Mid-Autumn are days off: red in a new database's calendar.
 TEST(DatabaseSeed, StatutoryHolidaysShowAsRedDays) {
     const SeededDatabase db;
     ScriptedPrompter prompter;
     const FixedClock clock{DateTime(2011, 1, 1)};
     CMonthSheet sheet{clock, prompter, db.Path()};
-    // 2011: 端午节 on Monday 6 June, 中秋节 on Monday 12 September; 七夕 (a
-    // Saturday) keeps its own colour.
+    // 2011: 除夕 on Wednesday 2 February, 端午节 on Monday 6 June, 中秋节 on
+    // Monday 12 September; 七夕 (a Saturday) keeps its own colour.
     for (const auto& [month, day, shown] :
-         {std::tuple{6, 6, "端午节|1,1"}, std::tuple{9, 12, "中秋节|1,1"},
-          std::tuple{8, 6, "七夕|2,1"}}) {
+         {std::tuple{2, 2, "除夕|1,1"}, std::tuple{6, 6, "端午节|1,1"},
+          std::tuple{9, 12, "中秋节|1,1"}, std::tuple{8, 6, "七夕|2,1"}}) {
         sheet.FillMonth(2011, month);
         sheet.FillCellTexts(2011, month, FestivalOptions{false, false});
         const int cell = DateTime(2011, month, 1).DayOfWeek() + day - 1;
