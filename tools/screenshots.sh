@@ -22,6 +22,20 @@ if [ -z "${ANNIVO_SHOTS_INNER:-}" ]; then
     ANNIVO_SHOTS_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$out"
 fi
 
+# A window that did not come up gives an empty id, and import would then wait
+# for a mouse click for ever: take the whole screen instead, say which picture
+# it was, and never wait long on one picture.
+import() {
+    local args=("$@") i
+    for i in "${!args[@]}"; do
+        if [ "${args[$i]}" = -window ] && [ -z "${args[$((i + 1))]:-}" ]; then
+            echo "screenshots: no window for ${args[-1]}; taking the whole screen" >&2
+            args[$((i + 1))]=root
+        fi
+    done
+    timeout 30 import "${args[@]}"
+}
+
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/prog" "$work/home" "$work/config"
