@@ -74,9 +74,9 @@ TEST_F(AddressBookWorkflow, ContactChangesReachTheReminderList) {
 TEST_F(AddressBookWorkflow, SmallestWindowShowsEveryViewWhole) {
     const SeededDatabase db;
     const std::string address = "广东省深圳市南山区科技园南区高新南七道数字技术园A座十二楼";
-    db.Run("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Date,m_CompAddr) Values "
-           "('欧阳娜娜','同学','阳历','1975-02-14 00:00:00','" +
-           address + "')");
+    db.Run(SqlFormat("Insert Into TiXing (m_Name,m_Group,m_DateStatus,m_Date,m_CompAddr) Values "
+                     "('欧阳娜娜','同学','阳历','1975-02-14 00:00:00','%s')",
+                     address));
     CMainFrame& f = MakeFrame();
     f.resize(1, 1);
     QApplication::processEvents();
