@@ -29,7 +29,7 @@ CSettingDlg::CSettingDlg(Prompter& prompter, QWidget* parent)
     const int addressWidth =
         fontMetrics().horizontalAdvance(QStringLiteral("someone.name@example.com"));
     ui.acceptEdit->setMinimumWidth(addressWidth);
-    ui.emailEdit->setMinimumWidth(addressWidth * 2 / 3);
+    ui.emailEdit->setMinimumWidth(addressWidth);
     // The server's form shows while the field is empty, and whole.
     QLineEdit* serverEdit = ui.serverCombo->lineEdit();
     serverEdit->setPlaceholderText(QString::fromUtf8("smtp.example.com 或 smtp.example.com:465"));
