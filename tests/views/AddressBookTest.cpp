@@ -458,26 +458,6 @@ TEST_F(AddressBook, SearchFindsNamesHoldingTheTextAndGoesOnToTheNext) {
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 5u);
 }
 
-// A value longer than its field shows from its beginning, as it is read.
-TEST_F(AddressBook, LongValuesShowTheirBeginning) {
-    const std::string address =
-        "广东省深圳市南山区粤海街道科技园南区高新南七道数字技术园A座十二楼一二零八室前台转交";
-    db.Run(SqlFormat("Insert Into TiXing (m_Name,m_Group,m_Email,m_CompAddr) Values "
-                     "('欧阳娜娜','同学','ouyang.nana.1975@mail.example.com','%s')",
-                     address));
-    Open();
-    view->resize(view->minimumSizeHint());
-    Ui().contactTree->setCurrentItem(Node(0, 0));
-    for (QLineEdit* edit : {Ui().emailEdit, Ui().compAddrEdit, Ui().nameEdit}) {
-        EXPECT_EQ(edit->cursorPosition(), 0) << edit->objectName().toStdString();
-        EXPECT_LT(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
-                  edit->fontMetrics().averageCharWidth() * 2);
-    }
-    EXPECT_GT(Ui().compAddrEdit->fontMetrics().horizontalAdvance(Q(address.c_str())),
-              Ui().compAddrEdit->width())
-        << "the address is longer than its field";
-}
-
 TEST_F(AddressBook, FieldsTakeNoMoreBytesThanTheirColumnAllowsAndNeverHalfACharacter) {
     Open();
     const struct {
