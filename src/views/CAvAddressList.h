@@ -80,5 +80,6 @@ private:
     bool m_CurrentIsGroup = false;    // ... and it is a group node
     ContactForm m_Shown;              // the contact on the form as read; empty for none
     QDate m_ShownBirth;               // what the date field was given for m_Shown.birth
+    std::string m_SearchedText;       // what 搜索 looked for last
     bool m_ShownBefore = false;
 };
