@@ -130,6 +130,8 @@ void CMainFrame::CreateToolBar() {
                    {kCmdCalendarView, "日历"},
                    {kCmdAddressView, "通讯录"},
                    {0, nullptr},
+                   {kCmdNewReminder, "新增提醒"},
+                   {0, nullptr},
                    {kCmdLock, "锁定"},
                    {kCmdAbout, "关于"}};
     for (const auto& button : buttons) {
@@ -139,6 +141,7 @@ void CMainFrame::CreateToolBar() {
         }
         QAction* action = m_ToolBar->addAction(Q(button.tip));
         action->setToolTip(Q(button.tip));
+        action->setData(button.id);
         connect(action, &QAction::triggered, this, [this, id = button.id] { RunCommand(id); });
     }
     m_ToolBar->SetTrueColorImages(24, kBitmapToolbar, kBitmapToolbar, kBitmapToolbar);
@@ -243,6 +246,10 @@ void CMainFrame::UpdateCommandStates() {
     m_Commands[kCmdNewReminder]->setEnabled(list != nullptr);
     for (int id : {kCmdModify, kCmdDelete, kCmdEnable})
         m_Commands[id]->setEnabled(list != nullptr && list->HasSelection());
+    // A toolbar button is enabled as the same command in the menu.
+    for (QAction* button : m_ToolBar->actions())
+        if (const QAction* command = Command(button->data().toInt()))
+            button->setEnabled(command->isEnabled());
 }
 
 void CMainFrame::RunCommand(int id) {

@@ -45,6 +45,7 @@ std::vector<ReminderRow> BuildReminderRows(const ReminderList& list, const DateT
         row.cells[kColumnBirth] = record.birth.Format("%Y-%m-%d");
         row.cells[kColumnThisYear] = ThisYearText(record);
         row.cells[kColumnPosition] = std::to_string(position++);
+        row.cells[kColumnDaysToGo] = DaysToNextBirthdayText(record, now);
         row.colour = ReminderRowColour(shown, record.birthdayThisYear, now);
         rows.push_back(std::move(row));
     }

@@ -11,9 +11,9 @@
 
 class Prompter;
 
-// 编号 状态 姓名 提前 阴阳历 出生日期 今年生日, and the row's position,
-// which keys its colour.
-inline constexpr int kReminderColumnCount = 8;
+// 编号 状态 姓名 提前 阴阳历 出生日期 今年生日, the row's position, which
+// keys its colour, and 距生日 (days to the next birthday, "" for none).
+inline constexpr int kReminderColumnCount = 9;
 inline constexpr int kReminderColourKeyColumn = 7;
 enum ReminderColumn : int {
     kColumnId = 0,
@@ -24,6 +24,7 @@ enum ReminderColumn : int {
     kColumnBirth = 5,
     kColumnThisYear = 6,
     kColumnPosition = 7,
+    kColumnDaysToGo = 8,
 };
 
 struct RowColour {
