@@ -36,7 +36,7 @@ MusicChoice MusicChoiceFor(const std::string& soundPath) {
 }
 
 ReminderForm EditReminderForm(int id, const std::string& name, const std::string& shownState,
-                              bool lunar, const DateTime& birth, Prompter& prompter) {
+                              bool lunar, const BirthDate& birth, Prompter& prompter) {
     ReminderForm form;
     form.editMode = true;
     form.id = id;
@@ -118,7 +118,7 @@ void SwitchBlessingOff(ReminderForm& form) {
     form.content.clear();
 }
 
-std::string BirthDateLiteral(const DateTime& birth) {
+std::string BirthDateLiteral(const BirthDate& birth) {
     return birth.Format("#%Y-%m-%d 23:59:59#");
 }
 

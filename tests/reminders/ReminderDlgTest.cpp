@@ -1,6 +1,7 @@
 #include "reminders/CReminderDlg.h"
 
 #include "app/Globals.h"
+#include "controls/CBirthDateEdit.h"
 #include "controls/CImageButton.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderEditor.h"
@@ -180,7 +181,7 @@ TEST_F(ReminderDlg, EditingWritesTheBirthDateOnlyWhenAnotherIsPicked) {
     // name, date shown, whether 确定 saves
     for (const auto& [name, shown, saves] :
          {std::tuple{"甲", "(无日期)", false}, std::tuple{"乙", "(无日期)", false},
-          std::tuple{"丙", "1899-05-01", true}, std::tuple{"丁", "1980-09-12", true}}) {
+          std::tuple{"丙", "1899-05-01", true}, std::tuple{"丁", "1980年九月十二", true}}) {
         SCOPED_TRACE(name);
         const std::string before = stored(name);
         prompter.asked.clear();
@@ -188,7 +189,7 @@ TEST_F(ReminderDlg, EditingWritesTheBirthDateOnlyWhenAnotherIsPicked) {
         Ui::CReminderDlg& controls = edit.Controls();
         edit.show();
         EXPECT_EQ(S(edit.windowTitle()), "修改提醒");
-        EXPECT_EQ(S(controls.birthEdit->text()), shown);
+        EXPECT_EQ(S(edit.BirthEntry().Text()), shown);
         controls.mobileEdit->setFocus();
         QTest::keyClicks(controls.mobileEdit, "139");
         QTest::mouseClick(controls.okButton, Qt::LeftButton);

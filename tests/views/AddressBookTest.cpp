@@ -1,4 +1,5 @@
 #include "views/AddressBook.h"
+#include "controls/CBirthDateEdit.h"
 #include "ui_CAvAddressList.h"
 #include "views/CAvAddressList.h"
 
@@ -114,6 +115,7 @@ TEST_F(AddressBook, AddRefusesEmptyAndTakenNamesThenWritesAndShowsTheContact) {
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 1u);
 
     Ui().nameEdit->setText(Q("O'Brien \"老\\王\" 100%𠮷"));
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
     Ui().birthEdit->setDate(QDate(1925, 3, 7));
     Ui().remindCheck->setChecked(false);
     Ui().groupCombo->setCurrentText(Q("同事"));
@@ -240,8 +242,8 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
     Insert("张三", "同学");
     Open();
     TypeText(Ui().nameEdit, "孙丽");
-    Ui().birthEdit->setDate(QDate(1988, 8, 8));
     Ui().calendarCombo->setCurrentText(Q("阳历"));
+    Ui().birthEdit->setDate(QDate(1988, 8, 8));
     Ui().groupCombo->setCurrentText(Q("同事"));
     TypeText(Ui().emailEdit, "sunli@example.com");
     TypeText(Ui().qqEdit, "10001");
@@ -263,7 +265,7 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
             EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
         }
     }
-    EXPECT_EQ(Ui().birthEdit->text(), Q("(无日期)"));
+    EXPECT_EQ(view->BirthEntry().Text(), Q("(无日期)"));
     EXPECT_EQ(Ui().groupCombo->currentText(), Q("(未分组)"));
     EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
     EXPECT_EQ(view->focusWidget(), Ui().nameEdit);
@@ -297,7 +299,7 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
             QTest::mouseClick(Ui().clearButton, Qt::LeftButton);
         }
         EXPECT_TRUE(FormCleared()) << search;
-        EXPECT_EQ(Ui().emailEdit->text() + Ui().birthEdit->text(), Q("(无日期)")) << search;
+        EXPECT_EQ(Ui().emailEdit->text() + view->BirthEntry().Text(), Q("(无日期)")) << search;
         EXPECT_EQ(Ui().groupCombo->currentText(), search ? Q("(未分组)") : Q("同事"));
     }
 }
