@@ -49,7 +49,7 @@ struct ReminderForm {
     int stateIndex = 0; // 0 生效, 1 失效
 };
 
-// A new person: born today, lunar calendar, active, no ahead days.
+// A new person: born today (today's lunar date), lunar calendar, active, no ahead days.
 ReminderForm NewReminderForm(const DateTime& today);
 
 // A person of the list, from the row's cells (an empty birth cell gives an
