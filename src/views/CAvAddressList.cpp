@@ -36,14 +36,19 @@ void PlaceBirthEntry(QComboBox* calendar, CBirthDateEdit* entry) {
     QLabel* equivalent = entry->EquivalentLabel();
     QWidget* parent = entry->parentWidget();
     const auto rows = parent ? parent->findChildren<QBoxLayout*>() : QList<QBoxLayout*>();
+    // Kept apart from the fields on either side.
+    const int gap = equivalent->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (QBoxLayout* row : rows) {
         if (row->indexOf(entry) < 0)
             continue;
         if (row->indexOf(calendar) >= 0) {
             row->removeWidget(calendar);
             row->insertWidget(row->indexOf(entry), calendar);
+            row->insertSpacing(row->indexOf(entry), gap / 2);
         }
         row->insertWidget(row->indexOf(entry) + 1, equivalent);
+        equivalent->setIndent(gap / 2);
+        row->insertSpacing(row->indexOf(equivalent) + 1, gap);
         equivalent->show();
         return;
     }
