@@ -45,6 +45,21 @@ namespace {
 
 constexpr int kReminderInterval = 20'000; // ms
 
+// The views one above the other. It asks for at least the room the largest
+// view needs, the address book with its fourteen fields and row of six
+// buttons, before that view is first shown: the window's smallest size shows
+// every view whole and stays the same whichever view is shown.
+class ViewStack : public QStackedWidget {
+public:
+    explicit ViewStack(QWidget* parent) : QStackedWidget(parent) {}
+    QSize minimumSizeHint() const override {
+        const QFontMetrics metrics = fontMetrics();
+        const QSize room(metrics.horizontalAdvance(QString(58, QChar(0x4E00))),
+                         metrics.lineSpacing() * 31);
+        return QStackedWidget::minimumSizeHint().expandedTo(room);
+    }
+};
+
 QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -65,7 +80,7 @@ CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
       m_MailQueue(std::make_unique<MailQueue>(*this)),
       m_ReminderCheck(std::make_unique<ReminderCheck>(m_ReminderList, *m_MailQueue, *this,
                                                       m_Prompter, m_Clock)),
-      m_Views(new QStackedWidget(this)), m_QuitHandler(PostQuit),
+      m_Views(new ViewStack(this)), m_QuitHandler(PostQuit),
       m_LinkOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setWindowTitle(Q(kAppTitle));
     setWindowIcon(ResourceIcon(kIconProgram));

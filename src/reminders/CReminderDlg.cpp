@@ -136,6 +136,7 @@ void CReminderDlg::ShowForm() {
     Ui::CReminderDlg& ui = *m_Ui;
     m_Showing = true;
     ui.nameEdit->setText(Q(m_Form->name));
+    ui.nameEdit->setCursorPosition(0); // long values show their beginning
     ui.okButton->setEnabled(!m_Form->name.empty());
     ui.stateCombo->setCurrentIndex(m_Form->stateIndex);
     const bool lunar = m_Form->calendar == CalendarChoice::Lunar;
@@ -143,13 +144,17 @@ void CReminderDlg::ShowForm() {
     m_Birth->SetDate(m_Form->birth, lunar);
     m_ShownBirth = m_Birth->Date();
     ui.mobileEdit->setText(Q(m_Form->mobile));
+    ui.mobileEdit->setCursorPosition(0);
     ui.emailEdit->setText(Q(m_Form->email));
+    ui.emailEdit->setCursorPosition(0);
     MusicRadio(m_Form->music)->setChecked(true);
     ui.soundPathEdit->setText(Q(m_Form->soundPath));
+    ui.soundPathEdit->setCursorPosition(0);
     ui.aheadCombo->setCurrentIndex(m_Form->aheadDays);
     const bool blessingOn = m_Form->blessing == BlessingChoice::On;
     (blessingOn ? ui.blessingOnRadio : ui.blessingOffRadio)->setChecked(true);
     ui.titleEdit->setText(Q(m_Form->title));
+    ui.titleEdit->setCursorPosition(0);
     ui.titleEdit->setReadOnly(!blessingOn);
     ui.contentEdit->setPlainText(Q(m_Form->content));
     m_Showing = false;
@@ -194,6 +199,7 @@ void CReminderDlg::OnMusicChosen(MusicChoice choice) {
         ChooseMusic(form, choice);
     MusicRadio(form.music)->setChecked(true);
     m_Ui->soundPathEdit->setText(Q(form.soundPath));
+    m_Ui->soundPathEdit->setCursorPosition(0);
 }
 
 void CReminderDlg::OnBlessingSwitched(BlessingChoice choice) {
@@ -203,6 +209,7 @@ void CReminderDlg::OnBlessingSwitched(BlessingChoice choice) {
     else
         SwitchBlessingOff(form);
     m_Ui->titleEdit->setText(Q(form.title));
+    m_Ui->titleEdit->setCursorPosition(0);
     m_Ui->titleEdit->setReadOnly(choice == BlessingChoice::Off);
     m_Ui->contentEdit->setPlainText(Q(form.content));
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Prompter;
@@ -129,7 +130,15 @@ std::optional<ContactNode> PreviousContactNode(const std::vector<ContactGroup>& 
 std::optional<ContactNode> NextContactNode(const std::vector<ContactGroup>& tree,
                                            const ContactNode& from);
 
-// 搜索: the first contact whose whole name is the text; group names are not
+// The first contact whose whole name is the text; group names are not
 // searched.
 std::optional<ContactNode> FindContactNode(const std::vector<ContactGroup>& tree,
                                            const std::string& name);
+
+// 搜索: every contact whose name holds the text (spaces at either end aside),
+// the whole names first, then the others, each in tree order. Latin letters
+// match in either case; no character is a wildcard. An empty text finds none.
+std::vector<ContactNode> SearchContactNodes(const std::vector<ContactGroup>& tree,
+                                            std::string_view text);
+// What 搜索 says when it finds nobody.
+std::string NoContactFoundText(std::string_view text);

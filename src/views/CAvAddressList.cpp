@@ -5,6 +5,8 @@
 #include "controls/CBirthDateEdit.h"
 #include "controls/CHyperLink.h"
 #include "controls/QtText.h"
+#include "platform/Prompter.h"
+#include "platform/TrimSpace.h"
 #include "ui_CAvAddressList.h"
 #include "views/AddressBook.h"
 
@@ -15,6 +17,7 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -115,6 +118,9 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
         if (!m_ShowingBirth)
             m_Birth->SetLunar(S(m_Ui->calendarCombo->currentData().toString()) == "阴历");
     });
+    // The search box shows its hint, or a name of a few characters, whole.
+    ui.searchEdit->setMinimumWidth(metrics.horizontalAdvance(ui.searchEdit->placeholderText()) +
+                                   ui.searchEdit->sizeHint().height());
     // Room for a group from outside the four when a contact brings one.
     ui.groupCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // Enter on a button presses it, as in a dialog.
@@ -245,8 +251,10 @@ void CAvAddressList::ShowForm(const ContactForm& form) {
     m_ShowingBirth = true;
     ShowChoice(ui.calendarCombo, ChooseCalendar(form.calendar));
     const std::vector<QLineEdit*> edits = TextEdits();
-    for (std::size_t i = 0; i < edits.size(); ++i)
+    for (std::size_t i = 0; i < edits.size(); ++i) {
         edits[i]->setText(Q(form.texts[i]));
+        edits[i]->setCursorPosition(0); // a long address shows its beginning
+    }
     ui.remindCheck->setChecked(form.remind);
     m_Shown = form;
     ShowBirth(form.birth, form.calendar);
@@ -405,9 +413,39 @@ void CAvAddressList::Next() {
 
 void CAvAddressList::Search() {
     QTreeWidget* tree = m_Ui->contactTree;
+    QLineEdit* searchEdit = m_Ui->searchEdit;
+    const std::string text = S(searchEdit->text());
+    if (TrimSpace(text).empty()) {
+        m_Prompter.Tell("请输入要搜索的姓名或姓名中的字。");
+        searchEdit->setFocus();
+        return;
+    }
+    const std::vector<ContactNode> found = SearchContactNodes(m_Tree, text);
+    // 搜索 again for the same text goes on to the next contact found.
+    std::size_t next = 0;
+    if (const std::optional<ContactNode> current = NodeOf(tree->currentItem());
+        current && text == m_SearchedText) {
+        const auto at = std::find(found.begin(), found.end(), *current);
+        if (at != found.end())
+            next = static_cast<std::size_t>(at - found.begin() + 1) % found.size();
+    }
+    m_SearchedText = text;
     if (QTreeWidgetItem* first = tree->topLevelItem(0))
         first->setExpanded(false);
-    SelectNode(FindContactNode(m_Tree, S(m_Ui->searchEdit->text())));
+    if (found.empty()) {
+        SelectNode(std::nullopt);
+        m_Prompter.Tell(NoContactFoundText(text));
+        searchEdit->setFocus();
+        searchEdit->selectAll();
+        return;
+    }
+    // Every contact found is in sight, the chosen one selected.
+    for (const ContactNode& node : found)
+        tree->topLevelItem(node.group)->setExpanded(true);
+    SelectNode(found[next]);
+    if (found.size() > 1)
+        HintLine()->setText(
+            QString::fromUtf8("找到 %1 个联络人，再按“搜索”看下一个。").arg(found.size()));
     tree->setFocus();
 }
 

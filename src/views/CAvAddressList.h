@@ -83,5 +83,6 @@ private:
     CBirthDateEdit* m_Birth;          // holds the .ui's birthEdit for 阳历
     BirthDate m_ShownBirth;           // what the date field shows for m_Shown.birth
     bool m_ShowingBirth = false;      // the calendar list is being filled, not chosen
+    std::string m_SearchedText;       // what 搜索 looked for last
     bool m_ShownBefore = false;
 };

@@ -301,7 +301,8 @@ void CAvCalendar::Refresh() {
     }
 
     m_BirthdayList->clear();
-    for (const std::string& line : BirthdayListLines(m_Reminders, m_Month))
+    for (const std::string& line :
+         BirthdayListLines(m_Reminders, m_Year, m_Month, m_Clock.Now().Year()))
         m_BirthdayList->addItem(Q(line));
     m_BirthdayList->setVisible(m_BirthdayList->count() > 0);
 }

@@ -22,8 +22,8 @@ class QListWidget;
 // The month calendar view: one Gregorian month as six weeks of seven days,
 // Sunday first, with week numbers, each day's number and, under it, its
 // festivals or its lunar day; a balloon tip per day with its full dates and
-// festivals; the year's sexagenary name; and the people whose birthday this
-// year falls in the month.
+// festivals; the year's sexagenary name; and the people whose birthday in the
+// shown year falls in the month.
 class CAvCalendar : public CMainView {
     Q_OBJECT
 public:

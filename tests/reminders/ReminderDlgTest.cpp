@@ -263,4 +263,25 @@ TEST_F(ReminderDlg, SwitchingTheCalendarConvertsTheDateShownAndTabWalksTheLunarE
     EXPECT_TRUE(birth.LunarMonthCombo()->isEnabled() && birth.LunarDayCombo()->isEnabled());
 }
 
+// Values longer than their fields show their beginning.
+TEST_F(ReminderDlg, LongValuesShowTheirBeginning) {
+    ReminderForm form = NewReminderForm(DateTime(2011, 9, 9, 8, 0, 0));
+    form.name = "欧阳娜娜";
+    form.mobile = "13800138000";
+    form.email = "ouyang.nana.family.birthdays.2026@mail.example.com";
+    form.music = MusicChoice::OwnFile;
+    form.soundPath = "/home/ouyang/音乐/生日歌/各种版本/中文/祝你生日快乐（钢琴独奏版）.mp3";
+    form.blessing = BlessingChoice::On;
+    form.title = "祝欧阳娜娜生日快乐，愿你在新的一岁里平安喜乐、万事如意、心想事成";
+    CReminderDlg edit(form, prompter);
+    Ui::CReminderDlg& controls = edit.Controls();
+    edit.show();
+    ASSERT_EQ(S(controls.titleEdit->text()), form.title);
+    // The name field, which has the keyboard, keeps the cursor where typing goes on.
+    EXPECT_EQ(edit.focusWidget(), controls.nameEdit);
+    for (QLineEdit* field :
+         {controls.mobileEdit, controls.emailEdit, controls.soundPathEdit, controls.titleEdit})
+        EXPECT_EQ(field->cursorPosition(), 0) << field->objectName().toStdString();
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "views/AddressBook.h"
 #include "controls/CBirthDateEdit.h"
+#include "controls/CHyperLink.h"
 #include "ui_CAvAddressList.h"
 #include "views/CAvAddressList.h"
 
@@ -293,7 +294,7 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
         QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
         ASSERT_EQ(Ui().birthEdit->date(), QDate(1988, 8, 8));
         if (search) {
-            Ui().searchEdit->setText(Q("孙"));
+            Ui().searchEdit->setText(Q("钱"));
             QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
         } else {
             Ui().contactTree->setCurrentItem(Node(1));
@@ -446,22 +447,81 @@ TEST_F(AddressBook, PreviousAndNextWalkTheTreeAcrossGroups) {
     EXPECT_EQ(view->focusWidget(), Ui().contactTree);
 }
 
-TEST_F(AddressBook, SearchFindsWholeNamesOnly) {
+TEST(AddressBookSearch, FindsNamesHoldingTheTextLiterallyWholeNamesFirst) {
+    const std::vector<ContactGroup> tree = {
+        {"同学", {"张三丰", "O'Brien", "100%_x", "Tom", "张三"}},
+        {"朋友", {"李张三", "tom lee", "100x", "a_b", "张三"}},
+    };
+    using N = ContactNode;
+    const struct {
+        const char* text;
+        std::vector<N> found;
+    } cases[] = {
+        {"张三", {N{0, 4}, N{1, 4}, N{0, 0}, N{1, 0}}},
+        {" 张三丰  ", {N{0, 0}}},
+        {"tom", {N{0, 3}, N{1, 1}}}, // Latin letters in either case
+        {"TOM LEE", {N{1, 1}}},
+        {"%", {N{0, 2}}}, // never a wildcard
+        {"_", {N{0, 2}, N{1, 3}}},
+        {"%_", {N{0, 2}}},
+        {"'", {N{0, 1}}},
+        {"'; Drop Table TiXing; --", {}},
+        {"同学", {}}, // group names are not searched
+        {"王", {}},
+        {"", {}},
+        {"  ", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SearchContactNodes(tree, c.text), c.found) << "[" << c.text << "]";
+    EXPECT_EQ(NoContactFoundText(" 王 "), "没有找到姓名中含有“王”的联络人。");
+}
+
+TEST_F(AddressBook, SearchFindsNamesHoldingTheTextAndGoesOnToTheNext) {
     Insert("张三", "同学");
+    Insert("王五", "同学");
     Insert("张三丰", "朋友");
+    Insert("O'Brien 100%_", "朋友");
+    Insert("李张三", "亲人");
     Open();
-    for (const char* text : {"张", "同学", "张三 "}) {
-        Ui().contactTree->setCurrentItem(Node(0, 0));
+    ASSERT_EQ(Tree(), "亲人: 李张三 | 同学: 张三 王五 | 朋友: 张三丰 O'Brien 100%_");
+    Ui().searchEdit->setText(Q("张三"));
+    std::vector<std::string> shown;
+    for (int press = 0; press < 4; ++press) {
+        QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        EXPECT_EQ(Selected(), view->ShownName());
+        shown.push_back(view->ShownName());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"张三", "李张三", "张三丰", "张三"}));
+    EXPECT_TRUE(Node(0)->isExpanded() && Node(1)->isExpanded() && Node(2)->isExpanded());
+    EXPECT_EQ(view->HintLine()->PlainText(), Q("找到 3 个联络人，再按“搜索”看下一个。"));
+    EXPECT_EQ(view->focusWidget(), Ui().contactTree);
+
+    // Another text starts again from its best match.
+    Ui().searchEdit->setText(Q("张三丰"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    EXPECT_EQ(Selected(), "张三丰");
+    for (const char* text : {"%", "_", "'", "o'b"}) {
         Ui().searchEdit->setText(Q(text));
         QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        EXPECT_EQ(Selected(), "O'Brien 100%_") << text;
+    }
+    EXPECT_TRUE(prompter.asked.empty());
+
+    for (const char* text : {"赵", "同学", "%'_"}) {
+        Ui().searchEdit->setText(Q(text));
+        Ui().searchEdit->setFocus();
+        QTest::keyClick(Ui().searchEdit, Qt::Key_Return);
         EXPECT_EQ(Selected(), "(none)") << text;
         EXPECT_TRUE(FormCleared()) << text;
+        EXPECT_EQ(view->focusWidget(), Ui().searchEdit) << "ready for another text";
     }
-    Ui().searchEdit->setText(Q("张三"));
+    Ui().searchEdit->clear();
     QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
-    EXPECT_EQ(Selected(), "张三");
-    EXPECT_TRUE(Node(0)->isExpanded());
-    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"没有找到姓名中含有“赵”的联络人。",
+                                                          "没有找到姓名中含有“同学”的联络人。",
+                                                          "没有找到姓名中含有“%'_”的联络人。",
+                                                          "请输入要搜索的姓名或姓名中的字。"}));
+    EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 5u);
 }
 
 TEST_F(AddressBook, FieldsTakeNoMoreBytesThanTheirColumnAllowsAndNeverHalfACharacter) {

@@ -30,6 +30,8 @@ protected:
         Profile("[Festival]\r\n24Fest=1\r\n");
         ReminderRecord person;
         person.name = "张三";
+        person.calendar = "阳历";
+        person.birth = DateTime(1980, 1, 23);
         person.birthdayThisYear = DateTime(2011, 1, 23);
         reminders.push_back(person);
         view = std::make_unique<CAvCalendar>(reminders, clock, prompter, db.Path());
@@ -143,6 +145,9 @@ TEST_F(CalendarViewTest, BirthdayListShowsOnlyInItsMonthAndTodayReturns) {
     ASSERT_EQ(view->BirthdayList()->count(), 1);
     EXPECT_EQ(view->BirthdayList()->item(0)->text().toStdString(),
               "张三的今年生日是:阳历2011-1-23");
+    Browse(2012, 1);
+    EXPECT_EQ(view->BirthdayList()->item(0)->text().toStdString(),
+              "张三的2012年生日是:阳历2012-1-23");
     Browse(1900, 12);
     EXPECT_FALSE(view->BirthdayList()->isVisible());
     QTest::mouseClick(view->TodayButton(), Qt::LeftButton);
