@@ -121,6 +121,10 @@ for scale in 1 2; do
     xdotool key --window "$main" alt+o; sleep 1; xdotool key n; sleep 2
     editor=$(xdotool search --onlyvisible --name "增加提醒" | head -1)
     import -window "$editor" "$out/editor-${scale}x.png"
+    # A lunar 二月三十 typed in: from the name to the year, then the month and the day.
+    xdotool key Tab Tab Tab; sleep 0.5
+    xdotool key ctrl+a; xdotool type --delay 50 1980; xdotool key Tab Home Down Tab End; sleep 1
+    import -window "$editor" "$out/editor-lunar-${scale}x.png"
     eval "$(xdotool getwindowgeometry --shell "$editor")"
     xdotool mousemove $((X + 45 * scale)) $((Y + HEIGHT - 22 * scale)) click 1; sleep 1  # 祝福语>>
     import -window "$editor" "$out/editor-blessings-${scale}x.png"
@@ -342,11 +346,10 @@ kill %1'
 
 # The address book with a few groups (one outside the list of four, and a
 # reminder without a group): blank for a new contact, a contact found by 搜索,
-# the question before 删除, and the window at its smallest size with a company
-# address longer than its field (and the calendar and the list at that size);
-# then the personal settings with no server yet
-# (the field shows the form it takes); at 1x and 2x, on a screen large enough
-# for 2x.
+# a 阴历 contact, the question before 删除, and the window at its smallest
+# size with a company address longer than its field (and the calendar and the
+# list at that size); then the personal settings with no server yet (the field
+# shows the form it takes); at 1x and 2x, on a screen large enough for 2x.
 book="$work/addressbook"
 mkdir -p "$book"
 "$root/build/src/reminders/annivo-makedb" "$book/data.db" >/dev/null
@@ -374,6 +377,9 @@ for scale in 1 2; do
     xdotool type --delay 20 "zhang"; xdotool key ctrl+a; xdotool type --delay 50 "张三"
     xdotool key Return; sleep 1
     import -window "$window" "$out/addressbook-contact$suffix.png"
+    xdotool key shift+Tab shift+Tab; sleep 0.5                  # from the tree to the search box
+    xdotool key ctrl+a; xdotool type --delay 50 "李四"; xdotool key Return; sleep 1
+    import -window "$window" "$out/addressbook-lunar$suffix.png" # a 阴历 contact
     xdotool key alt+d; sleep 1
     import -window root -crop "$(( 800 * scale ))x$(( 600 * scale ))+0+0" "$out/addressbook-delete$suffix.png"
     xdotool key Escape; sleep 0.5

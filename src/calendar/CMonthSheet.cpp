@@ -124,7 +124,7 @@ void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
     if (db.GetRecordCount() <= 0)
         return;
     for (; !db.IsEOF(); db.MoveNext()) {
-        const DateTime birth = db.GetCollect("m_Date").AsDateTime();
+        const BirthDate birth = db.GetCollect("m_Date").AsBirthDate();
         const int kind =
             db.GetCollect("m_DateStatus").AsString() == "阴历" ? kLunarCalendarKind : 1;
         const DateTime birthday = m_Calendar.BirthdayInYear(birth, kind, year);

@@ -245,7 +245,7 @@ DateTime CLunarCalendar::BirthdayOf(int month, int day, int kind, int year) cons
     return DateTime(year, month, day);
 }
 
-DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int year) const {
+DateTime CLunarCalendar::BirthdayInYear(const BirthDate& birth, int kind, int year) const {
     if (!birth.IsValid())
         return DateTime::Invalid();
     const DateTime day = BirthdayOf(birth.Month(), birth.Day(), kind, year);
@@ -254,7 +254,7 @@ DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int yea
     return DateTime(year, day.Month(), day.Day(), birth.Hour(), birth.Minute(), birth.Second());
 }
 
-DateTime CLunarCalendar::BirthdayThisYear(const DateTime& birth, int kind,
+DateTime CLunarCalendar::BirthdayThisYear(const BirthDate& birth, int kind,
                                           const Clock& clock) const {
     return BirthdayInYear(birth, kind, clock.Now().Year());
 }

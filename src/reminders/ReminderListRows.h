@@ -53,9 +53,9 @@ bool ToggleSwitchesOff(const std::string& shownState);
 // The context menu's caption for the toggle.
 std::string ToggleCaption(const std::string& shownState);
 
-// A 出生日期 cell ("1980-09-12") as the editor's birth date, at 01:01:01;
-// invalid when the text is no date.
-DateTime BirthFromListText(const std::string& text);
+// A 出生日期 cell ("1980-09-12", or a lunar "1980-02-30") as the editor's
+// birth date, at 01:01:01; no date when the text is none.
+BirthDate BirthFromListText(const std::string& text);
 
 // Asks whether to delete the person (the whole row, address-book data
 // included), deletes and confirms. False when the user said no; a failure

@@ -100,7 +100,7 @@ ListChoice ChooseGroup(const std::string& group) {
     return Choose(labels, values, group, group);
 }
 
-std::string ContactDateLiteral(const DateTime& birth) {
+std::string ContactDateLiteral(const BirthDate& birth) {
     return birth.Format("#%Y-%m-%d#");
 }
 
@@ -174,7 +174,7 @@ ContactLookup LookUpContact(const std::string& name, Prompter& prompter) {
             for (std::size_t i = 0; i < kContactTextCount; ++i)
                 form.texts[i] = db.GetCollect(kTextFields[i].column).AsString();
             form.calendar = db.GetCollect("m_DateStatus").AsString();
-            form.birth = db.GetCollect("m_Date").AsDateTime();
+            form.birth = db.GetCollect("m_Date").AsBirthDate();
             form.remind = db.GetCollect("m_IsVailid").AsYesNo() == 1;
             form.group = db.GetCollect("m_Group").AsString();
             lookup.result = LookupResult::Found;

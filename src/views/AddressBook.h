@@ -3,7 +3,7 @@
 // with their byte limits, the SQL each button runs, the walk over the
 // contact tree for 上一个/下一个 and the whole-name search.
 
-#include "platform/DateTime.h"
+#include "platform/BirthDate.h"
 #include "reminders/ContactGroups.h"
 
 #include <array>
@@ -67,7 +67,7 @@ ListChoice ChooseGroup(const std::string& group);
 struct ContactForm {
     std::array<std::string, kContactTextCount> texts;
     std::string calendar = "阴历";
-    DateTime birth; // invalid: no birth date (NULL, or nothing the program reads as one)
+    BirthDate birth; // invalid: no birth date (NULL, or nothing the program reads as one)
     bool remind = false;
     std::string group;
 
@@ -78,8 +78,9 @@ struct ContactForm {
     const std::string& Name() const { return Text(ContactText::Name); }
 };
 
-// "#1925-03-07#": the birth date only; four digits of year, always.
-std::string ContactDateLiteral(const DateTime& birth);
+// "#1925-03-07#": the birth date only; four digits of year, always. A lunar
+// day the Gregorian calendar lacks is written as it is ("#1980-02-30#").
+std::string ContactDateLiteral(const BirthDate& birth);
 std::string SelectContactSql(const std::string& name);
 // A contact without a birth date gets NULL.
 std::string InsertContactSql(const ContactForm& form);

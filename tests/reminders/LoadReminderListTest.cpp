@@ -19,7 +19,7 @@
 namespace {
 
 std::vector<std::string> Describe(const ReminderList& list) {
-    auto date = [](const DateTime& d) {
+    auto date = [](const auto& d) {
         return d.IsValid() ? d.Format("%Y-%m-%d %H:%M:%S") : "invalid";
     };
     std::vector<std::string> rows;

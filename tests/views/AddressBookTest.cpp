@@ -1,4 +1,5 @@
 #include "views/AddressBook.h"
+#include "controls/CBirthDateEdit.h"
 #include "controls/CHyperLink.h"
 #include "ui_CAvAddressList.h"
 #include "views/CAvAddressList.h"
@@ -7,6 +8,8 @@
 #include "SeededDatabase.h"
 #include "Typing.h"
 
+#include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -115,6 +118,7 @@ TEST_F(AddressBook, AddRefusesEmptyAndTakenNamesThenWritesAndShowsTheContact) {
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 1u);
 
     Ui().nameEdit->setText(Q("O'Brien \"老\\王\" 100%𠮷"));
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
     Ui().birthEdit->setDate(QDate(1925, 3, 7));
     Ui().remindCheck->setChecked(false);
     Ui().groupCombo->setCurrentText(Q("同事"));
@@ -241,8 +245,8 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
     Insert("张三", "同学");
     Open();
     TypeText(Ui().nameEdit, "孙丽");
-    Ui().birthEdit->setDate(QDate(1988, 8, 8));
     Ui().calendarCombo->setCurrentText(Q("阳历"));
+    Ui().birthEdit->setDate(QDate(1988, 8, 8));
     Ui().groupCombo->setCurrentText(Q("同事"));
     TypeText(Ui().emailEdit, "sunli@example.com");
     TypeText(Ui().qqEdit, "10001");
@@ -264,7 +268,7 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
             EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
         }
     }
-    EXPECT_EQ(Ui().birthEdit->text(), Q("(无日期)"));
+    EXPECT_EQ(view->BirthEntry().Text(), Q("(无日期)"));
     EXPECT_EQ(Ui().groupCombo->currentText(), Q("(未分组)"));
     EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
     EXPECT_EQ(view->focusWidget(), Ui().nameEdit);
@@ -298,9 +302,71 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
             QTest::mouseClick(Ui().clearButton, Qt::LeftButton);
         }
         EXPECT_TRUE(FormCleared()) << search;
-        EXPECT_EQ(Ui().emailEdit->text() + Ui().birthEdit->text(), Q("(无日期)")) << search;
+        EXPECT_EQ(Ui().emailEdit->text() + view->BirthEntry().Text(), Q("(无日期)")) << search;
         EXPECT_EQ(Ui().groupCombo->currentText(), search ? Q("(未分组)") : Q("同事"));
     }
+}
+
+// A 阴历 birth date is entered as lunar year, month and day, every day of
+// every month included, and stored as entered.
+TEST_F(AddressBook, ALunarDateIsEnteredAsLunarMonthAndDayAndKeptAsWritten) {
+    db.Run("Insert Into TiXing (m_Name,m_Group,m_IsVailid,m_Date,m_DateStatus) Values "
+           "('老王','同事',1,'1980-02-30 23:59:59','阴历')");
+    auto stored = [&](const std::string& name) {
+        return db.Value(SqlFormat("Select typeof(m_Date) || ' ' || m_Date || ' ' || m_DateStatus "
+                                  "As v From TiXing Where m_Name='%s'",
+                                  name),
+                        "v");
+    };
+    Open();
+    CBirthDateEdit& birth = view->BirthEntry();
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
+    EXPECT_EQ(birth.Text(), Q("(无日期)"));
+    EXPECT_EQ(Ui().birthLabel->buddy(), &birth);
+
+    TypeText(Ui().nameEdit, "孙丽");
+    QSpinBox* year = birth.LunarYearEdit();
+    year->setFocus();
+    year->selectAll();
+    QTest::keyClicks(year, "1980");
+    QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Home);
+    QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Down);
+    QTest::keyClick(birth.LunarDayCombo(), Qt::Key_End);
+    EXPECT_EQ(birth.EquivalentLabel()->text(), Q("无对应阳历日期"));
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    Ui().nameEdit->setFocus();
+    std::vector<QWidget*> walked;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(walked, (std::vector<QWidget*>{Ui().calendarCombo, birth.LunarYearEdit(),
+                                             birth.LunarMonthCombo(), birth.LunarDayCombo(),
+                                             Ui().remindCheck}));
+    QTest::mouseClick(Ui().addButton, Qt::LeftButton);
+    EXPECT_EQ(stored("孙丽"), "text 1980-02-30 00:00:00 阴历");
+    EXPECT_EQ(birth.Text(), Q("1980年二月三十")) << "the new contact, read again";
+
+    // One stored earlier shows as it is and stays so when another field changes.
+    Ui().searchEdit->setText(Q("老王"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    EXPECT_EQ(birth.Text(), Q("1980年二月三十"));
+    Ui().mobileEdit->setText(Q("139"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("老王"), "text 1980-02-30 23:59:59 阴历");
+
+    // Switching the calendar converts the date shown, and 更新 writes it.
+    Ui().searchEdit->setText(Q("孙丽"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    QTest::keyClick(birth.LunarDayCombo(), Qt::Key_Up);
+    EXPECT_EQ(birth.EquivalentLabel()->text(), Q("阳历1980-04-14")) << "二月廿九";
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
+    EXPECT_EQ(Ui().birthEdit->date(), QDate(1980, 4, 14));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("孙丽"), "text 1980-04-14 00:00:00 阳历");
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"添加成功！", "修改成功！", "修改成功！"}));
 }
 
 // Every mnemonic of the view is its own, and none is one of the menu bar's
