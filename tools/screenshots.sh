@@ -35,6 +35,7 @@ import() {
     done
     timeout 30 import "${args[@]}"
 }
+export -f import # the sections that run in a shell of their own take pictures too
 
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
