@@ -6,7 +6,7 @@
 //   build/bench/annivo_bench_calendar_view
 
 #include "PeopleGenerator.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 #include "views/CAvCalendar.h"
 

@@ -8,7 +8,7 @@
 
 #include "PeopleGenerator.h"
 #include "calendar/CMonthSheet.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 
 #include <benchmark/benchmark.h>

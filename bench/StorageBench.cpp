@@ -13,7 +13,7 @@
 #include "PeopleGenerator.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 
 #include <benchmark/benchmark.h>

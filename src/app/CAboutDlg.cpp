@@ -1,6 +1,6 @@
 #include "app/CAboutDlg.h"
 
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"

@@ -1,11 +1,11 @@
 #include "app/CAnnivoApp.h"
 
 #include "app/CMainFrame.h"
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "app/LoadSettings.h"
 #include "app/Startup.h"
 #include "platform/ProfileFile.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
 
 #include <QApplication>

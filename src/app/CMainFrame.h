@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/CTrayIcon.h"
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
 #include "reminders/CRemindPopupDlg.h"
-#include "reminders/ReminderRecord.h"
-#include "reminders/ReminderSink.h"
+#include "storage/ReminderRecord.h"
+#include "mail/ReminderSink.h"
 #include "update/UpdateCheck.h"
 
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #include "app/CUnlockDlg.h"
 
 #include "app/CTrayIcon.h"
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
 #include "platform/PasswordHash.h"

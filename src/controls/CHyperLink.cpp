@@ -1,6 +1,6 @@
 #include "controls/CHyperLink.h"
 
-#include "app/AppInfo.h"
+#include "settings/AppInfo.h"
 #include "controls/ReadableColor.h"
 #include "platform/Prompter.h"
 

@@ -1,6 +1,6 @@
 #include "exchange/ExchangeCommands.h"
 
-#include "app/AppInfo.h"
+#include "settings/AppInfo.h"
 #include "platform/Prompter.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "mail/CMailDlg.h"
 
-#include "app/CIniFile.h"
+#include "settings/CIniFile.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"

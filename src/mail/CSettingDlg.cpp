@@ -1,6 +1,6 @@
 #include "mail/CSettingDlg.h"
 
-#include "app/BuiltInAccount.h"
+#include "settings/BuiltInAccount.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"

@@ -1,6 +1,6 @@
 #include "reminders/CAnnivoView.h"
 
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CSortListCtrl.h"
 #include "controls/QtText.h"

@@ -1,6 +1,6 @@
 #include "reminders/CRemindPopupDlg.h"
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
 #include "platform/BuiltInTune.h"

@@ -1,6 +1,6 @@
 #include "reminders/CReminderDlg.h"
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"

@@ -1,6 +1,6 @@
 #include "update/CUpdateDlg.h"
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
 #include "platform/ProgramDirectory.h"

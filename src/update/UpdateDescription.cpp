@@ -1,7 +1,7 @@
 #include "update/UpdateDescription.h"
 
-#include "app/AppInfo.h"
-#include "app/CIniFile.h"
+#include "settings/AppInfo.h"
+#include "settings/CIniFile.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramDirectory.h"
 

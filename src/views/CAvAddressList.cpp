@@ -1,6 +1,6 @@
 #include "views/CAvAddressList.h"
 
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/CHyperLink.h"
 #include "controls/QtText.h"

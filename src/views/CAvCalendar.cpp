@@ -1,6 +1,6 @@
 #include "views/CAvCalendar.h"
 
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
 #include "platform/Clock.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CMainView.h"
+#include "controls/CMainView.h"
 #include "calendar/CMonthSheet.h"
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 #include "views/CalendarTexts.h"
 
 #include <QColor>

@@ -1,8 +1,8 @@
 #include "views/FestivalEditor.h"
 
-#include "app/CIniFile.h"
+#include "settings/CIniFile.h"
 #include "platform/Prompter.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "app/LoadSettings.h"
 
-#include "app/AppInfo.h"
-#include "app/BuiltInAccount.h"
+#include "settings/AppInfo.h"
+#include "settings/BuiltInAccount.h"
 #include "platform/PasswordHash.h"
 #include "reminders/LoadReminderList.h"
 

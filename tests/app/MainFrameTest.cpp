@@ -1,6 +1,6 @@
 #include "ShellFixture.h"
 
-#include "app/CMainView.h"
+#include "controls/CMainView.h"
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
 #include "platform/Autostart.h"

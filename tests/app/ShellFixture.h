@@ -5,7 +5,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CUnlockDlg.h"
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "controls/CImageButton.h"
 #include "platform/ProgramDirectory.h"
 

@@ -4,7 +4,7 @@
 #include "ReceivedMail.h"
 #include "SeededDatabase.h"
 #include "SmtpTestServer.h"
-#include "app/CMainView.h"
+#include "controls/CMainView.h"
 #include "controls/CHyperLink.h"
 #include "ui_CMailDlg.h"
 

@@ -1,6 +1,6 @@
 #include "mail/PersonalSettings.h"
 
-#include "app/BuiltInAccount.h"
+#include "settings/BuiltInAccount.h"
 #include "platform/PasswordHash.h"
 
 #include "ScriptedPrompter.h"

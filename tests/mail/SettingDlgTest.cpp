@@ -1,7 +1,7 @@
 #include "mail/CSettingDlg.h"
 
-#include "app/BuiltInAccount.h"
-#include "app/Globals.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
 #include "controls/CImageButton.h"
 #include "platform/PasswordHash.h"
 #include "ui_CSettingDlg.h"

@@ -1,7 +1,7 @@
 #include "reminders/CAnnivoView.h"
 
-#include "app/FrameCommands.h"
-#include "app/Globals.h"
+#include "controls/FrameCommands.h"
+#include "settings/Globals.h"
 #include "controls/CSortListCtrl.h"
 #include "reminders/CReminderDlg.h"
 #include "reminders/ReminderListRows.h"

@@ -1,6 +1,6 @@
 #include "reminders/ReminderCheck.h"
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "mail/MailQueue.h"
 #include "reminders/LoadReminderList.h"
 

@@ -1,6 +1,6 @@
 #include "reminders/CReminderDlg.h"
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "controls/CImageButton.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderEditor.h"

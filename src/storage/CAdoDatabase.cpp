@@ -1,4 +1,4 @@
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include "platform/TrimSpace.h"
 
