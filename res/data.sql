@@ -81,12 +81,14 @@ VALUES ('', '', 0, '', 1, 0, 1, 0, 1, '', 0, '', '', '', '');
 -- Festivals. Class: 0 public holiday (shown as a day off), 1 traditional and
 -- commemorative days, 2 foreign festivals. GorN: 1 Gregorian date, 0 lunar.
 -- Names have at most three characters so that a calendar cell shows them whole.
+-- 除夕 stands on lunar 12-30: the calendar shows a festival on a 30th on the
+-- 29th of a month that has no 30th, so it falls on the last day of 腊月 every year.
 -- Left out on purpose, because one fixed month and day cannot name them:
--- 除夕 (the last day of the twelfth lunar month is the 29th in some years and
--- the 30th in others), 清明节 (a solar term, which the calendar adds by
--- itself), 母亲节, 父亲节 and 感恩节 (a weekday of a week of the month).
+-- 清明节 (a solar term, which the calendar adds by itself), 母亲节, 父亲节 and
+-- 感恩节 (a weekday of a week of the month).
 INSERT INTO Festival ([Class], GorN, [Month], [Day], FestivalName) VALUES
     (0, 1,  1,  1, '元旦'),
+    (0, 0, 12, 30, '除夕'),
     (0, 0,  1,  1, '春节'),
     (0, 1,  5,  1, '劳动节'),
     (0, 1, 10,  1, '国庆节'),

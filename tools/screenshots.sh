@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-/tmp/annivo-shots}"
 
 if [ -z "${ANNIVO_SHOTS_INNER:-}" ]; then
-    tools=(xvfb icewm imagemagick xdotool sqlite3 faketime)
+    tools=(xvfb icewm imagemagick xdotool x11-utils sqlite3 faketime)
     missing=()
     for pkg in "${tools[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
@@ -21,6 +21,20 @@ if [ -z "${ANNIVO_SHOTS_INNER:-}" ]; then
     mkdir -p "$out"
     ANNIVO_SHOTS_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$out"
 fi
+
+# A window that did not come up gives an empty id, and import would then wait
+# for a mouse click for ever: take the whole screen instead, say which picture
+# it was, and never wait long on one picture.
+import() {
+    local args=("$@") i
+    for i in "${!args[@]}"; do
+        if [ "${args[$i]}" = -window ] && [ -z "${args[$((i + 1))]:-}" ]; then
+            echo "screenshots: no window for ${args[-1]}; taking the whole screen" >&2
+            args[$((i + 1))]=root
+        fi
+    done
+    timeout 30 import "${args[@]}"
+}
 
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -107,6 +121,10 @@ for scale in 1 2; do
     xdotool key --window "$main" alt+o; sleep 1; xdotool key n; sleep 2
     editor=$(xdotool search --onlyvisible --name "增加提醒" | head -1)
     import -window "$editor" "$out/editor-${scale}x.png"
+    # A lunar 二月三十 typed in: from the name to the year, then the month and the day.
+    xdotool key Tab Tab Tab; sleep 0.5
+    xdotool key ctrl+a; xdotool type --delay 50 1980; xdotool key Tab Home Down Tab End; sleep 1
+    import -window "$editor" "$out/editor-lunar-${scale}x.png"
     eval "$(xdotool getwindowgeometry --shell "$editor")"
     xdotool mousemove $((X + 45 * scale)) $((Y + HEIGHT - 22 * scale)) click 1; sleep 1  # 祝福语>>
     import -window "$editor" "$out/editor-blessings-${scale}x.png"
@@ -177,7 +195,8 @@ for scale in 1 2; do
 done
 kill %1'
 kill "$smtp"
-# The calendar view: January 2011 (six rows), February 2015 (four rows), the
+# The calendar view: January 2011 (six rows), February 2015 (four rows),
+# months with 除夕 and with leap months, the
 # current month with a few birthdays, and a day's balloon tip; at 1x and 2x,
 # on a screen of its own large enough for the doubled window.
 cal="$work/calendar"
@@ -216,6 +235,9 @@ for scale in 1 2; do
     suffix=""; [ "$scale" = 2 ] && suffix="-2x"
     shoot_calendar "calendar-2011-01$suffix" "2011-01-15" "$scale"
     shoot_calendar "calendar-2015-02$suffix" "2015-02-10" "$scale"
+    shoot_calendar "calendar-2026-02$suffix" "2026-02-10" "$scale" # 除夕 on 腊月廿九
+    shoot_calendar "calendar-2028-06$suffix" "2028-06-10" "$scale" # 闰五月
+    shoot_calendar "calendar-2033-12$suffix" "2033-12-10" "$scale" # 闰十一月, the longest label
     shoot_calendar "calendar-current$suffix" "" "$scale"
 done
 kill %1'
@@ -324,13 +346,16 @@ kill %1'
 
 # The address book with a few groups (one outside the list of four, and a
 # reminder without a group): blank for a new contact, a contact found by 搜索,
-# and the question before 删除; at 1x and 2x, on a screen large enough for 2x.
+# a 阴历 contact, the question before 删除, and the window at its smallest
+# size with a company address longer than its field (and the calendar and the
+# list at that size); then the personal settings with no server yet (the field
+# shows the form it takes); at 1x and 2x, on a screen large enough for 2x.
 book="$work/addressbook"
 mkdir -p "$book"
 "$root/build/src/storage/annivo-makedb" "$book/data.db" >/dev/null
 printf '[Settings]\r\nActiveView=2\r\n' > "$book/annivo.ini"
 sqlite3 "$book/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_IsVailid,m_Group,m_Mobile,m_Email,m_Company,m_Department,m_Position,m_CompTel,m_CompAddr,m_HomeAddr) Values
-    ('张三','1981-05-12 00:00:00','阳历',1,'同学','13800138000','zhangsan@example.com','北京大学','计算机系','学生','010-62751234','北京市海淀区颐和园路5号','北京市朝阳区建国路88号'),
+    ('张三','1981-05-12 00:00:00','阳历',1,'同学','13800138000','zhangsan@example.com','北京大学','计算机系','学生','010-62751234','北京市海淀区颐和园路5号北京大学理科一号楼一四零八室计算机系办公室转交张三同学亲收','北京市朝阳区建国路88号'),
     ('李四','1979-08-03 00:00:00','阴历',0,'同事','13900139000','lisi@example.com','','','','','',''),
     ('王小明','1990-01-20 00:00:00','阳历',1,'朋友','','','','','','','',''),
     ('O''Brien','1925-03-07 00:00:00','阳历',0,'朋友','','obrien@example.com','','','','','',''),
@@ -352,8 +377,23 @@ for scale in 1 2; do
     xdotool type --delay 20 "zhang"; xdotool key ctrl+a; xdotool type --delay 50 "张三"
     xdotool key Return; sleep 1
     import -window "$window" "$out/addressbook-contact$suffix.png"
+    xdotool key shift+Tab shift+Tab; sleep 0.5                  # from the tree to the search box
+    xdotool key ctrl+a; xdotool type --delay 50 "李四"; xdotool key Return; sleep 1
+    import -window "$window" "$out/addressbook-lunar$suffix.png" # a 阴历 contact
     xdotool key alt+d; sleep 1
     import -window root -crop "$(( 800 * scale ))x$(( 600 * scale ))+0+0" "$out/addressbook-delete$suffix.png"
+    xdotool key Escape; sleep 0.5
+    # A script may size a window below its minimum: ask for exactly that minimum.
+    smallest=$(xprop -id "$window" WM_NORMAL_HINTS | sed -n "s/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p")
+    xdotool windowsize "$window" $smallest; sleep 1
+    import -window "$window" "$out/addressbook-smallest$suffix.png"
+    xdotool key alt+v; sleep 1; xdotool key c; sleep 1.5    # 查看 > 日历, as small
+    import -window "$window" "$out/calendar-smallest$suffix.png"
+    xdotool key alt+v; sleep 1; xdotool key Down Return; sleep 1.5  # 查看 > 提醒, the entry after 工具栏
+    import -window "$window" "$out/list-smallest$suffix.png"
+    xdotool key alt+s; sleep 1; xdotool key s; sleep 2       # 设定 > 个人中心
+    settings=$(xdotool search --onlyvisible --name "个人设置中心" | head -1)
+    import -window "$settings" "$out/settings-new$suffix.png"
     xdotool key Escape; sleep 0.5
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done

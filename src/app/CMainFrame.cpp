@@ -45,6 +45,21 @@ namespace {
 
 constexpr int kReminderInterval = 20'000; // ms
 
+// The views one above the other. It asks for at least the room the largest
+// view needs, the address book with its fourteen fields and row of six
+// buttons, before that view is first shown: the window's smallest size shows
+// every view whole and stays the same whichever view is shown.
+class ViewStack : public QStackedWidget {
+public:
+    explicit ViewStack(QWidget* parent) : QStackedWidget(parent) {}
+    QSize minimumSizeHint() const override {
+        const QFontMetrics metrics = fontMetrics();
+        const QSize room(metrics.horizontalAdvance(QString(58, QChar(0x4E00))),
+                         metrics.lineSpacing() * 31);
+        return QStackedWidget::minimumSizeHint().expandedTo(room);
+    }
+};
+
 QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -65,7 +80,7 @@ CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
       m_MailQueue(std::make_unique<MailQueue>(*this)),
       m_ReminderCheck(std::make_unique<ReminderCheck>(m_ReminderList, *m_MailQueue, *this,
                                                       m_Prompter, m_Clock)),
-      m_Views(new QStackedWidget(this)), m_QuitHandler(PostQuit),
+      m_Views(new ViewStack(this)), m_QuitHandler(PostQuit),
       m_LinkOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setWindowTitle(Q(kAppTitle));
     setWindowIcon(ResourceIcon(kIconProgram));
@@ -115,6 +130,8 @@ void CMainFrame::CreateToolBar() {
                    {kCmdCalendarView, "日历"},
                    {kCmdAddressView, "通讯录"},
                    {0, nullptr},
+                   {kCmdNewReminder, "新增提醒"},
+                   {0, nullptr},
                    {kCmdLock, "锁定"},
                    {kCmdAbout, "关于"}};
     for (const auto& button : buttons) {
@@ -124,6 +141,7 @@ void CMainFrame::CreateToolBar() {
         }
         QAction* action = m_ToolBar->addAction(Q(button.tip));
         action->setToolTip(Q(button.tip));
+        action->setData(button.id);
         connect(action, &QAction::triggered, this, [this, id = button.id] { RunCommand(id); });
     }
     m_ToolBar->SetTrueColorImages(24, kBitmapToolbar, kBitmapToolbar, kBitmapToolbar);
@@ -228,6 +246,10 @@ void CMainFrame::UpdateCommandStates() {
     m_Commands[kCmdNewReminder]->setEnabled(list != nullptr);
     for (int id : {kCmdModify, kCmdDelete, kCmdEnable})
         m_Commands[id]->setEnabled(list != nullptr && list->HasSelection());
+    // A toolbar button is enabled as the same command in the menu.
+    for (QAction* button : m_ToolBar->actions())
+        if (const QAction* command = Command(button->data().toInt()))
+            button->setEnabled(command->isEnabled());
 }
 
 void CMainFrame::RunCommand(int id) {

@@ -47,6 +47,18 @@ FestivalOptions ReadFestivalOptions() {
     return options;
 }
 
+std::vector<MonthBirthday> BirthdaysInMonth(const ReminderList& people, int year, int month) {
+    const CLunarCalendar calendar;
+    std::vector<MonthBirthday> found;
+    for (const ReminderRecord& person : people) {
+        const int kind = person.calendar == "阴历" ? kLunarCalendarKind : 1;
+        const DateTime birthday = calendar.BirthdayInYear(person.birth, kind, year);
+        if (birthday.IsValid() && birthday.Month() == month)
+            found.push_back({&person, birthday});
+    }
+    return found;
+}
+
 CMonthSheet::CMonthSheet(const Clock& clock, Prompter& prompter, std::string connectionString)
     : m_Clock(clock), m_Prompter(prompter), m_ConnectionString(std::move(connectionString)) {}
 
@@ -112,7 +124,7 @@ void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
     if (db.GetRecordCount() <= 0)
         return;
     for (; !db.IsEOF(); db.MoveNext()) {
-        const DateTime birth = db.GetCollect("m_Date").AsDateTime();
+        const BirthDate birth = db.GetCollect("m_Date").AsBirthDate();
         const int kind =
             db.GetCollect("m_DateStatus").AsString() == "阴历" ? kLunarCalendarKind : 1;
         const DateTime birthday = m_Calendar.BirthdayInYear(birth, kind, year);
@@ -124,31 +136,23 @@ void CMonthSheet::AddBirthdays(CAdoDatabase& db, int year) {
 }
 
 void CMonthSheet::AddBirthdays(const ReminderList& people, int year, int month) {
-    struct Birthday {
-        const ReminderRecord* person;
-        int day;
-    };
-    std::vector<Birthday> found;
-    for (const ReminderRecord& person : people) {
-        const int kind = person.calendar == "阴历" ? kLunarCalendarKind : 1;
-        const DateTime birthday = m_Calendar.BirthdayInYear(person.birth, kind, year);
-        if (birthday.IsValid() && birthday.Month() == month)
-            found.push_back({&person, birthday.Day()});
-    }
+    std::vector<MonthBirthday> found = BirthdaysInMonth(people, year, month);
     // The table is read ordered by birth date, ties in ID order (the list's
     // own order), which decides how names on one day are joined.
-    std::stable_sort(found.begin(), found.end(), [](const Birthday& a, const Birthday& b) {
-        return a.person->birth < b.person->birth;
-    });
-    for (const Birthday& b : found)
+    std::stable_sort(found.begin(), found.end(),
+                     [](const MonthBirthday& a, const MonthBirthday& b) {
+                         return a.person->birth < b.person->birth;
+                     });
+    for (const MonthBirthday& b : found)
         m_Festivals.push_back(
-            {kCustomClass, kFestivalGregorian, month, b.day, b.person->name + "生日"});
+            {kCustomClass, kFestivalGregorian, month, b.birthday.Day(), b.person->name + "生日"});
 }
 
-CMonthSheet::DayFestivals CMonthSheet::Lookup(int kind, int month, int day) const {
+CMonthSheet::DayFestivals CMonthSheet::Lookup(int kind, int month, int day, bool alsoDay30) const {
     DayFestivals result;
     for (const FestivalEntry& entry : m_Festivals) {
-        if (entry.kind != kind || entry.month != month || entry.day != day)
+        if (entry.kind != kind || entry.month != month ||
+            (entry.day != day && !(alsoDay30 && entry.day == 30)))
             continue;
         if (!result.found) {
             result.found = true;
@@ -225,10 +229,14 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
 
         CalendarDate lunar = m_Calendar.GregorianToLunar(cell);
         lunar.valid = lunar.month != 0 ? 1 : 0;
-        if (lunar.valid) {
-            // The leap flag takes no part: a lunar festival shows in the
-            // ordinary month and again in a leap month of the same number.
-            const DayFestivals lunarFestivals = Lookup(kFestivalLunar, lunar.month, lunar.day);
+        // A lunar festival is kept in the ordinary month only, never again in
+        // a leap month of the same number; one on a 30th falls on the 29th
+        // when the month has no 30th (除夕 in a year whose 腊月 is short).
+        if (lunar.valid && lunar.leap == 0) {
+            const bool lastOfShortMonth =
+                lunar.day == 29 && m_Calendar.LunarMonthDays(lunar.year, lunar.month) == 29;
+            const DayFestivals lunarFestivals =
+                Lookup(kFestivalLunar, lunar.month, lunar.day, lastOfShortMonth);
             festivalClass = std::min(
                 festivalClass, ColourClass(lunarFestivals.found, lunarFestivals.festivalClass));
             if (!lunarFestivals.names.empty()) {
@@ -240,7 +248,7 @@ void CMonthSheet::FillCellTexts(int year, int month, const FestivalOptions& opti
         m_Lunar[i] = lunar;
 
         if (text.empty()) {
-            m_Labels[i] = m_Calendar.LunarDayLabel(lunar.month, lunar.day);
+            m_Labels[i] = m_Calendar.LunarDayLabel(lunar.month, lunar.day, lunar.leap);
             m_Colours[i] = kNoFestivalColour;
         } else {
             m_Labels[i] = ShortText(text);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <vector>
 
 class CAdoDatabase;
 
@@ -50,6 +51,18 @@ struct FestivalOptions {
 
 // The switches as annivo.ini holds them now; only the value 1 turns one on.
 FestivalOptions ReadFestivalOptions();
+
+// One person whose birthday falls in a given month, on that day (the stored
+// time of day kept).
+struct MonthBirthday {
+    const ReminderRecord* person = nullptr;
+    DateTime birthday;
+};
+
+// The people whose birthday in `year` falls in `month` of that year, in the
+// list's order: the days the calendar marks for that month and the reminders
+// use in that year.
+std::vector<MonthBirthday> BirthdaysInMonth(const ReminderList& people, int year, int month);
 
 class CMonthSheet {
 public:
@@ -108,7 +121,8 @@ private:
         int festivalClass = 0; // of the first entry on the day
         std::string names;
     };
-    DayFestivals Lookup(int kind, int month, int day) const;
+    // `alsoDay30`: entries on day 30 match too (the last day of a 29-day lunar month).
+    DayFestivals Lookup(int kind, int month, int day, bool alsoDay30 = false) const;
     void ReadFestivalRows(CAdoDatabase& db);
     void AddSolarTerms(int year, int month);
     void AddBirthdays(CAdoDatabase& db, int year);

@@ -1,5 +1,6 @@
 #include "calendar/LunarCalendar.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -65,7 +66,7 @@ const char* const kMonthNames[] = {"正月", "二月", "三月", "四月", "五�
                                    "七月", "八月", "九月", "十月", "十一月", "十二月"};
 const char* const kDayNames[] = {"",     "初二", "初三", "初四", "初五", "初六", "初七", "初八",
                                  "初九", "初十", "十一", "十二", "十三", "十四", "十五", "十六",
-                                 "十七", "十八", "十九", "廿十", "廿一", "廿二", "廿三", "廿四",
+                                 "十七", "十八", "十九", "二十", "廿一", "廿二", "廿三", "廿四",
                                  "廿五", "廿六", "廿七", "廿八", "廿九", "三十"};
 
 } // namespace
@@ -219,22 +220,32 @@ CalendarDate CLunarCalendar::LunarToGregorian(const CalendarDate& lunar) const {
 // The birthday of Gregorian year `year` is a day of that year or none. A lunar
 // date of lunar year Y may fall into January of Y + 1; the one of lunar year
 // Y - 1 then stands in when it falls into Y. When neither does (a late 11th or
-// 12th month date in some years), that year has no birthday, like 29 February
-// in a common year.
+// 12th month date in some years), that year has no birthday.
+// The customs people keep: born on 29 February, the birthday of a common year
+// is 28 February; a lunar 30th is kept on the last day of a month that has
+// only 29 days, never on the first of the next; and a lunar birth date names
+// the ordinary month, never the leap month of that number.
 DateTime CLunarCalendar::BirthdayOf(int month, int day, int kind, int year) const {
     if (kind == kLunarCalendarKind) {
-        CalendarDate result = LunarToGregorian({year, month, day, 0, 0, 0});
-        if (result.month == 0 || result.year != year)
-            result = LunarToGregorian({year - 1, month, day, 0, 0, 0});
-        if (result.month == 0 || result.year != year)
+        if (day < 1 || day > 30)
             return DateTime::Invalid();
-        month = result.month;
-        day = result.day;
+        for (const int lunarYear : {year, year - 1}) {
+            const int length = LunarMonthDays(lunarYear, month);
+            if (length == 0)
+                continue; // outside the table, or no such month
+            const CalendarDate result =
+                LunarToGregorian({lunarYear, month, std::min(day, length), 0, 0, 0});
+            if (result.month != 0 && result.year == year)
+                return DateTime(year, result.month, result.day);
+        }
+        return DateTime::Invalid();
     }
+    if (month == 2 && day == 29 && !IsGregorianLeapYear(year))
+        day = 28;
     return DateTime(year, month, day);
 }
 
-DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int year) const {
+DateTime CLunarCalendar::BirthdayInYear(const BirthDate& birth, int kind, int year) const {
     if (!birth.IsValid())
         return DateTime::Invalid();
     const DateTime day = BirthdayOf(birth.Month(), birth.Day(), kind, year);
@@ -243,7 +254,7 @@ DateTime CLunarCalendar::BirthdayInYear(const DateTime& birth, int kind, int yea
     return DateTime(year, day.Month(), day.Day(), birth.Hour(), birth.Minute(), birth.Second());
 }
 
-DateTime CLunarCalendar::BirthdayThisYear(const DateTime& birth, int kind,
+DateTime CLunarCalendar::BirthdayThisYear(const BirthDate& birth, int kind,
                                           const Clock& clock) const {
     return BirthdayInYear(birth, kind, clock.Now().Year());
 }
@@ -261,9 +272,12 @@ std::string CLunarCalendar::GanZhiYearText(int year) const {
     return text;
 }
 
-std::string CLunarCalendar::LunarDayLabel(int month, int day) const {
-    if (day == 1)
-        return month >= 1 && month <= 12 ? kMonthNames[month - 1] : "";
+std::string CLunarCalendar::LunarDayLabel(int month, int day, int leap) const {
+    if (day == 1) {
+        if (month < 1 || month > 12)
+            return "";
+        return (leap == 1 ? std::string("闰") : std::string()) + kMonthNames[month - 1];
+    }
     if (day >= 2 && day <= 30)
         return kDayNames[day - 1];
     return "";

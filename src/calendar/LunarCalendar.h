@@ -3,6 +3,7 @@
 // (lunar years 1900..2100), plus the small date arithmetic and the names
 // (sexagenary year, lunar day labels) that the rest of the program shows.
 
+#include "platform/BirthDate.h"
 #include "platform/Clock.h"
 #include "platform/DateTime.h"
 
@@ -55,15 +56,19 @@ public:
     // This year's birthday for a stored birth date-time; `kind` is
     // kLunarCalendarKind for a lunar birth date. Only month and day of the
     // birth date count; the result keeps its time of day and is invalid when
-    // the day does not exist (29 February in a common year) or lies outside the table.
-    DateTime BirthdayThisYear(const DateTime& birth, int kind, const Clock& clock) const;
+    // the year has no such birthday or lies outside the table.
+    DateTime BirthdayThisYear(const BirthDate& birth, int kind, const Clock& clock) const;
     // The day (at midnight) of Gregorian year `year` on which a birthday of
-    // that month and day falls; invalid when there is none.
+    // that month and day falls; invalid when there is none. 29 February gives
+    // 28 February in a common year; a lunar day 30 (accepted for any month)
+    // gives the 29th of a 29-day month; a lunar date is always taken in the
+    // ordinary month, never in the leap month.
     DateTime BirthdayOf(int month, int day, int kind, int year) const;
-    DateTime BirthdayInYear(const DateTime& birth, int kind, int year) const;
+    DateTime BirthdayInYear(const BirthDate& birth, int kind, int year) const;
 
     // "农历辛卯年[兔年]", for any year.
     std::string GanZhiYearText(int year) const;
-    // "正月" on the first day of a month, "初二".."三十" on the others, "" otherwise.
-    std::string LunarDayLabel(int month, int day) const;
+    // "正月" on the first day of a month ("闰五月" in a leap month), "初二".."三十"
+    // on the others, "" otherwise.
+    std::string LunarDayLabel(int month, int day, int leap = 0) const;
 };

@@ -2,7 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
+
+#include <algorithm>
 
 // The rows and colours behind the list.
 class SortListModel final : public QAbstractTableModel {
@@ -168,6 +172,10 @@ CSortListCtrl::CSortListCtrl(QWidget* parent)
     horizontalHeader()->setSortIndicatorShown(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CSortListCtrl::SortByColumn);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != m_StretchColumn)
+            FitStretchColumn();
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit SelectionMarkChanged(GetSelectionMark()); });
 }
@@ -263,4 +271,52 @@ void CSortListCtrl::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QTableView::mousePressEvent(event);
+}
+
+void CSortListCtrl::SetStretchColumn(int column) {
+    m_StretchColumn = column;
+    m_StretchMinimum = column >= 0 && column < ColumnCount() ? columnWidth(column) : 0;
+    FitStretchColumn();
+}
+
+void CSortListCtrl::FitStretchColumn() {
+    if (m_StretchColumn < 0 || m_StretchColumn >= ColumnCount())
+        return;
+    int others = 0;
+    for (int column = 0; column < ColumnCount(); ++column)
+        if (column != m_StretchColumn && !isColumnHidden(column))
+            others += columnWidth(column);
+    const int width = std::max(m_StretchMinimum, viewport()->width() - others);
+    if (width != columnWidth(m_StretchColumn))
+        setColumnWidth(m_StretchColumn, width);
+}
+
+void CSortListCtrl::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    // Also called when a scroll bar comes or goes and the viewport changes.
+    FitStretchColumn();
+}
+
+bool CSortListCtrl::IsTextCut(int row, int column) const {
+    const QModelIndex index = m_Model->index(row, column);
+    if (!index.isValid() || isColumnHidden(column))
+        return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    // The delegate's size is the text with the margins it draws it within.
+    return itemDelegateForIndex(index)->sizeHint(option, index).width() > option.rect.width();
+}
+
+bool CSortListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (index.isValid() && IsTextCut(index.row(), index.column()))
+        QToolTip::showText(help->globalPos(), index.data().toString(), viewport(),
+                           visualRect(index));
+    else
+        QToolTip::hideText();
+    return true;
 }

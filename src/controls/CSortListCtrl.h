@@ -51,13 +51,27 @@ public:
     // What a click on the header of `column` does.
     void SortByColumn(int column);
 
+    // The column takes the room the other columns leave, so long texts show
+    // whole when the list is wide enough; never narrower than its own width.
+    void SetStretchColumn(int column);
+
+    // True when the cell is too narrow for its text, which then shows in
+    // full as a tool tip.
+    bool IsTextCut(int row, int column) const;
+
 signals:
     void SelectionMarkChanged(int row);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    void FitStretchColumn();
+
     SortListModel* m_Model;
     ListSortColumns m_SortColumns;
+    int m_StretchColumn = -1;
+    int m_StretchMinimum = 0;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 
 std::int64_t LeadingInteger(std::string_view text) {
     std::size_t i = 0;
@@ -59,6 +60,23 @@ std::vector<int> SortOrder(const std::vector<std::string_view>& cells, SortKind 
         std::transform(cells.begin(), cells.end(), keys.begin(), LeadingInteger);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
+        });
+        return order;
+    }
+    if (kind == SortKind::NumberOrNone) {
+        std::vector<std::optional<std::int64_t>> keys(cells.size());
+        std::transform(cells.begin(), cells.end(), keys.begin(), [](std::string_view cell) {
+            std::size_t i = cell.find_first_not_of(" \t");
+            if (i < cell.size() && (cell[i] == '-' || cell[i] == '+'))
+                ++i;
+            return i < cell.size() && cell[i] >= '0' && cell[i] <= '9'
+                       ? std::optional(LeadingInteger(cell))
+                       : std::nullopt;
+        });
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            if (!keys[a] || !keys[b])
+                return keys[a].has_value() && !keys[b];
+            return ascending ? *keys[a] < *keys[b] : *keys[b] < *keys[a];
         });
         return order;
     }

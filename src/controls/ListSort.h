@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
-enum class SortKind { Numeric = 0, Text = 1 };
+// NumberOrNone: numbers, where a cell without one means "none" and stays
+// below every number whichever way the column is sorted.
+enum class SortKind { Numeric = 0, Text = 1, NumberOrNone = 2 };
 
 // The leading decimal integer after optional blanks and an optional sign; 0
 // when the text does not start with digits.

@@ -10,7 +10,7 @@
 inline constexpr int kIconProgram = 128;
 inline constexpr int kIconLocked = 147;
 
-// Bitmaps: the toolbar strip (five 24 x 24 pictures side by side) and the
+// Bitmaps: the toolbar strip (six 24 x 24 pictures side by side) and the
 // button pictures.
 inline constexpr int kBitmapToolbar = 128;
 inline constexpr int kBitmapExit = 132;    // exit, cancel and delete buttons

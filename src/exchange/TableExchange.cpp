@@ -146,14 +146,19 @@ lxw_error WriteCell(WorkbookWriter& writer, lxw_row_t row, lxw_col_t col, Column
         if (ParseWhole(std::string_view(text), number))
             return worksheet_write_number(writer.Sheet(), row, col, number, nullptr);
     } else if (type == ColumnType::Date) {
-        // Spreadsheets count days from 1900; an earlier date, or a stored
-        // text that is no date, goes out as the text itself.
-        const DateTime date = value.AsDateTime();
+        // Spreadsheets count days from 1900; an earlier date, a lunar birth
+        // date on a day the Gregorian calendar lacks, or a stored text that
+        // is no date, goes out as text.
+        const BirthDate birth = value.AsBirthDate();
+        const DateTime date = birth.Gregorian();
         if (date.IsValid() && date.Year() >= 1900) {
             lxw_datetime cell = {date.Year(), date.Month(),  date.Day(),
                                  date.Hour(), date.Minute(), static_cast<double>(date.Second())};
             return worksheet_write_datetime(writer.Sheet(), row, col, &cell, writer.DateFormat());
         }
+        if (birth.IsValid() && !date.IsValid())
+            return worksheet_write_string(writer.Sheet(), row, col,
+                                          birth.Format("%Y-%m-%d %H:%M:%S").c_str(), nullptr);
     }
     if (text.empty())
         return LXW_NO_ERROR;
@@ -184,7 +189,7 @@ std::string NumberText(double number) {
     return buffer;
 }
 
-std::string DateLiteral(const DateTime& date) {
+std::string DateLiteral(const BirthDate& date) {
     std::string literal = date.Format("%Y-%m-%d %H:%M:%S");
     literal.insert(0, 1, '#');
     literal += '#';
@@ -230,7 +235,9 @@ std::string SqlValue(const TableColumn& column, const WorkbookCell& cell, bool d
         return std::to_string(static_cast<long long>(number));
     }
     case ColumnType::Date: {
-        DateTime date;
+        // A text may hold a lunar birth date the Gregorian calendar lacks, as
+        // the export writes it.
+        BirthDate date;
         switch (cell.kind) {
         case WorkbookCell::Kind::Empty: return "NULL";
         case WorkbookCell::Kind::Date: date = cell.date; break;
@@ -238,7 +245,7 @@ std::string SqlValue(const TableColumn& column, const WorkbookCell& cell, bool d
         case WorkbookCell::Kind::Text:
             if (TrimSpace(cell.text).empty())
                 return "NULL";
-            date = DateTime::Parse(TrimSpace(cell.text));
+            date = BirthDate::Parse(TrimSpace(cell.text));
             break;
         }
         if (!date.IsValid())

@@ -78,6 +78,7 @@ void CMailDlg::OnContactChosen(QTreeWidgetItem* item) {
                                     : LookUpRecipient(S(group->data(0, kGroupRole).toString()),
                                                       S(item->text(0)), m_Prompter);
     m_Ui->recipientEdit->setText(Q(address));
+    m_Ui->recipientEdit->setCursorPosition(0); // a long address shows its beginning
 }
 
 ComposedMail CMailDlg::Mail() const {
@@ -88,6 +89,9 @@ ComposedMail CMailDlg::Mail() const {
 void CMailDlg::ShowMail(const ComposedMail& mail) {
     m_Ui->subjectEdit->setText(Q(mail.subject));
     m_Ui->recipientEdit->setText(Q(mail.recipient));
+    // Long values show their beginning.
+    m_Ui->subjectEdit->setCursorPosition(0);
+    m_Ui->recipientEdit->setCursorPosition(0);
     m_Ui->bodyEdit->setPlainText(Q(WithLf(mail.body)));
 }
 

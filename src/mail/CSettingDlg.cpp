@@ -7,6 +7,8 @@
 #include "mail/PersonalSettings.h"
 #include "ui_CSettingDlg.h"
 
+#include <algorithm>
+
 CSettingDlg::CSettingDlg(Prompter& prompter, QWidget* parent)
     : QDialog(parent), m_Ui(std::make_unique<Ui::CSettingDlg>()), m_Prompter(prompter) {
     m_Ui->setupUi(this);
@@ -27,8 +29,13 @@ CSettingDlg::CSettingDlg(Prompter& prompter, QWidget* parent)
     const int addressWidth =
         fontMetrics().horizontalAdvance(QStringLiteral("someone.name@example.com"));
     ui.acceptEdit->setMinimumWidth(addressWidth);
-    ui.emailEdit->setMinimumWidth(addressWidth * 2 / 3);
-    ui.serverCombo->setMinimumWidth(addressWidth * 2 / 3);
+    ui.emailEdit->setMinimumWidth(addressWidth);
+    // The server's form shows while the field is empty, and whole.
+    QLineEdit* serverEdit = ui.serverCombo->lineEdit();
+    serverEdit->setPlaceholderText(QString::fromUtf8("smtp.example.com 或 smtp.example.com:465"));
+    ui.serverCombo->setMinimumWidth(std::max(
+        addressWidth * 2 / 3, fontMetrics().horizontalAdvance(serverEdit->placeholderText()) +
+                                  ui.serverCombo->sizeHint().height() * 2));
 
     for (std::string_view server : kSmtpServers)
         ui.serverCombo->addItem(QString::fromUtf8(server.data(), static_cast<int>(server.size())));
@@ -38,6 +45,7 @@ CSettingDlg::CSettingDlg(Prompter& prompter, QWidget* parent)
         SettingForm form = Form();
         UseOwnAccount(form, m_Prompter);
         m_Ui->nicknameEdit->setText(Q(form.nickname));
+        m_Ui->nicknameEdit->setCursorPosition(0);
         ShowSenderAccount(form);
     });
     connect(ui.builtInAccountRadio, &QRadioButton::clicked, this, [this] {
@@ -91,6 +99,9 @@ void CSettingDlg::ShowForm(const SettingForm& form) {
     ui.everyDayCheck->setChecked(form.everyDay);
     ui.acceptEdit->setText(Q(form.acceptEmail));
     ShowSenderAccount(form);
+    // Long values show their beginning, not their end.
+    for (QLineEdit* edit : {ui.nicknameEdit, ui.mobileEdit, ui.acceptEdit, ui.emailEdit})
+        edit->setCursorPosition(0);
 }
 
 void CSettingDlg::ShowSenderAccount(const SettingForm& form) {
@@ -110,10 +121,12 @@ void CSettingDlg::ShowSenderAccount(const SettingForm& form) {
         ui.emailEdit->setCursorPosition(cursor);
     }
     ui.userNameEdit->setText(Q(form.userName));
+    ui.userNameEdit->setCursorPosition(0);
     ui.passwordEdit->setText(Q(form.password));
     ui.serverCombo->setCurrentIndex(form.serverIndex);
     if (form.serverIndex < 0)
         ui.serverCombo->setEditText(Q(form.serverText));
+    ui.serverCombo->lineEdit()->setCursorPosition(0);
 }
 
 SettingForm CSettingDlg::Form() const {

@@ -96,8 +96,9 @@ double DateTime::Days() const {
     return day < 0 ? static_cast<double>(day) - fraction : static_cast<double>(day) + fraction;
 }
 
-DateTime DateTime::Parse(std::string_view text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+bool DateTime::ParseFields(std::string_view text, Fields& fields) {
+    auto& [year, month, day, hour, minute, second] = fields;
+    fields = Fields();
     std::size_t pos = 0;
     auto number = [&](int& out, std::size_t minDigits, std::size_t maxDigits) {
         std::size_t start = pos;
@@ -117,18 +118,23 @@ DateTime DateTime::Parse(std::string_view text) {
         ++pos;
     if (!number(year, 4, 4) || !separator("-/") || !number(month, 1, 2) || !separator("-/") ||
         !number(day, 1, 2))
-        return Invalid();
+        return false;
     if (separator(" T")) {
         if (!number(hour, 1, 2) || !separator(":") || !number(minute, 1, 2))
-            return Invalid();
+            return false;
         if (separator(":") && !number(second, 1, 2))
-            return Invalid();
+            return false;
     }
     while (pos < text.size() && text[pos] == ' ')
         ++pos;
-    if (pos != text.size())
+    return pos == text.size();
+}
+
+DateTime DateTime::Parse(std::string_view text) {
+    Fields f;
+    if (!ParseFields(text, f))
         return Invalid();
-    return DateTime(year, month, day, hour, minute, second);
+    return DateTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
 }
 
 DateTime::Parts DateTime::Split() const {

@@ -23,6 +23,12 @@ public:
     // Parses "YYYY-MM-DD", "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS" (also
     // with '/' between the date parts and 'T' before the time); invalid otherwise.
     static DateTime Parse(std::string_view text);
+    // The numbers of a text Parse reads, not yet checked against the calendar;
+    // false when the text has not that form.
+    struct Fields {
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    };
+    static bool ParseFields(std::string_view text, Fields& fields);
     static bool IsLeapYear(int year);
     static int DaysInMonth(int year, int month);
 

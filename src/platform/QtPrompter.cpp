@@ -52,6 +52,8 @@ QFileDialog::Options FileDialogOptions() {
 PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption,
                              PromptButtons buttons, PromptIcon icon) {
     QMessageBox box(ToQt(icon), Q(caption), Q(text), QMessageBox::NoButton, DialogParent());
+    // Messages carry names and typed text: shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* yes = nullptr;

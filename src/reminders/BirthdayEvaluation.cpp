@@ -30,6 +30,19 @@ bool AdvanceToNextBirthday(ReminderRecord& record, const DateTime& today) {
     return true;
 }
 
+std::optional<int> DaysToNextBirthday(const ReminderRecord& record, const DateTime& today) {
+    // Invalid dates count as passed, so a year without the birthday is skipped.
+    for (const DateTime* birthday : {&record.birthdayThisYear, &record.birthdayNextYear})
+        if (const int days = DaysUntilBirthday(*birthday, today); days >= 0)
+            return days;
+    return std::nullopt;
+}
+
+std::string DaysToNextBirthdayText(const ReminderRecord& record, const DateTime& today) {
+    const std::optional<int> days = DaysToNextBirthday(record, today);
+    return days ? std::to_string(*days) : std::string();
+}
+
 int AgeThisYear(const ReminderRecord& record, const DateTime& now) {
     const int year =
         record.birthdayThisYear.IsValid() ? record.birthdayThisYear.Year() : now.Year();

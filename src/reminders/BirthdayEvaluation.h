@@ -5,6 +5,7 @@
 #include "storage/ReminderRecord.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 // m_Ahead = 10 x N + R: N days ahead reminding starts (0..7), R the countdown,
@@ -40,6 +41,13 @@ int DaysUntilBirthday(const DateTime& birthday, const DateTime& today);
 // year's: someone born on 2 January with 3 days ahead is reminded on 30
 // December. True when the record moved on.
 bool AdvanceToNextBirthday(ReminderRecord& record, const DateTime& today);
+
+// Whole days from today to the next birthday: the one of the record's year
+// while it is still to come (0 on the day itself), else the one of the year
+// after; nothing when neither year has one.
+std::optional<int> DaysToNextBirthday(const ReminderRecord& record, const DateTime& today);
+// The same as the list shows it: "" for none.
+std::string DaysToNextBirthdayText(const ReminderRecord& record, const DateTime& today);
 
 // The age reached at the birthday reminded (also for lunar rows: the stored
 // year counts); this year's age when there is none.

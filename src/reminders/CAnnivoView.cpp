@@ -10,6 +10,7 @@
 #include "reminders/ReminderEditor.h"
 #include "reminders/ReminderListRows.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 
 #include <unordered_map>
@@ -30,6 +31,7 @@ CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& 
     const struct {
         const char* header;
         int width;
+        SortKind kind = SortKind::Text;
     } columns[kReminderColumnCount] = {
         {"编号", 0},
         {"状态", std::max(37, metrics.horizontalAdvance(QString::fromUtf8("状态")) + 2 * pad)},
@@ -39,10 +41,20 @@ CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& 
         {"出生日期", std::max(72, date)},
         {"今年生日", std::max(72, date)},
         {"今年生日", 0},
+        // Days sort as numbers (9 before 10); people without a birthday go last.
+        {"距生日", metrics.horizontalAdvance(QString::fromUtf8("距生日")) + 2 * pad,
+         SortKind::NumberOrNone},
     };
     for (const auto& column : columns)
-        m_List->InsertColumn(QString::fromUtf8(column.header), column.width, SortKind::Text);
+        m_List->InsertColumn(QString::fromUtf8(column.header), column.width, column.kind);
     m_List->SetColorKeyColumn(kReminderColourKeyColumn);
+    m_List->SetStretchColumn(kColumnName);
+    // Enter opens the row as 修改 does, Delete asks as 删除 does.
+    m_List->installEventFilter(this);
+    connect(m_List, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            RunCommand(kCmdModify);
+    });
     m_List->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_List, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const std::unique_ptr<QMenu> menu = MakeContextMenu();
@@ -96,6 +108,20 @@ void CAnnivoView::FillRows() {
     }
     m_List->SetRows(std::move(cells));
     m_List->SetRowBkColors(std::move(colours));
+}
+
+bool CAnnivoView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_List && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && HasSelection()) {
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                return RunCommand(kCmdModify);
+            if (key->key() == Qt::Key_Delete)
+                return RunCommand(kCmdDelete);
+        }
+    }
+    return CMainView::eventFilter(watched, event);
 }
 
 bool CAnnivoView::HasSelection() const {

@@ -48,6 +48,7 @@ signals:
     void SelectionChanged();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -2,14 +2,18 @@
 
 #include "settings/Globals.h"
 #include "controls/ByteLimitValidator.h"
+#include "controls/CBirthDateEdit.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "reminders/ReminderEditor.h"
 #include "ui_CReminderDlg.h"
 
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -38,10 +42,10 @@ QString Wrapped(const char* blessing, int perLine) {
 const QDate kNoDate(100, 1, 1);
 const QDate kLatestBirth(2099, 12, 31);
 
-QDate ToQDate(const DateTime& date) {
+QDate ToQDate(const BirthDate& date) {
     if (!date.IsValid())
         return kNoDate;
-    const QDate shown(date.Year(), date.Month(), date.Day());
+    const QDate shown(date.Year(), date.Month(), std::min(date.Day(), 28));
     return shown > kNoDate ? shown : kNoDate;
 }
 
@@ -66,6 +70,16 @@ CReminderDlg::CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* paren
     ui.birthEdit->setSpecialValueText(QString::fromUtf8("(无日期)"));
     ui.birthEdit->installEventFilter(this);
     ui.birthEdit->calendarWidget()->installEventFilter(this);
+    m_Birth = new CBirthDateEdit(ui.birthEdit);
+    // The Gregorian day of a lunar date goes under it, where the column has room.
+    ui.personGrid->addWidget(m_Birth->EquivalentLabel(), 3, 1);
+    m_Birth->EquivalentLabel()->show();
+    setTabOrder(ui.lunarRadio, ui.birthEdit);
+    setTabOrder(ui.birthEdit, m_Birth->LunarYearEdit());
+    setTabOrder(m_Birth->LunarYearEdit(), m_Birth->LunarMonthCombo());
+    setTabOrder(m_Birth->LunarMonthCombo(), m_Birth->LunarDayCombo());
+    setTabOrder(m_Birth->LunarDayCombo(), ui.mobileEdit);
+    setTabOrder(ui.mobileEdit, ui.emailEdit);
     const int fieldWidth =
         fontMetrics().horizontalAdvance(QString::fromUtf8("一二三四五六七八九十"));
     ui.nameEdit->setMinimumWidth(fieldWidth);
@@ -83,6 +97,10 @@ CReminderDlg::CReminderDlg(ReminderForm form, Prompter& prompter, QWidget* paren
 
     connect(ui.nameEdit, &QLineEdit::textChanged, this,
             [this](const QString& name) { m_Ui->okButton->setEnabled(!name.isEmpty()); });
+    connect(ui.lunarRadio, &QRadioButton::toggled, this, [this](bool lunar) {
+        if (!m_Showing)
+            m_Birth->SetLunar(lunar);
+    });
     connect(ui.noMusicRadio, &QRadioButton::clicked, this,
             [this] { OnMusicChosen(MusicChoice::None); });
     connect(ui.builtInMusicRadio, &QRadioButton::clicked, this,
@@ -116,23 +134,30 @@ CReminderDlg::~CReminderDlg() = default;
 
 void CReminderDlg::ShowForm() {
     Ui::CReminderDlg& ui = *m_Ui;
+    m_Showing = true;
     ui.nameEdit->setText(Q(m_Form->name));
+    ui.nameEdit->setCursorPosition(0); // long values show their beginning
     ui.okButton->setEnabled(!m_Form->name.empty());
     ui.stateCombo->setCurrentIndex(m_Form->stateIndex);
-    (m_Form->calendar == CalendarChoice::Lunar ? ui.lunarRadio : ui.gregorianRadio)
-        ->setChecked(true);
-    ui.birthEdit->setDate(ToQDate(m_Form->birth));
-    m_ShownBirth = ui.birthEdit->date();
+    const bool lunar = m_Form->calendar == CalendarChoice::Lunar;
+    (lunar ? ui.lunarRadio : ui.gregorianRadio)->setChecked(true);
+    m_Birth->SetDate(m_Form->birth, lunar);
+    m_ShownBirth = m_Birth->Date();
     ui.mobileEdit->setText(Q(m_Form->mobile));
+    ui.mobileEdit->setCursorPosition(0);
     ui.emailEdit->setText(Q(m_Form->email));
+    ui.emailEdit->setCursorPosition(0);
     MusicRadio(m_Form->music)->setChecked(true);
     ui.soundPathEdit->setText(Q(m_Form->soundPath));
+    ui.soundPathEdit->setCursorPosition(0);
     ui.aheadCombo->setCurrentIndex(m_Form->aheadDays);
     const bool blessingOn = m_Form->blessing == BlessingChoice::On;
     (blessingOn ? ui.blessingOnRadio : ui.blessingOffRadio)->setChecked(true);
     ui.titleEdit->setText(Q(m_Form->title));
+    ui.titleEdit->setCursorPosition(0);
     ui.titleEdit->setReadOnly(!blessingOn);
     ui.contentEdit->setPlainText(Q(m_Form->content));
+    m_Showing = false;
 }
 
 ReminderForm CReminderDlg::Form() const {
@@ -142,11 +167,10 @@ ReminderForm CReminderDlg::Form() const {
     form.stateIndex = ui.stateCombo->currentIndex();
     form.calendar = ui.lunarRadio->isChecked() ? CalendarChoice::Lunar : CalendarChoice::Gregorian;
     // The stored value (with its time of day) stays unless another date is shown.
-    const QDate birth = ui.birthEdit->date();
+    const BirthDate birth = m_Birth->Date();
     form.birthChanged = birth != m_ShownBirth;
     if (form.birthChanged)
-        form.birth = birth == kNoDate ? DateTime::Invalid()
-                                      : DateTime(birth.year(), birth.month(), birth.day());
+        form.birth = birth;
     form.mobile = S(ui.mobileEdit->text());
     form.email = S(ui.emailEdit->text());
     form.soundPath = S(ui.soundPathEdit->text());
@@ -175,6 +199,7 @@ void CReminderDlg::OnMusicChosen(MusicChoice choice) {
         ChooseMusic(form, choice);
     MusicRadio(form.music)->setChecked(true);
     m_Ui->soundPathEdit->setText(Q(form.soundPath));
+    m_Ui->soundPathEdit->setCursorPosition(0);
 }
 
 void CReminderDlg::OnBlessingSwitched(BlessingChoice choice) {
@@ -184,6 +209,7 @@ void CReminderDlg::OnBlessingSwitched(BlessingChoice choice) {
     else
         SwitchBlessingOff(form);
     m_Ui->titleEdit->setText(Q(form.title));
+    m_Ui->titleEdit->setCursorPosition(0);
     m_Ui->titleEdit->setReadOnly(choice == BlessingChoice::Off);
     m_Ui->contentEdit->setPlainText(Q(form.content));
 }
@@ -224,7 +250,7 @@ void CReminderDlg::accept() {
     const ReminderForm form = Form();
     switch (SaveReminder(form, m_Prompter)) {
     case SaveOutcome::Saved: QDialog::accept(); return;
-    case SaveOutcome::NoBirthDate: m_Ui->birthEdit->setFocus(); return;
+    case SaveOutcome::NoBirthDate: m_Birth->setFocus(); return;
     case SaveOutcome::NameTaken:
         m_Ui->nameEdit->setFocus();
         m_Ui->nameEdit->selectAll();

@@ -1,12 +1,15 @@
 #pragma once
 
-#include <QDate>
 #include <QDialog>
 #include <QUrl>
+
+// Qt's headers first: moc cannot read <compare> before them.
+#include "platform/BirthDate.h"
 
 #include <functional>
 #include <memory>
 
+class CBirthDateEdit;
 class Prompter;
 class QRadioButton;
 struct ReminderForm;
@@ -18,7 +21,8 @@ class CReminderDlg;
 
 // 增加提醒: adds a person or edits one (name, birth date and calendar,
 // mobile, e-mail, state, ahead days, pop-up music and the optional birthday
-// blessing mail), with a side panel of ready-made blessings. OK checks that
+// blessing mail), with a side panel of ready-made blessings. A 阴历 birth
+// date is entered as a lunar date, its Gregorian day shown under it. OK checks that
 // there is a birth date and the name is unique and writes the row; the
 // dialog ends with OK once the row is written, and stays open with
 // everything typed when the write fails. Editing shows the stored birth
@@ -36,6 +40,7 @@ public:
     // The values as the controls hold them.
     ReminderForm Form() const;
     Ui::CReminderDlg& Controls() const { return *m_Ui; }
+    CBirthDateEdit& BirthEntry() const { return *m_Birth; }
     bool BlessingsShown() const;
 
     void accept() override;
@@ -52,7 +57,9 @@ private:
 
     std::unique_ptr<Ui::CReminderDlg> m_Ui;
     std::unique_ptr<ReminderForm> m_Form; // what the dialog opened with
-    QDate m_ShownBirth;                   // the birth date shown at opening
+    CBirthDateEdit* m_Birth;              // holds the .ui's birthEdit for 阳历
+    BirthDate m_ShownBirth;               // the birth date shown at opening
+    bool m_Showing = false;               // the form is being put on show, not edited
     Prompter& m_Prompter;
     LinkOpener m_LinkOpener;
 };

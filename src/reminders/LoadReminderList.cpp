@@ -32,7 +32,7 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
                 record.id = db.GetCollect("ID").AsInt();
                 record.state = db.GetCollect("m_State").AsString();
                 record.name = db.GetCollect("m_Name").AsString();
-                record.birth = db.GetCollect("m_Date").AsDateTime();
+                record.birth = db.GetCollect("m_Date").AsBirthDate();
                 record.calendar = db.GetCollect("m_DateStatus").AsString();
                 record.sound = db.GetCollect("m_SoundPath").AsString();
                 record.email = db.GetCollect("m_Email").AsString();

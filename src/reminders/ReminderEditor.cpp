@@ -1,5 +1,6 @@
 #include "reminders/ReminderEditor.h"
 
+#include "calendar/LunarBirthDate.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
 #include "storage/CAdoDatabase.h"
@@ -25,7 +26,10 @@ const char* const kMusicFileFilter = "音乐文件 (*.wav *.mid *.midi *.mp3)";
 
 ReminderForm NewReminderForm(const DateTime& today) {
     ReminderForm form;
-    form.birth = today.DateOnly();
+    // Today in the calendar the form starts with, so that it is today's date
+    // the lunar entry shows.
+    const BirthDate lunarToday = LunarOfGregorian(today.DateOnly());
+    form.birth = lunarToday.IsValid() ? lunarToday : BirthDate(today.DateOnly());
     return form;
 }
 
@@ -36,7 +40,7 @@ MusicChoice MusicChoiceFor(const std::string& soundPath) {
 }
 
 ReminderForm EditReminderForm(int id, const std::string& name, const std::string& shownState,
-                              bool lunar, const DateTime& birth, Prompter& prompter) {
+                              bool lunar, const BirthDate& birth, Prompter& prompter) {
     ReminderForm form;
     form.editMode = true;
     form.id = id;
@@ -118,7 +122,7 @@ void SwitchBlessingOff(ReminderForm& form) {
     form.content.clear();
 }
 
-std::string BirthDateLiteral(const DateTime& birth) {
+std::string BirthDateLiteral(const BirthDate& birth) {
     return birth.Format("#%Y-%m-%d 23:59:59#");
 }
 

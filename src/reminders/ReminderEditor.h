@@ -3,6 +3,7 @@
 // when it opens for a new or an existing person, what the music and
 // blessing choices do, and how OK checks the name and writes the row.
 
+#include "platform/BirthDate.h"
 #include "platform/DateTime.h"
 
 #include <string>
@@ -32,7 +33,7 @@ struct ReminderForm {
 
     std::string name;
     CalendarChoice calendar = CalendarChoice::Lunar;
-    DateTime birth; // invalid: no date (a row stored without one)
+    BirthDate birth; // invalid: no date (a row stored without one)
     // Edit mode: the user picked another date. An unchanged date is not
     // written, so the row keeps its stored value and time of day.
     bool birthChanged = false;
@@ -48,14 +49,14 @@ struct ReminderForm {
     int stateIndex = 0; // 0 生效, 1 失效
 };
 
-// A new person: born today, lunar calendar, active, no ahead days.
+// A new person: born today (today's lunar date), lunar calendar, active, no ahead days.
 ReminderForm NewReminderForm(const DateTime& today);
 
 // A person of the list, from the row's cells (an empty birth cell gives an
 // invalid birth); the rest is read from the database by name. A failure is
 // shown and the form keeps what was read.
 ReminderForm EditReminderForm(int id, const std::string& name, const std::string& shownState,
-                              bool lunar, const DateTime& birth, Prompter& prompter);
+                              bool lunar, const BirthDate& birth, Prompter& prompter);
 
 MusicChoice MusicChoiceFor(const std::string& soundPath);
 
@@ -73,8 +74,9 @@ void SwitchBlessingOn(ReminderForm& form, const std::string& nickname);
 // 关闭: title and content are emptied.
 void SwitchBlessingOff(ReminderForm& form);
 
-// "#1980-09-12 23:59:59#": every saved birth carries the last second of the day.
-std::string BirthDateLiteral(const DateTime& birth);
+// "#1980-09-12 23:59:59#": every saved birth carries the last second of the
+// day. A lunar day the Gregorian calendar lacks is written as it is ("#1980-02-30 23:59:59#").
+std::string BirthDateLiteral(const BirthDate& birth);
 // The ahead code as the editor writes it: the days twice ("3" -> "33").
 std::string AheadCodeText(int aheadDays);
 const char* StateText(int stateIndex);

@@ -45,6 +45,7 @@ std::vector<ReminderRow> BuildReminderRows(const ReminderList& list, const DateT
         row.cells[kColumnBirth] = record.birth.Format("%Y-%m-%d");
         row.cells[kColumnThisYear] = ThisYearText(record);
         row.cells[kColumnPosition] = std::to_string(position++);
+        row.cells[kColumnDaysToGo] = DaysToNextBirthdayText(record, now);
         row.colour = ReminderRowColour(shown, record.birthdayThisYear, now);
         rows.push_back(std::move(row));
     }
@@ -59,19 +60,20 @@ std::string ToggleCaption(const std::string& shownState) {
     return shownState == "失效" ? "生效(&S)" : "失效(&S)";
 }
 
-DateTime BirthFromListText(const std::string& text) {
+BirthDate BirthFromListText(const std::string& text) {
     // Year up to the first "-", month between the first and the last, day after the last.
     const std::size_t first = text.find('-');
     const std::size_t last = text.rfind('-');
     if (first == std::string::npos || first == last)
-        return DateTime::Invalid();
+        return {};
     auto number = [](const std::string& part) {
         return part.empty() || part.find_first_not_of("0123456789") != std::string::npos
                    ? -1
                    : std::stoi(part);
     };
-    return DateTime(number(text.substr(0, first)), number(text.substr(first + 1, last - first - 1)),
-                    number(text.substr(last + 1)), 1, 1, 1);
+    return BirthDate(number(text.substr(0, first)),
+                     number(text.substr(first + 1, last - first - 1)),
+                     number(text.substr(last + 1)), 1, 1, 1);
 }
 
 namespace {

@@ -11,9 +11,9 @@
 
 class Prompter;
 
-// 编号 状态 姓名 提前 阴阳历 出生日期 今年生日, and the row's position,
-// which keys its colour.
-inline constexpr int kReminderColumnCount = 8;
+// 编号 状态 姓名 提前 阴阳历 出生日期 今年生日, the row's position, which
+// keys its colour, and 距生日 (days to the next birthday, "" for none).
+inline constexpr int kReminderColumnCount = 9;
 inline constexpr int kReminderColourKeyColumn = 7;
 enum ReminderColumn : int {
     kColumnId = 0,
@@ -24,6 +24,7 @@ enum ReminderColumn : int {
     kColumnBirth = 5,
     kColumnThisYear = 6,
     kColumnPosition = 7,
+    kColumnDaysToGo = 8,
 };
 
 struct RowColour {
@@ -52,9 +53,9 @@ bool ToggleSwitchesOff(const std::string& shownState);
 // The context menu's caption for the toggle.
 std::string ToggleCaption(const std::string& shownState);
 
-// A 出生日期 cell ("1980-09-12") as the editor's birth date, at 01:01:01;
-// invalid when the text is no date.
-DateTime BirthFromListText(const std::string& text);
+// A 出生日期 cell ("1980-09-12", or a lunar "1980-02-30") as the editor's
+// birth date, at 01:01:01; no date when the text is none.
+BirthDate BirthFromListText(const std::string& text);
 
 // Asks whether to delete the person (the whole row, address-book data
 // included), deletes and confirms. False when the user said no; a failure

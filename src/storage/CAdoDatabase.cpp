@@ -124,7 +124,7 @@ bool IsPlainNumber(std::string_view text) {
 
 bool IsDateLiteral(std::string_view text) {
     return text.size() > 2 && text.front() == '#' && text.back() == '#' &&
-           DateTime::Parse(text.substr(1, text.size() - 2)).IsValid();
+           BirthDate::Parse(text.substr(1, text.size() - 2)).IsValid();
 }
 
 // "Delete * From X" is Jet's spelling of "DELETE FROM X".
@@ -218,6 +218,12 @@ DateTime DbValue::AsDateTime() const {
     case Kind::Integer: return DateTime::FromDays(static_cast<double>(m_Integer));
     default: return DateTime::Invalid();
     }
+}
+
+BirthDate DbValue::AsBirthDate() const {
+    if (m_Kind == Kind::Text)
+        return BirthDate::Parse(m_Text);
+    return BirthDate::FromDateTime(AsDateTime());
 }
 
 // ---------------------------------------------------------------- CAdoDatabase
@@ -448,12 +454,14 @@ std::string CAdoDatabase::TranslateJet(std::string_view sql) {
             out += '\'';
             i = j;
         } else if (c == '#') {
-            // A Jet date literal #2011-09-09 23:59:59# becomes a stored date text.
+            // A Jet date literal #2011-09-09 23:59:59# becomes a stored date
+            // text; a lunar birth date on a day the Gregorian calendar lacks
+            // (#1980-02-30#) is kept as written, not moved into March.
             const std::size_t close = sql.find('#', i + 1);
-            const DateTime date =
+            const BirthDate date =
                 close == std::string_view::npos
-                    ? DateTime::Invalid()
-                    : DateTime::Parse(TrimSpace(sql.substr(i + 1, close - i - 1)));
+                    ? BirthDate()
+                    : BirthDate::Parse(TrimSpace(sql.substr(i + 1, close - i - 1)));
             if (!date.IsValid())
                 throw DbError("日期格式不正确：" + std::string(sql.substr(i)));
             out += '\'';

@@ -6,9 +6,11 @@
 // done with which file, then SQLite's own message; callers catch it and show it.
 //
 // Execute accepts the Jet-flavoured SQL the program is written in and
-// translates what SQLite lacks: #...# date literals, "Delete * From" and
+// translates what SQLite lacks: #...# date literals (a lunar birth date's
+// day the Gregorian calendar lacks included), "Delete * From" and
 // double-quoted string values. It runs exactly one statement.
 
+#include "platform/BirthDate.h"
 #include "platform/DateTime.h"
 
 #include <cstdint>
@@ -43,6 +45,9 @@ public:
     std::int32_t AsInt() const;   // NULL reads as 0; text is read as a number
     int AsYesNo() const;          // absolute value of the 16-bit value: -1 reads as 1
     DateTime AsDateTime() const;  // stored text or day count; NULL reads as invalid
+    // A birth date as stored: as AsDateTime, and a text whose day only the
+    // lunar calendar has ("1980-02-30 23:59:59") as it stands.
+    BirthDate AsBirthDate() const;
 
 private:
     enum class Kind { Empty, Null, Integer, Real, Text };

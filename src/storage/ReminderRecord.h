@@ -2,6 +2,7 @@
 // In-memory image of one reminder row (a TiXing row taking part in reminding),
 // with the Gregorian dates of its birthdays worked out at load time.
 
+#include "platform/BirthDate.h"
 #include "platform/DateTime.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ struct ReminderRecord {
     std::string name;     // m_Name
     std::string calendar; // m_DateStatus: "阳历" or "阴历"
     std::string sound;    // m_SoundPath
-    DateTime birth;       // m_Date
+    BirthDate birth;      // m_Date
     // The birthday reminded: this year's, or next year's once this year's has
     // passed (or does not exist) and next year's is within the ahead days.
     DateTime birthdayThisYear;

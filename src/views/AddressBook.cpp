@@ -3,6 +3,7 @@
 #include "settings/AppInfo.h"
 #include "platform/Prompter.h"
 #include "platform/TextCodec.h"
+#include "platform/TrimSpace.h"
 #include "storage/CAdoDatabase.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ ListChoice ChooseGroup(const std::string& group) {
     return Choose(labels, values, group, group);
 }
 
-std::string ContactDateLiteral(const DateTime& birth) {
+std::string ContactDateLiteral(const BirthDate& birth) {
     return birth.Format("#%Y-%m-%d#");
 }
 
@@ -173,7 +174,7 @@ ContactLookup LookUpContact(const std::string& name, Prompter& prompter) {
             for (std::size_t i = 0; i < kContactTextCount; ++i)
                 form.texts[i] = db.GetCollect(kTextFields[i].column).AsString();
             form.calendar = db.GetCollect("m_DateStatus").AsString();
-            form.birth = db.GetCollect("m_Date").AsDateTime();
+            form.birth = db.GetCollect("m_Date").AsBirthDate();
             form.remind = db.GetCollect("m_IsVailid").AsYesNo() == 1;
             form.group = db.GetCollect("m_Group").AsString();
             lookup.result = LookupResult::Found;
@@ -308,4 +309,47 @@ std::optional<ContactNode> FindContactNode(const std::vector<ContactGroup>& tree
             return ContactNode{static_cast<int>(g), static_cast<int>(found - names.begin())};
     }
     return std::nullopt;
+}
+
+namespace {
+
+char FoldLatin(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string FoldedLatin(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded)
+        c = FoldLatin(c);
+    return folded;
+}
+
+} // namespace
+
+std::vector<ContactNode> SearchContactNodes(const std::vector<ContactGroup>& tree,
+                                            std::string_view text) {
+    const std::string_view wanted = TrimSpace(text);
+    if (wanted.empty())
+        return {};
+    // UTF-8 never matches inside another character, so a plain byte search
+    // finds exactly the names holding the text; folding touches ASCII only.
+    const std::string folded = FoldedLatin(wanted);
+    std::vector<ContactNode> whole, partial;
+    for (std::size_t g = 0; g < tree.size(); ++g) {
+        const std::vector<std::string>& names = tree[g].names;
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            const std::string name = FoldedLatin(names[c]);
+            const ContactNode node{static_cast<int>(g), static_cast<int>(c)};
+            if (name == folded)
+                whole.push_back(node);
+            else if (name.find(folded) != std::string::npos)
+                partial.push_back(node);
+        }
+    }
+    whole.insert(whole.end(), partial.begin(), partial.end());
+    return whole;
+}
+
+std::string NoContactFoundText(std::string_view text) {
+    return "没有找到姓名中含有“" + std::string(TrimSpace(text)) + "”的联络人。";
 }

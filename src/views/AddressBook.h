@@ -3,13 +3,14 @@
 // with their byte limits, the SQL each button runs, the walk over the
 // contact tree for 上一个/下一个 and the whole-name search.
 
-#include "platform/DateTime.h"
+#include "platform/BirthDate.h"
 #include "storage/ContactGroups.h"
 
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Prompter;
@@ -66,7 +67,7 @@ ListChoice ChooseGroup(const std::string& group);
 struct ContactForm {
     std::array<std::string, kContactTextCount> texts;
     std::string calendar = "阴历";
-    DateTime birth; // invalid: no birth date (NULL, or nothing the program reads as one)
+    BirthDate birth; // invalid: no birth date (NULL, or nothing the program reads as one)
     bool remind = false;
     std::string group;
 
@@ -77,8 +78,9 @@ struct ContactForm {
     const std::string& Name() const { return Text(ContactText::Name); }
 };
 
-// "#1925-03-07#": the birth date only; four digits of year, always.
-std::string ContactDateLiteral(const DateTime& birth);
+// "#1925-03-07#": the birth date only; four digits of year, always. A lunar
+// day the Gregorian calendar lacks is written as it is ("#1980-02-30#").
+std::string ContactDateLiteral(const BirthDate& birth);
 std::string SelectContactSql(const std::string& name);
 // A contact without a birth date gets NULL.
 std::string InsertContactSql(const ContactForm& form);
@@ -128,7 +130,15 @@ std::optional<ContactNode> PreviousContactNode(const std::vector<ContactGroup>& 
 std::optional<ContactNode> NextContactNode(const std::vector<ContactGroup>& tree,
                                            const ContactNode& from);
 
-// 搜索: the first contact whose whole name is the text; group names are not
+// The first contact whose whole name is the text; group names are not
 // searched.
 std::optional<ContactNode> FindContactNode(const std::vector<ContactGroup>& tree,
                                            const std::string& name);
+
+// 搜索: every contact whose name holds the text (spaces at either end aside),
+// the whole names first, then the others, each in tree order. Latin letters
+// match in either case; no character is a wildcard. An empty text finds none.
+std::vector<ContactNode> SearchContactNodes(const std::vector<ContactGroup>& tree,
+                                            std::string_view text);
+// What 搜索 says when it finds nobody.
+std::string NoContactFoundText(std::string_view text);

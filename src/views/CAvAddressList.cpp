@@ -2,15 +2,22 @@
 
 #include "controls/FrameCommands.h"
 #include "controls/ByteLimitValidator.h"
+#include "controls/CBirthDateEdit.h"
 #include "controls/CHyperLink.h"
 #include "controls/QtText.h"
+#include "platform/Prompter.h"
+#include "platform/TrimSpace.h"
 #include "ui_CAvAddressList.h"
 #include "views/AddressBook.h"
 
+#include <QBoxLayout>
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QSpinBox>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -24,6 +31,30 @@ void ShowChoice(QComboBox* combo, const ListChoice& choice) {
     for (std::size_t i = 0; i < choice.labels.size(); ++i)
         combo->addItem(Q(choice.labels[i]), Q(choice.values[i]));
     combo->setCurrentIndex(static_cast<int>(choice.selected));
+}
+
+// The calendar list goes before the date it decides how to enter, and the
+// date's Gregorian day after it, where the row has them side by side.
+void PlaceBirthEntry(QComboBox* calendar, CBirthDateEdit* entry) {
+    QLabel* equivalent = entry->EquivalentLabel();
+    QWidget* parent = entry->parentWidget();
+    const auto rows = parent ? parent->findChildren<QBoxLayout*>() : QList<QBoxLayout*>();
+    // Kept apart from the fields on either side.
+    const int gap = equivalent->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (QBoxLayout* row : rows) {
+        if (row->indexOf(entry) < 0)
+            continue;
+        if (row->indexOf(calendar) >= 0) {
+            row->removeWidget(calendar);
+            row->insertWidget(row->indexOf(entry), calendar);
+            row->insertSpacing(row->indexOf(entry), gap / 2);
+        }
+        row->insertWidget(row->indexOf(entry) + 1, equivalent);
+        equivalent->setIndent(gap / 2);
+        row->insertSpacing(row->indexOf(equivalent) + 1, gap);
+        equivalent->show();
+        return;
+    }
 }
 
 bool IsStep(const QEvent* event) {
@@ -74,6 +105,22 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
     // From "no date" the arrows and the calendar start at today, not in year 1.
     ui.birthEdit->installEventFilter(this);
     ui.birthEdit->calendarWidget()->installEventFilter(this);
+    m_Birth = new CBirthDateEdit(ui.birthEdit);
+    PlaceBirthEntry(ui.calendarCombo, m_Birth);
+    ui.birthLabel->setBuddy(m_Birth);
+    setTabOrder(ui.nameEdit, ui.calendarCombo);
+    setTabOrder(ui.calendarCombo, ui.birthEdit);
+    setTabOrder(ui.birthEdit, m_Birth->LunarYearEdit());
+    setTabOrder(m_Birth->LunarYearEdit(), m_Birth->LunarMonthCombo());
+    setTabOrder(m_Birth->LunarMonthCombo(), m_Birth->LunarDayCombo());
+    setTabOrder(m_Birth->LunarDayCombo(), ui.remindCheck);
+    connect(ui.calendarCombo, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_ShowingBirth)
+            m_Birth->SetLunar(S(m_Ui->calendarCombo->currentData().toString()) == "阴历");
+    });
+    // The search box shows its hint, or a name of a few characters, whole.
+    ui.searchEdit->setMinimumWidth(metrics.horizontalAdvance(ui.searchEdit->placeholderText()) +
+                                   ui.searchEdit->sizeHint().height());
     // Room for a group from outside the four when a contact brings one.
     ui.groupCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // Enter on a button presses it, as in a dialog.
@@ -116,11 +163,8 @@ ContactForm CAvAddressList::Form() const {
         form.texts[i] = S(edits[i]->text());
     // A date the user left as it was shown is the stored one, time of day
     // included, even where the field cannot show it.
-    const QDate birth = ui.birthEdit->date();
-    if (birth == m_ShownBirth)
-        form.birth = m_Shown.birth;
-    else if (birth != kNoDate)
-        form.birth = DateTime(birth.year(), birth.month(), birth.day());
+    const BirthDate birth = m_Birth->Date();
+    form.birth = birth == m_ShownBirth ? m_Shown.birth : birth;
     form.calendar = S(ui.calendarCombo->currentData().toString());
     form.remind = ui.remindCheck->isChecked();
     form.group = S(ui.groupCombo->currentData().toString());
@@ -204,13 +248,16 @@ void CAvAddressList::ShowContact() {
 void CAvAddressList::ShowForm(const ContactForm& form) {
     Ui::CAvAddressList& ui = *m_Ui;
     ShowChoice(ui.groupCombo, ChooseGroup(form.group));
+    m_ShowingBirth = true;
     ShowChoice(ui.calendarCombo, ChooseCalendar(form.calendar));
     const std::vector<QLineEdit*> edits = TextEdits();
-    for (std::size_t i = 0; i < edits.size(); ++i)
+    for (std::size_t i = 0; i < edits.size(); ++i) {
         edits[i]->setText(Q(form.texts[i]));
+        edits[i]->setCursorPosition(0); // a long address shows its beginning
+    }
     ui.remindCheck->setChecked(form.remind);
     m_Shown = form;
-    ShowBirth(form.birth);
+    ShowBirth(form.birth, form.calendar);
     SetContactShown(true);
 }
 
@@ -219,23 +266,19 @@ void CAvAddressList::ClearForm(const std::string& group) {
     for (QLineEdit* edit : TextEdits())
         edit->clear();
     ShowChoice(ui.groupCombo, ChooseGroup(group));
+    m_ShowingBirth = true;
     ShowChoice(ui.calendarCombo, ChooseCalendar(CalendarEntries().front()));
     ui.remindCheck->setChecked(true);
     m_Shown = ContactForm();
-    ShowBirth(m_Shown.birth);
+    ShowBirth(m_Shown.birth, CalendarEntries().front());
     SetContactShown(false);
 }
 
-void CAvAddressList::ShowBirth(const DateTime& birth) {
-    QDateEdit* edit = m_Ui->birthEdit;
-    QDate date = kNoDate;
-    if (birth.IsValid())
-        date = QDate(birth.Year(), birth.Month(), birth.Day());
+void CAvAddressList::ShowBirth(const BirthDate& birth, const std::string& calendar) {
     // A date the field cannot hold shows as none; Form() still keeps it.
-    if (date <= kNoDate || date > edit->maximumDate())
-        date = kNoDate;
-    edit->setDate(date);
-    m_ShownBirth = date;
+    m_Birth->SetDate(birth, calendar == "阴历");
+    m_ShownBirth = m_Birth->Date();
+    m_ShowingBirth = false;
 }
 
 void CAvAddressList::SetContactShown(bool shown) {
@@ -370,9 +413,39 @@ void CAvAddressList::Next() {
 
 void CAvAddressList::Search() {
     QTreeWidget* tree = m_Ui->contactTree;
+    QLineEdit* searchEdit = m_Ui->searchEdit;
+    const std::string text = S(searchEdit->text());
+    if (TrimSpace(text).empty()) {
+        m_Prompter.Tell("请输入要搜索的姓名或姓名中的字。");
+        searchEdit->setFocus();
+        return;
+    }
+    const std::vector<ContactNode> found = SearchContactNodes(m_Tree, text);
+    // 搜索 again for the same text goes on to the next contact found.
+    std::size_t next = 0;
+    if (const std::optional<ContactNode> current = NodeOf(tree->currentItem());
+        current && text == m_SearchedText) {
+        const auto at = std::find(found.begin(), found.end(), *current);
+        if (at != found.end())
+            next = static_cast<std::size_t>(at - found.begin() + 1) % found.size();
+    }
+    m_SearchedText = text;
     if (QTreeWidgetItem* first = tree->topLevelItem(0))
         first->setExpanded(false);
-    SelectNode(FindContactNode(m_Tree, S(m_Ui->searchEdit->text())));
+    if (found.empty()) {
+        SelectNode(std::nullopt);
+        m_Prompter.Tell(NoContactFoundText(text));
+        searchEdit->setFocus();
+        searchEdit->selectAll();
+        return;
+    }
+    // Every contact found is in sight, the chosen one selected.
+    for (const ContactNode& node : found)
+        tree->topLevelItem(node.group)->setExpanded(true);
+    SelectNode(found[next]);
+    if (found.size() > 1)
+        HintLine()->setText(
+            QString::fromUtf8("找到 %1 个联络人，再按“搜索”看下一个。").arg(found.size()));
     tree->setFocus();
 }
 

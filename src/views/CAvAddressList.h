@@ -4,14 +4,13 @@
 #include "storage/ContactGroups.h"
 #include "views/AddressBook.h"
 
-#include <QDate>
-
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class CBirthDateEdit;
 class Prompter;
 class QLineEdit;
 class QTreeWidgetItem;
@@ -20,7 +19,8 @@ class CAvAddressList;
 }
 
 // 通讯录: every person of the database in a tree by group, the selected
-// person's details beside it, and 新增/删除/更新/上一个/下一个/搜索. A
+// person's details beside it, and 新增/删除/更新/上一个/下一个/搜索. A 阴历
+// birth date is entered as a lunar date, its Gregorian day beside it. A
 // contact with 提醒 ticked is a birthday reminder too, so every change is
 // passed on through `peopleChanged` for the reminder list to read again.
 class CAvAddressList : public CMainView {
@@ -31,6 +31,7 @@ public:
     ~CAvAddressList() override;
 
     Ui::CAvAddressList& Controls() const { return *m_Ui; }
+    CBirthDateEdit& BirthEntry() const { return *m_Birth; }
     // The values as the controls hold them.
     ContactForm Form() const;
     // The name of the contact on show; empty when none is.
@@ -59,7 +60,7 @@ private:
     void ShowContact();
     void ShowForm(const ContactForm& form);
     void ClearForm(const std::string& group);
-    void ShowBirth(const DateTime& birth);
+    void ShowBirth(const BirthDate& birth, const std::string& calendar);
     void SetContactShown(bool shown);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
     // Selects a node (none clears the selection), which shows it.
@@ -79,6 +80,9 @@ private:
     std::string m_CurrentName;        // the text of the node selected last
     bool m_CurrentIsGroup = false;    // ... and it is a group node
     ContactForm m_Shown;              // the contact on the form as read; empty for none
-    QDate m_ShownBirth;               // what the date field was given for m_Shown.birth
+    CBirthDateEdit* m_Birth;          // holds the .ui's birthEdit for 阳历
+    BirthDate m_ShownBirth;           // what the date field shows for m_Shown.birth
+    bool m_ShowingBirth = false;      // the calendar list is being filled, not chosen
+    std::string m_SearchedText;       // what 搜索 looked for last
     bool m_ShownBefore = false;
 };

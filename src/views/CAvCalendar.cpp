@@ -5,14 +5,18 @@
 #include "controls/CImageButton.h"
 #include "platform/Clock.h"
 #include "views/CBalloonTip.h"
+#include "views/MonthStep.h"
 
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -59,6 +63,26 @@ void Paint(QWidget* widget, const QColor& background, const QColor& text) {
 
 constexpr int kMargin = 8;
 constexpr int kGap = 2;
+constexpr int kGridFrame = 3; // the grid's focus frame, round the cells
+
+// The days' place in the focus chain: the day labels take no focus, so this
+// frame behind them does, and shows it round the grid.
+class MonthGrid final : public QWidget {
+public:
+    explicit MonthGrid(QWidget* parent) : QWidget(parent) {
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QString::fromUtf8("日期"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
 
 } // namespace
 
@@ -102,11 +126,17 @@ void CAvCalendar::CreateControls() {
     m_MonthCombo = new QComboBox(m_Form);
     m_MonthCombo->setObjectName("monthCombo");
     label("月")->setObjectName("monthUnit");
+    m_PreviousButton = new CImageButton(QString::fromUtf8("上月"), m_Form);
+    m_PreviousButton->setObjectName("previousMonthButton");
+    m_NextButton = new CImageButton(QString::fromUtf8("下月"), m_Form);
+    m_NextButton->setObjectName("nextMonthButton");
     m_YearName = label("");
     m_YearName->setObjectName("yearName");
     m_YearName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_TodayButton = new CImageButton(QString::fromUtf8("今天"), m_Form);
     m_TodayButton->setObjectName("todayButton");
+    m_Grid = new MonthGrid(m_Form); // first, so that every cell lies above it
+    m_Grid->setObjectName("grid");
 
     const char* headers[] = {"周", "日", "一", "二", "三", "四", "五", "六"};
     for (int c = 0; c < 8; ++c) {
@@ -126,13 +156,21 @@ void CAvCalendar::CreateControls() {
 
     m_Tip = new CBalloonTip(this);
     m_Tip->SetFont(m_TipFont);
+    m_Tip->AddTool(m_PreviousButton, QString::fromUtf8("上一个月（PageUp）"));
+    m_Tip->AddTool(m_NextButton, QString::fromUtf8("下一个月（PageDown）"));
 
     SetContent(m_Form);
     setFocusProxy(m_MonthCombo);
+    QWidget* const chain[] = {m_YearCombo,   m_MonthCombo, m_PreviousButton, m_NextButton,
+                              m_TodayButton, m_Grid,       m_BirthdayList};
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 
     connect(m_YearCombo, &QComboBox::currentIndexChanged, this, &CAvCalendar::OnYearChanged);
     connect(m_MonthCombo, &QComboBox::currentIndexChanged, this, &CAvCalendar::OnMonthChanged);
     connect(m_TodayButton, &QPushButton::clicked, this, &CAvCalendar::OnInitialUpdate);
+    connect(m_PreviousButton, &QPushButton::clicked, this, [this] { MoveMonth(-1); });
+    connect(m_NextButton, &QPushButton::clicked, this, [this] { MoveMonth(1); });
 
     // The tip follows the mouse over every control of the view.
     installEventFilter(this);
@@ -177,6 +215,10 @@ void CAvCalendar::LayOutControls() {
     placeInRow(m_Form->findChild<QLabel*>("yearUnit"), advance("年") + 2);
     placeInRow(m_MonthCombo, m_MonthCombo->sizeHint().width() + 6);
     placeInRow(m_Form->findChild<QLabel*>("monthUnit"), advance("月") + 2);
+    // Small buttons, so that the row stays close to the grid's width.
+    const int stepWidth = advance("上月") + 24;
+    placeInRow(m_PreviousButton, stepWidth);
+    placeInRow(m_NextButton, stepWidth);
     const int nameX = x + 6;
     const int nameWidth = advance("农历戊戌年[狗年]") + 8;
     const int buttonWidth = std::max(m_TodayButton->sizeHint().width(), advance("今天") + 24);
@@ -185,6 +227,7 @@ void CAvCalendar::LayOutControls() {
     m_MonthCombo->clear();
 
     // The grid: a header row, then six weeks of a day number over a day text.
+    const std::size_t gridFirst = m_Placed.size();
     const int gridLeft = kMargin;
     const int headerTop = kMargin + rowHeight + 10;
     const int columnLeft = gridLeft + weekWidth + kGap;
@@ -204,8 +247,15 @@ void CAvCalendar::LayOutControls() {
         place(m_DayTexts[i], cellLeft, cellTop + numberHeight, cellWidth, textHeight);
     }
     const int gridRight = columnLeft + 7 * (cellWidth + kGap) - kGap;
+    const int gridBottom = firstRowTop + kRows * rowPitch - kGap;
+    place(m_Grid, gridLeft - kGridFrame, headerTop - kGridFrame,
+          gridRight - gridLeft + 2 * kGridFrame, gridBottom - headerTop + 2 * kGridFrame);
 
     const int formWidth = std::max(gridRight + kMargin, topRowWidth);
+    // Under a wider top row the grid sits in the middle.
+    const int gridShift = (formWidth - (gridRight + kMargin)) / 2;
+    for (std::size_t i = gridFirst; i < m_Placed.size(); ++i)
+        m_Placed[i].second.translate(gridShift, 0);
     place(m_YearName, nameX, kMargin, nameWidth, rowHeight);
     place(m_TodayButton, formWidth - kMargin - buttonWidth, kMargin, buttonWidth, rowHeight);
     m_ListHeight = metrics.height() * 4 + 8;
@@ -262,7 +312,32 @@ void CAvCalendar::OnMonthChanged(int index) {
     Refresh();
 }
 
+bool CAvCalendar::MoveMonth(int delta) {
+    const std::optional<YearMonth> to =
+        StepMonth({m_Year, m_Month}, delta, kFirstCalendarYear, kLastCalendarYear);
+    if (!to)
+        return false;
+    m_Filling = true; // one refresh for year and month together
+    m_YearCombo->setCurrentIndex(to->year - kFirstCalendarYear);
+    m_MonthCombo->setCurrentIndex(to->month - 1);
+    m_Filling = false;
+    m_Year = to->year;
+    m_Month = to->month;
+    Refresh();
+    return true;
+}
+
+void CAvCalendar::EnableMonthButtons() {
+    auto canMove = [this](int delta) {
+        return StepMonth({m_Year, m_Month}, delta, kFirstCalendarYear, kLastCalendarYear)
+            .has_value();
+    };
+    m_PreviousButton->setEnabled(canMove(-1));
+    m_NextButton->setEnabled(canMove(1));
+}
+
 void CAvCalendar::Refresh() {
+    EnableMonthButtons();
     m_Sheet.FillMonth(m_Year, m_Month);
     m_Sheet.FillCellTexts(m_Year, m_Month);
 
@@ -301,13 +376,55 @@ void CAvCalendar::Refresh() {
     }
 
     m_BirthdayList->clear();
-    for (const std::string& line : BirthdayListLines(m_Reminders, m_Month))
+    for (const std::string& line :
+         BirthdayListLines(m_Reminders, m_Year, m_Month, m_Clock.Now().Year()))
         m_BirthdayList->addItem(Q(line));
     m_BirthdayList->setVisible(m_BirthdayList->count() > 0);
 }
 
+bool CAvCalendar::OnNavigationEvent(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != window()) // a combo box's open list
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown) {
+            MoveMonth(key->key() == Qt::Key_PageUp ? -1 : 1);
+            return true;
+        }
+        // Down in December goes on to January of the next year; Up in January
+        // back to December of the year before.
+        const int last = key->key() == Qt::Key_Down ? 11 : key->key() == Qt::Key_Up ? 0 : -1;
+        if (widget == m_MonthCombo && last >= 0 && m_MonthCombo->currentIndex() == last) {
+            MoveMonth(last == 11 ? 1 : -1);
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint at = widget->mapTo(this, wheel->position().toPoint());
+        // The year list and the birthday list scroll as their own.
+        for (QWidget* own :
+             {static_cast<QWidget*>(m_YearCombo), static_cast<QWidget*>(m_BirthdayList)})
+            if (own->isVisible() && own->rect().contains(own->mapFrom(this, at)))
+                return false;
+        m_WheelRest += wheel->angleDelta().y();
+        const int steps = m_WheelRest / 120; // one notch of a wheel; touchpads add up smaller turns
+        m_WheelRest -= steps * 120;
+        if (steps != 0)
+            MoveMonth(-steps); // turning the wheel away goes back in time, as in a list
+        return true;
+    }
+    return false;
+}
+
 bool CAvCalendar::eventFilter(QObject* watched, QEvent* event) {
     m_Tip->RelayEvent(watched, event);
+    if (OnNavigationEvent(watched, event))
+        return true;
     if (watched == m_Form && event->type() == QEvent::Resize) {
         const QSize size = static_cast<QResizeEvent*>(event)->size();
         OnFormResized(size.width(), size.height());

@@ -22,8 +22,8 @@ class QListWidget;
 // The month calendar view: one Gregorian month as six weeks of seven days,
 // Sunday first, with week numbers, each day's number and, under it, its
 // festivals or its lunar day; a balloon tip per day with its full dates and
-// festivals; the year's sexagenary name; and the people whose birthday this
-// year falls in the month.
+// festivals; the year's sexagenary name; and the people whose birthday in the
+// shown year falls in the month.
 class CAvCalendar : public CMainView {
     Q_OBJECT
 public:
@@ -40,6 +40,9 @@ public:
     void OnInitialUpdate();
     // Fills the grid, the year's name and the birthday list for the shown month.
     void Refresh() override;
+    // Shows the month `delta` months away (上月, 下月, PageUp, PageDown, the
+    // wheel), across the turn of the year; false at the ends of the years offered.
+    bool MoveMonth(int delta);
 
     int ShownYear() const { return m_Year; }
     int ShownMonth() const { return m_Month; }
@@ -48,6 +51,9 @@ public:
     QComboBox* YearCombo() const { return m_YearCombo; }
     QComboBox* MonthCombo() const { return m_MonthCombo; }
     CImageButton* TodayButton() const { return m_TodayButton; }
+    CImageButton* PreviousMonthButton() const { return m_PreviousButton; }
+    CImageButton* NextMonthButton() const { return m_NextButton; }
+    QWidget* Grid() const { return m_Grid; } // takes the focus for the days
     QLabel* YearNameLabel() const { return m_YearName; }
     QLabel* HeaderLabel(int column) const { return m_Headers[column]; } // 0 = 周
     QLabel* WeekLabel(int row) const { return m_Weeks[row]; }
@@ -69,6 +75,8 @@ private:
     void FillCombos();
     void OnYearChanged(int index);
     void OnMonthChanged(int index);
+    bool OnNavigationEvent(QObject* watched, QEvent* event);
+    void EnableMonthButtons();
 
     const ReminderList& m_Reminders;
     const Clock& m_Clock;
@@ -82,6 +90,10 @@ private:
     QComboBox* m_YearCombo = nullptr;
     QComboBox* m_MonthCombo = nullptr;
     CImageButton* m_TodayButton = nullptr;
+    CImageButton* m_PreviousButton = nullptr;
+    CImageButton* m_NextButton = nullptr;
+    QWidget* m_Grid = nullptr;
+    int m_WheelRest = 0; // wheel turns not yet a whole month
     QLabel* m_YearName = nullptr;
     std::array<QLabel*, 8> m_Headers{};
     std::array<QLabel*, kRows> m_Weeks{};

@@ -124,6 +124,7 @@ void CFestivalDlg::ShowRow(int row) {
     m_CurrentKey = static_cast<int>(LeadingInteger(list.GetItemText(row, 0)));
     m_StoredName = list.GetItemText(row, 2);
     m_Ui->nameEdit->setText(Q(m_StoredName));
+    m_Ui->nameEdit->setCursorPosition(0); // a long name shows its beginning
     SelectText(m_Ui->calendarCombo, list.GetItemText(row, 3));
     SelectText(m_Ui->monthCombo, list.GetItemText(row, 4));
     SelectText(m_Ui->dayCombo, list.GetItemText(row, 5));

@@ -1,5 +1,7 @@
 #include "views/CalendarTexts.h"
 
+#include "calendar/CMonthSheet.h"
+
 #include <cstdio>
 
 std::string WeekNumberText(int week) {
@@ -17,7 +19,9 @@ std::string DayTipText(const CalendarDate& gregorian, const CalendarDate& lunar,
                   gregorian.day);
     std::string text = line;
     if (lunar.month != 0) {
-        std::snprintf(line, sizeof line, "\n农历%d年%d月%d日", lunar.year, lunar.month, lunar.day);
+        // A day of a leap month says so; its numbers alone would name the ordinary month's day.
+        std::snprintf(line, sizeof line, "\n农历%d年%s%d月%d日", lunar.year,
+                      lunar.leap == 1 ? "闰" : "", lunar.month, lunar.day);
         text += line;
     }
     if (!festivals.empty())
@@ -25,16 +29,16 @@ std::string DayTipText(const CalendarDate& gregorian, const CalendarDate& lunar,
     return text;
 }
 
-std::vector<std::string> BirthdayListLines(const ReminderList& people, int month) {
+std::vector<std::string> BirthdayListLines(const ReminderList& people, int year, int month,
+                                           int thisYear) {
+    const std::string which = year == thisYear ? "今年" : std::to_string(year) + "年";
     std::vector<std::string> lines;
-    for (const ReminderRecord& person : people) {
-        const DateTime& birthday = person.birthdayThisYear;
-        if (!birthday.IsValid() || birthday.Month() != month)
-            continue;
+    for (const MonthBirthday& found : BirthdaysInMonth(people, year, month)) {
+        const DateTime& birthday = found.birthday;
         char date[48];
         std::snprintf(date, sizeof date, "%d-%d-%d", birthday.Year(), birthday.Month(),
                       birthday.Day());
-        lines.push_back(person.name + "的今年生日是:阳历" + date);
+        lines.push_back(found.person->name + "的" + which + "生日是:阳历" + date);
     }
     return lines;
 }

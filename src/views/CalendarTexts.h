@@ -17,13 +17,16 @@ constexpr int kLastCalendarYear = 2100;
 std::string WeekNumberText(int week);
 
 // The tip of a day cell: its Gregorian date, its lunar date (left out where
-// the lunar table has none) and, when it has any, all its festival names.
+// the lunar table has none; "闰" before a leap month) and, when it has any, all its festival names.
 std::string DayTipText(const CalendarDate& gregorian, const CalendarDate& lunar,
                        const std::string& festivals);
 
-// One line per person whose birthday this year falls in `month` (of any
-// year), in the list's order: "张三的今年生日是:阳历2011-1-23".
-std::vector<std::string> BirthdayListLines(const ReminderList& people, int month);
+// One line per person whose birthday in the shown year falls in the shown
+// month, in the list's order, with the day the calendar marks:
+// "张三的今年生日是:阳历2011-1-23" while the shown year is `thisYear`,
+// "张三的2012年生日是:阳历2012-1-23" for another year.
+std::vector<std::string> BirthdayListLines(const ReminderList& people, int year, int month,
+                                           int thisYear);
 
 // The view keeps its grid centred: on each resize it moves the grid by half
 // the change in width, carrying an odd pixel into the next resize.

@@ -1,12 +1,17 @@
-// Qt's own texts in Chinese, and a dialog driven by keyboard alone.
+// Qt's own texts in Chinese, a dialog driven by keyboard alone, and message boxes
+// that show typed text as it is.
 
 #include "app/CAboutDlg.h"
 #include "app/QtTranslations.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
+#include "platform/QtPrompter.h"
+
+#include "ModalAnswer.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -56,6 +61,21 @@ TEST(AboutDlg, EnterConfirmsAndTabThenEnterOpensTheLink) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(about.result(), QDialog::Accepted);
     EXPECT_FALSE(about.isVisible());
+}
+
+// A message holding a name shows the name as it was typed, even one that
+// looks like markup.
+TEST(QtPrompter, MessagesShowTypedTextAsItIs) {
+    const QString text = QString::fromUtf8("没有找到姓名中含有“<b>张</b><i>三</i>”的联络人。");
+    int shownWidth = -1;
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        if (const auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
+            shownWidth = label->sizeHint().width();
+    });
+    QtPrompter prompter;
+    prompter.Tell(text.toStdString());
+    QLabel plain;
+    EXPECT_GE(shownWidth, plain.fontMetrics().horizontalAdvance(text)) << "the tags are shown too";
 }
 
 } // namespace

@@ -4,8 +4,13 @@
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
 #include "platform/Autostart.h"
+#include "reminders/CReminderDlg.h"
+#include "ui_CReminderDlg.h"
+
+#include "SeededDatabase.h"
 
 #include <QAction>
+#include <QToolButton>
 #include <gmock/gmock.h>
 #include <thread>
 
@@ -15,6 +20,13 @@ using MainFrame = ShellTest;
 
 std::string HintOf(CMainFrame& frame) {
     return frame.ActiveView()->HintLine()->text().toStdString();
+}
+
+QAction* ToolButton(CMainFrame& frame, int id) {
+    for (QAction* action : frame.ToolBar()->actions())
+        if (action->data().toInt() == id)
+            return action;
+    return nullptr;
 }
 
 int CheckedView(CMainFrame& frame) {
@@ -47,6 +59,28 @@ TEST_F(MainFrame, ViewCommandsSwitchViewsAndRememberTheChoice) {
     }
     f.ToolBar()->actions()[1]->trigger(); // one instance of each view
     EXPECT_EQ(f.ActiveView(), seen[kViewCalendar]);
+}
+
+TEST_F(MainFrame, NewOnTheToolbarOpensTheNewReminderEditorWhileTheListIsShown) {
+    const SeededDatabase db;
+    CMainFrame& f = MakeFrame();
+    QAction* add = ToolButton(f, kCmdNewReminder);
+    ASSERT_NE(add, nullptr);
+    EXPECT_EQ(add->toolTip().toStdString(), "新增提醒");
+    std::string opened;
+    AnswerModal<CReminderDlg>([&opened](CReminderDlg& dialog) {
+        opened = (dialog.windowTitle() + dialog.Controls().okButton->text()).toStdString();
+    });
+    QTest::mouseClick(f.ToolBar()->widgetForAction(add), Qt::LeftButton);
+    EXPECT_EQ(opened, "增加提醒添加");
+    // Enabled as the menu's 新增提醒: only while the list is shown.
+    for (auto [view, enabled] :
+         {std::pair{kCmdCalendarView, false}, std::pair{kCmdAddressView, false},
+          std::pair{kCmdReminderView, true}}) {
+        f.Command(view)->trigger();
+        EXPECT_EQ(add->isEnabled(), enabled) << view;
+        EXPECT_EQ(f.Command(kCmdNewReminder)->isEnabled(), enabled) << view;
+    }
 }
 
 TEST_F(MainFrame, TogglesStoreTheirChoiceAndTwiceRestores) {
@@ -220,7 +254,7 @@ TEST_F(MainFrame, LockHidesAndOnlyThePasswordBringsTheWindowBack) {
     };
     EXPECT_EQ(trayMenu(), "+++-+");
 
-    f.ToolBar()->actions()[4]->trigger(); // 锁定
+    ToolButton(f, kCmdLock)->trigger();
     EXPECT_TRUE(g_Setting.m_IsLock == 1 && !f.isVisible() && f.TrayIcon().IsShown() &&
                 f.TrayIcon().IconId() == 147);
     EXPECT_EQ(trayMenu(), "---++");

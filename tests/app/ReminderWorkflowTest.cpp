@@ -1,6 +1,8 @@
 #include "ShellFixture.h"
 
+#include "controls/CBirthDateEdit.h"
 #include "controls/CSortListCtrl.h"
+#include "exchange/TableExchange.h"
 #include "mail/CSettingDlg.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/CReminderDlg.h"
@@ -15,7 +17,10 @@
 #include "Typing.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <gmock/gmock.h>
 
 namespace {
@@ -63,6 +68,69 @@ TEST_F(ReminderWorkflow, APersonAddedThreeDaysAheadIsRemindedOnTheNextTick) {
         EXPECT_TRUE(f.Command(id)->isEnabled()) << id;
     f.Command(kCmdCalendarView)->trigger();
     EXPECT_FALSE(f.Command(kCmdNewReminder)->isEnabled()) << "only while the list is shown";
+}
+
+// Lunar 二月三十, a day the Gregorian calendar lacks, goes through the
+// editor, the database, the list and a workbook backup exactly as entered.
+TEST_F(ReminderWorkflow, ALunarThirtiethOfTheSecondMonthIsKeptEverywhere) {
+    const SeededDatabase db;
+    CMainFrame& f = MakeFrame();
+    auto* list = qobject_cast<CAnnivoView*>(f.ActiveView());
+    ASSERT_NE(list, nullptr);
+    const auto stored = [](const SeededDatabase& from) {
+        return from.Value("select typeof(m_Date) || ' ' || m_Date || ' ' || m_DateStatus || ' ' || "
+                          "m_Mobile As v from TiXing",
+                          "v");
+    };
+
+    AnswerModal<CReminderDlg>([](CReminderDlg& dialog) {
+        Ui::CReminderDlg& ui = dialog.Controls();
+        CBirthDateEdit& birth = dialog.BirthEntry();
+        TypeText(ui.nameEdit, "张三");
+        ASSERT_TRUE(ui.lunarRadio->isChecked());
+        EXPECT_EQ(birth.Text(), QString::fromUtf8("2011年八月十二")) << "born today";
+        QSpinBox* year = birth.LunarYearEdit();
+        year->setFocus();
+        year->selectAll();
+        QTest::keyClicks(year, "1980");
+        QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Home);
+        QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Down);
+        QTest::keyClick(birth.LunarDayCombo(), Qt::Key_End);
+        EXPECT_EQ(birth.Text(), QString::fromUtf8("1980年二月三十"));
+        EXPECT_EQ(birth.EquivalentLabel()->text(), QString::fromUtf8("无对应阳历日期"));
+        QTest::keyClick(birth.LunarDayCombo(), Qt::Key_Up);
+        EXPECT_EQ(birth.EquivalentLabel()->text(), QString::fromUtf8("阳历1980-04-14")) << "廿九";
+        QTest::keyClick(birth.LunarDayCombo(), Qt::Key_Down);
+        QTest::mouseClick(ui.okButton, Qt::LeftButton);
+    });
+    f.Command(kCmdNewReminder)->trigger();
+    EXPECT_EQ(stored(db), "text 1980-02-30 23:59:59 阴历 ");
+    ASSERT_EQ(list->List()->GetItemCount(), 1);
+    EXPECT_EQ(list->List()->GetItemText(0, kColumnBirth), "1980-02-30");
+
+    // Opened from the list it shows as entered; trying the other calendar
+    // and coming back changes nothing, so the date is not written again.
+    list->List()->SetSelectionMark(0);
+    AnswerModal<CReminderDlg>([](CReminderDlg& dialog) {
+        Ui::CReminderDlg& ui = dialog.Controls();
+        EXPECT_EQ(dialog.BirthEntry().Text(), QString::fromUtf8("1980年二月三十"));
+        QTest::mouseClick(ui.gregorianRadio, Qt::LeftButton);
+        EXPECT_EQ(dialog.BirthEntry().Text(), "1980-02-29") << "the month's last day";
+        QTest::mouseClick(ui.lunarRadio, Qt::LeftButton);
+        EXPECT_EQ(dialog.BirthEntry().Text(), QString::fromUtf8("1980年二月三十"));
+        ui.mobileEdit->setText("139");
+        QTest::mouseClick(ui.okButton, Qt::LeftButton);
+    });
+    f.Command(kCmdModify)->trigger();
+    EXPECT_EQ(stored(db), "text 1980-02-30 23:59:59 阴历 139");
+
+    // Backed up to a workbook and restored into a new database, as it was.
+    const std::string file = db.Dir().File("backup.xlsx");
+    ASSERT_EQ(ExportTable(file).result, ExchangeOutcome::Result::Done);
+    const SeededDatabase restored;
+    ASSERT_EQ(ImportTable(file).result, ExchangeOutcome::Result::Done);
+    EXPECT_EQ(stored(restored), "text 1980-02-30 23:59:59 阴历 139");
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 void SelectPerson(CAnnivoView& list, const std::string& name) {

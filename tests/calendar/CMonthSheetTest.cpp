@@ -7,7 +7,10 @@
 #include "TestFiles.h"
 #include "reminders/LoadReminderList.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
 
 namespace {
 
@@ -83,12 +86,13 @@ TEST_F(MonthSheetTest, FestivalsJoinInClassOrderAreCutAndColourTheirDay) {
         "(1,0,5,5,'端午节'),(2,1,3,1,'三个字'),(2,1,3,2,'四个字的'),(2,1,3,3,'a中文字'),"
         "(2,1,3,4,'ab中文'),(2,1,3,5,'𠀀中文'),(2,1,3,6,'中𠀀')");
     // Lunar 9-8 is 4 October 2011; lunar new year 2011 a Thursday; 1952 has a leap 5th
-    // month. Names of more than six bytes are cut to four without splitting a character.
+    // month, which names itself and shows no festival again. Names of more than six bytes
+    // are cut to four without splitting a character.
     for (const std::string c :
          {"2011-10-03 丙 ..|丙 乙 甲|1,1", "2011-10-04 家 传|家 传|2,0", "2011-10-05 洋|洋|3,0",
           "2011-10-06 传统|传统|2,0", "2011-10-07 无类|无类|0,0", "2011-10-08 怪类|怪类|0,0",
           "2011-10-10 十四||0,0", "2011-02-03 无类..|无类 洋节 春节|1,1",
-          "1952-05-28 端午节|端午节|2,0", "1952-06-26 端午节|端午节|2,0",
+          "1952-05-28 端午节|端午节|2,0", "1952-06-22 闰五月||0,1", "1952-06-26 初五||0,0",
           "2011-03-01 三个字|三个字|3,0", "2011-03-02 四个..|四个字的|3,0",
           "2011-03-03 a中..|a中文字|3,0", "2011-03-04 ab中文|ab中文|3,0",
           "2011-03-05 𠀀..|𠀀中文|3,1", "2011-03-06 中𠀀|中𠀀|3,1"}) {
@@ -148,7 +152,7 @@ TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
         EXPECT_EQ(birthdays(2011, 12), (Days{"25:3钱七生日"}));
         EXPECT_EQ(birthdays(2011, 11), (Days{"27:3孙丽生日"}));
         EXPECT_EQ(birthdays(2012, 1), (Days{"13:3赵六生日 张三生日"})); // in order of birth
-        EXPECT_EQ(birthdays(2011, 2), Days{}) << "29 February in a common year";
+        EXPECT_EQ(birthdays(2011, 2), (Days{"28:3李四生日"})) << "29 February, common year";
         EXPECT_EQ(birthdays(2012, 2), (Days{"29:3李四生日"}));
         // Lunar 12-1 falls twice in 2016 but counts once; 2017 has none.
         EXPECT_EQ(birthdays(2016, 1), (Days{"13:3赵六生日", "29:3张三生日"}));
@@ -158,6 +162,65 @@ TEST_F(MonthSheetTest, BirthdaysFallOnTheirDayOfTheDisplayedYear) {
         EXPECT_EQ(At(sheet, 2011, 1, 23), "张三..|张三生日|4,1"); // a Sunday
     }
     sheet.TakeBirthdaysFrom(nullptr);
+}
+
+// The festivals a new database ships, over years with leap months and short 腊月s.
+TEST(MonthSheetSeed, LunarFestivalsFallOnceAYearInTheOrdinaryMonth) {
+    const SeededDatabase db;
+    const FixedClock clock(DateTime(2011, 1, 15));
+    ScriptedPrompter prompter;
+    CMonthSheet sheet(clock, prompter, db.Path());
+    const CLunarCalendar calendar;
+    const DateTime first(2020, 1, 1), last(2030, 12, 31);
+    std::map<std::string, std::vector<DateTime>> shown; // festival name: its days
+    std::vector<std::string> leapMonths;                // first day: its label
+    for (int year = first.Year(); year <= last.Year(); ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            sheet.FillMonth(year, month);
+            sheet.FillCellTexts(year, month, kTableOnly);
+            for (int i = 0; i < CMonthSheet::kCells; ++i) {
+                const CalendarDate& cell = sheet.GregorianCells()[i];
+                if (!cell.valid)
+                    continue;
+                const DateTime day(year, month, cell.day);
+                std::istringstream names(sheet.FestivalTexts()[i]);
+                for (std::string name; names >> name;)
+                    shown[name].push_back(day);
+                if (sheet.LunarCells()[i].leap && sheet.LunarCells()[i].day == 1)
+                    leapMonths.push_back(day.Format("%Y-%m-%d ") + sheet.Labels()[i]);
+            }
+        }
+    }
+    EXPECT_EQ(leapMonths, (std::vector<std::string>{"2020-05-23 闰四月", "2023-03-22 闰二月",
+                                                    "2025-07-25 闰六月", "2028-06-23 闰五月"}));
+    const std::vector<std::string> names =
+        db.Column("Select * From Festival Where GorN=0", "FestivalName");
+    const std::vector<std::string> months =
+        db.Column("Select * From Festival Where GorN=0", "Month");
+    const std::vector<std::string> days = db.Column("Select * From Festival Where GorN=0", "Day");
+    ASSERT_EQ(names.size(), 12u);
+    for (std::size_t f = 0; f < names.size(); ++f) {
+        const int month = std::stoi(months[f]), day = std::stoi(days[f]);
+        std::vector<DateTime> expected;
+        for (int lunarYear = first.Year() - 1; lunarYear <= last.Year(); ++lunarYear) {
+            const int lastDay = calendar.LunarMonthDays(lunarYear, month);
+            const CalendarDate g =
+                calendar.LunarToGregorian({lunarYear, month, std::min(day, lastDay), 0, 0, 0});
+            if (const DateTime d(g.year, g.month, g.day); d >= first && d <= last)
+                expected.push_back(d);
+        }
+        EXPECT_EQ(shown[names[f]], expected) << names[f];
+    }
+    const std::vector<DateTime>& dragonBoat = shown["端午节"];
+    EXPECT_EQ(std::count(dragonBoat.begin(), dragonBoat.end(), DateTime(2028, 5, 28)), 1);
+    EXPECT_EQ(std::count(dragonBoat.begin(), dragonBoat.end(), DateTime(2028, 6, 27)), 0)
+        << "the 5th of the leap 5th month";
+    std::string eves;
+    for (const DateTime& d : shown["除夕"])
+        eves += d.Format("%m-%d ");
+    EXPECT_EQ(eves, "01-24 02-11 01-31 01-21 02-09 01-28 02-16 02-05 01-25 02-12 02-02 ")
+        << "every year, on the 29th of a short 腊月 (2025, 2026)";
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(MonthSheetTest, DatabaseFailureIsToldOnceAndTheCalendarStillFills) {

@@ -4,7 +4,9 @@
 #include "Printers.h"
 #include "TsvFile.h"
 
+#include <array>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -123,7 +125,7 @@ TEST(LunarCalendar, BirthdayThisYearFollowsTheClock) {
         // Any kind but -1 is Gregorian; the stored time of day stays.
         {june2011, DateTime(1985, 9, 9, 18, 0, 0), 0, DateTime(2011, 9, 9, 18, 0, 0)},
         {june2011, DateTime(1985, 9, 9), 1, DateTime(2011, 9, 9)},
-        {june2011, leapDay, 0, DateTime()}, // no 29 February in a common year
+        {june2011, leapDay, 0, DateTime(2011, 2, 28)}, // 28 February in a common year
         {jan2012, leapDay, 0, DateTime(2012, 2, 29)},
         // Birthdays keep working after 2049, and stop past the table.
         {DateTime(2060, 3, 1), midAutumn, kLunarCalendarKind, ToGregorian(Date(2060, 8, 15))},
@@ -143,10 +145,83 @@ TEST(LunarCalendar, SexagenaryYearTextsAndDayLabels) {
         EXPECT_EQ(kCalendar.GanZhiYearText(std::stoi(c.substr(0, 4))), c.substr(4));
     const std::tuple<int, int, const char*> labels[] = {
         {1, 1, "正月"},  {12, 1, "十二月"}, {11, 1, "十一月"}, {5, 2, "初二"},  {5, 10, "初十"},
-        {5, 11, "十一"}, {5, 20, "廿十"},   {5, 21, "廿一"},   {5, 29, "廿九"}, {5, 30, "三十"},
+        {5, 11, "十一"}, {5, 20, "二十"},   {5, 21, "廿一"},   {5, 29, "廿九"}, {5, 30, "三十"},
         {13, 1, ""},     {0, 1, ""},        {5, 31, ""},       {5, 0, ""},      {5, -1, ""}};
     for (const auto& [month, day, label] : labels)
         EXPECT_EQ(kCalendar.LunarDayLabel(month, day), label) << month << "/" << day;
+    // A leap month names itself on its first day only.
+    EXPECT_EQ(kCalendar.LunarDayLabel(5, 1, 1), "闰五月");
+    EXPECT_EQ(kCalendar.LunarDayLabel(11, 1, 1), "闰十一月");
+    EXPECT_EQ(kCalendar.LunarDayLabel(5, 2, 1) + kCalendar.LunarDayLabel(13, 1, 1), "初二");
+}
+
+// The lunar years of the reference file, decoded without the program: the
+// new year's day and the length of every ordinary month and of the leap month.
+struct LunarYearFacts {
+    DateTime newYear;
+    int leapMonth = 0, leapLength = 0;
+    std::array<int, 13> lengths{}; // [1..12]
+
+    // Day `day` of the ordinary month `month`.
+    DateTime Day(int month, int day) const {
+        int before = 0;
+        for (int m = 1; m < month; ++m)
+            before += lengths[m] + (m == leapMonth ? leapLength : 0);
+        return newYear.AddDays(before + day - 1);
+    }
+};
+
+std::map<int, LunarYearFacts> ReadLunarFacts() {
+    std::map<int, LunarYearFacts> facts;
+    for (const auto& row : ReadTsv("lunar-years-1900-2100.tsv")) {
+        const unsigned long entry = std::stoul(row[1], nullptr, 16);
+        LunarYearFacts& f = facts[std::stoi(row[0])];
+        f.newYear = DateTime::Parse(row[2]);
+        f.leapMonth = entry & 0x0F;
+        f.leapLength = (entry >> 22) & 1 ? 30 : 29;
+        const unsigned long lengths = (entry >> 4) & 0xFFF; // month 1 in bit 11
+        for (int m = 1; m <= 12; ++m)
+            f.lengths[m] = (lengths >> (12 - m)) & 1 ? 30 : 29;
+    }
+    return facts;
+}
+
+TEST(LunarCalendar, BirthdaysKeepTheCustomsInEveryYear) {
+    const std::map<int, LunarYearFacts> facts = ReadLunarFacts();
+    ASSERT_EQ(facts.size(), 201u);
+    for (int year = 1900; year <= 2100; ++year) {
+        const bool leapYear = DateTime(year, 2, 29).IsValid();
+        ASSERT_EQ(kCalendar.BirthdayOf(2, 29, 1, year), DateTime(year, 2, leapYear ? 29 : 28))
+            << year;
+        // A lunar birthday falls in the ordinary month, the 30th on the last day
+        // of a 29-day month; this year's lunar date is preferred to last year's.
+        for (int month = 1; month <= 12; ++month) {
+            for (int day : {1, 15, 29, 30}) {
+                DateTime expected;
+                for (int lunarYear : {year, year - 1}) {
+                    const auto f = facts.find(lunarYear);
+                    if (f == facts.end())
+                        continue;
+                    const DateTime d =
+                        f->second.Day(month, std::min(day, f->second.lengths[month]));
+                    if (d.Year() == year) {
+                        expected = d;
+                        break;
+                    }
+                }
+                ASSERT_EQ(kCalendar.BirthdayOf(month, day, kLunarCalendarKind, year), expected)
+                    << year << " lunar " << month << "-" << day;
+            }
+        }
+    }
+    // The days people know: 除夕 of a short 腊月, and 端午 of a year with a leap 5th month.
+    EXPECT_EQ(kCalendar.BirthdayOf(12, 30, kLunarCalendarKind, 2026), DateTime(2026, 2, 16));
+    EXPECT_EQ(kCalendar.BirthdayOf(5, 5, kLunarCalendarKind, 2028), DateTime(2028, 5, 28));
+    EXPECT_EQ(kCalendar.BirthdayInYear(DateTime(1996, 2, 29, 23, 59, 59), 1, 2027),
+              DateTime(2027, 2, 28, 23, 59, 59));
+    for (const auto& [month, day] : {std::pair{5, 31}, {5, 0}, {13, 1}, {0, 1}})
+        EXPECT_FALSE(kCalendar.BirthdayOf(month, day, kLunarCalendarKind, 2011).IsValid())
+            << month << "-" << day;
 }
 
 } // namespace

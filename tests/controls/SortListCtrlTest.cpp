@@ -16,6 +16,12 @@ TEST(ListSort, NumbersByValueTextsByTheirGb18030Bytes) {
     const std::vector<std::string_view> names = {"张三", "李四", "王五", "阿明", "李"};
     EXPECT_EQ(SortOrder(names, SortKind::Text, true), (std::vector<int>{3, 4, 1, 2, 0}));
     EXPECT_EQ(SortOrder(names, SortKind::Text, false), (std::vector<int>{0, 2, 1, 4, 3}));
+    // A cell without a number means none: below every number, either way.
+    const std::vector<std::string_view> days = {"10", "", "9", "100", "0", " ", "-1"};
+    EXPECT_EQ(SortOrder(days, SortKind::NumberOrNone, true),
+              (std::vector<int>{6, 4, 2, 0, 3, 1, 5}));
+    EXPECT_EQ(SortOrder(days, SortKind::NumberOrNone, false),
+              (std::vector<int>{3, 0, 2, 4, 6, 1, 5}));
 }
 
 class SortList : public ::testing::Test {

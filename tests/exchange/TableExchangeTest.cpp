@@ -233,7 +233,7 @@ TEST(TableExchange, AFailingRowIsNamedAndTheRowsBeforeItStay) {
         {"m_Ahead", "'2.5'", "m_Ahead列的“2.5”不是整数"},
         {"m_IsVailid", "'99999999999'", "m_IsVailid列的“99999999999”不是整数"},
         {"m_Date", "'明年'", "m_Date列的“明年”不是日期"},
-        {"m_Date", "'1990-02-30'", "m_Date列的“1990-02-30”不是日期"},
+        {"m_Date", "'1990-02-31'", "m_Date列的“1990-02-31”不是日期"},
     };
     for (const auto& c : cases) {
         const SeededDatabase source;

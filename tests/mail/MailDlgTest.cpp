@@ -78,6 +78,7 @@ TEST_F(MailDlg, TreeByGroupAndTheChosenContactReplacesTheRecipient) {
     for (const auto& [node, recipient] : choices) {
         ui.contactTree->setCurrentItem(Node(ui.contactTree, node));
         EXPECT_EQ(ui.recipientEdit->text().toStdString(), recipient) << node;
+        EXPECT_EQ(ui.recipientEdit->cursorPosition(), 0) << "a long address shows its beginning";
     }
 
     db.Run("Drop Table TiXing");
@@ -113,6 +114,8 @@ TEST_F(MailDlg, DraftButtonsFollowTheSubjectAndTheDraftComesBack) {
     EXPECT_EQ(dialog.Mail(),
               (ComposedMail{"生日 'x' 𠮷", "o'brien@example.com", WithCrLf(body.toStdString())}));
     EXPECT_TRUE(ui.saveDraftButton->isEnabled());
+    EXPECT_EQ(ui.subjectEdit->cursorPosition() + ui.recipientEdit->cursorPosition(), 0)
+        << "long values show their beginning";
 }
 
 TEST_F(MailDlg, OpensFromMenuAndTrayOnlyUnlockedAndEscGivesTheBusyCountBack) {

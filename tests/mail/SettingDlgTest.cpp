@@ -9,6 +9,8 @@
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -97,6 +99,51 @@ TEST_F(SettingDlg, ClearingThePasswordEmptiesItsFieldsAndLeavesNone) {
     CSettingDlg reopened(prompter);
     EXPECT_TRUE(reopened.Controls().unlockEdit->placeholderText().isEmpty());
     EXPECT_FALSE(reopened.Controls().clearPasswordCheck->isEnabled());
+}
+
+// An empty server field shows the form a server takes, whole; the note on
+// the authorisation code sits under the password; long values show their
+// beginning.
+TEST_F(SettingDlg, ServerFormAndAuthorisationCodeNoteShowAndLongValuesShowTheirStart) {
+    const std::string accept = "zhang.san.family.birthdays.2026@mail.example.com";
+    const std::string server = "smtp.mail.example-provider-with-a-long-name.com.cn:465";
+    db.Run(SqlFormat("Update MySetting Set m_ServerName='',m_AcceptEmail='%s',"
+                     "m_UserName='zhang.san.family.birthdays.2026'",
+                     accept));
+    {
+        CSettingDlg dialog(prompter);
+        Ui::CSettingDlg& ui = dialog.Controls();
+        dialog.show();
+        QLineEdit* serverEdit = ui.serverCombo->lineEdit();
+        ASSERT_TRUE(serverEdit->text().isEmpty());
+        const QString form = QString::fromUtf8("smtp.example.com 或 smtp.example.com:465");
+        EXPECT_EQ(serverEdit->placeholderText(), form);
+        EXPECT_GT(serverEdit->width(), serverEdit->fontMetrics().horizontalAdvance(form))
+            << "the form shows whole";
+
+        const QLabel* note = ui.passwordNote;
+        EXPECT_EQ(note->text(),
+                  QString::fromUtf8("QQ、163、126 邮箱请填写 SMTP 授权码，而不是登录密码。"));
+        EXPECT_TRUE(note->isVisible());
+        const QRect password(ui.passwordEdit->mapTo(&dialog, QPoint(0, 0)),
+                             ui.passwordEdit->size());
+        const QRect under(note->mapTo(&dialog, QPoint(0, 0)), note->size());
+        EXPECT_GE(under.top(), password.bottom());
+        EXPECT_LT(under.left(), password.right());
+        EXPECT_GE(note->width(), note->sizeHint().width()) << "the note shows whole";
+        EXPECT_TRUE(ui.accountBox->contentsRect().contains(
+            QRect(note->mapTo(ui.accountBox, QPoint(0, 0)), note->size())));
+
+        EXPECT_EQ(ui.acceptEdit->text().toStdString(), accept);
+        for (const QLineEdit* edit : {ui.acceptEdit, ui.userNameEdit, ui.emailEdit})
+            EXPECT_EQ(edit->cursorPosition(), 0) << edit->objectName().toStdString();
+    }
+    db.Run(SqlFormat("Update MySetting Set m_ServerName='%s'", server));
+    CSettingDlg dialog(prompter);
+    dialog.show();
+    EXPECT_EQ(dialog.Controls().serverCombo->currentText().toStdString(), server);
+    EXPECT_EQ(dialog.Controls().serverCombo->lineEdit()->cursorPosition(), 0);
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 } // namespace

@@ -12,8 +12,10 @@
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
 
+#include <QHeaderView>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,6 +44,29 @@ protected:
         for (int row = 0; row < view.List()->GetItemCount(); ++row)
             if (view.List()->GetItemText(row, kColumnName) == name)
                 view.List()->SetSelectionMark(row);
+    }
+    int Row(const std::string& name) const {
+        for (int row = 0; row < view.List()->GetItemCount(); ++row)
+            if (view.List()->GetItemText(row, kColumnName) == name)
+                return row;
+        return -1;
+    }
+    QPoint CellCentre(int row, int column) const {
+        return view.List()->visualRect(view.List()->model()->index(row, column)).center();
+    }
+    void ClickHeader(int column) {
+        QHeaderView* header = view.List()->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, 5));
+    }
+    // Runs `open` and returns the name the reminder editor showed, "" when none opened.
+    std::string EditorNameAfter(const std::function<void()>& open) {
+        std::string shown;
+        AnswerModal<CReminderDlg>([&shown](CReminderDlg& dialog) {
+            shown = dialog.Controls().nameEdit->text().toStdString();
+        });
+        open();
+        return shown;
     }
     std::string Stored(const std::string& name, const char* column = "m_State") const {
         return db.Value(SqlFormat("select * from TiXing Where m_Name='%s'", name), column);
@@ -134,6 +159,85 @@ TEST_F(AnnivoView, EditOpensTheEditorWithTheRowAndShowsTheSavedChange) {
     view.RunCommand(kCmdModify);
     EXPECT_EQ(Column(kColumnName), "张三 王五 李四'二 赵六 ");
     EXPECT_EQ(Stored("李四'二", "m_Ahead") + Stored("李四'二"), "22失效");
+}
+
+TEST_F(AnnivoView, DaysToGoSortAsNumbersWithThePeopleWithoutABirthdayLast) {
+    db.Run("Insert Into TiXing(m_State,m_Name,m_Date,m_DateStatus,m_Ahead) Values"
+           "('生效','九天','1990-09-18 23:59:59','阳历',0),"
+           "('生效','十天','1990-09-19 23:59:59','阳历',0),"
+           "('生效','百天','1990-12-18 23:59:59','阳历',0)");
+    view.Reload();
+    for (ReminderRecord& person : reminders)
+        if (person.name == "赵六") // a birthday in neither year
+            person.birthdayThisYear = person.birthdayNextYear = DateTime::Invalid();
+    view.Refresh();
+    ClickHeader(kColumnDaysToGo);
+    // 李四's 1 March has passed: next year's, in the leap year 2012.
+    EXPECT_EQ(Column(kColumnDaysToGo), "1 3 9 10 100 174  ");
+    EXPECT_EQ(Column(kColumnName), "王五 张三 九天 十天 百天 李四 赵六 ");
+    ClickHeader(kColumnDaysToGo);
+    EXPECT_EQ(Column(kColumnDaysToGo), "174 100 10 9 3 1  ");
+}
+
+TEST_F(AnnivoView, ANameTooLongForItsColumnShowsInFullAsATipUntilTheListHasRoom) {
+    const std::string longName = "欧阳诸葛司马上官慕容长孙令狐";
+    db.Run(SqlFormat("Insert Into TiXing(m_State,m_Name,m_Date,m_DateStatus,m_Ahead) Values"
+                     "('生效','%s','1990-10-01 23:59:59','阳历',0)",
+                     longName));
+    view.Reload();
+    view.resize(300, 300);
+    QApplication::processEvents();
+    CSortListCtrl* list = view.List();
+    const int row = Row(longName);
+    ASSERT_TRUE(list->IsTextCut(row, kColumnName));
+    EXPECT_FALSE(list->IsTextCut(Row("张三"), kColumnName));
+    auto tipOver = [&](int overRow) {
+        const QPoint at = CellCentre(overRow, kColumnName);
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text().toStdString() : "";
+    };
+    EXPECT_EQ(tipOver(Row("张三")), ""); // a whole name needs no tip
+    EXPECT_EQ(tipOver(row), longName);
+
+    // With room the name column takes it, and the name shows whole.
+    const int narrow = list->columnWidth(kColumnName);
+    view.resize(900, 300);
+    QApplication::processEvents();
+    EXPECT_GT(list->columnWidth(kColumnName), narrow);
+    EXPECT_FALSE(list->IsTextCut(row, kColumnName));
+    QToolTip::hideText();
+}
+
+TEST_F(AnnivoView, DoubleClickAndEnterOpenTheEditorOnTheRow) {
+    CSortListCtrl* list = view.List();
+    const QPoint li = CellCentre(Row("李四"), kColumnState);
+    EXPECT_EQ(EditorNameAfter([&] {
+                  // What a double click brings: a click, then the second press.
+                  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, li);
+                  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, li);
+              }),
+              "李四");
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, li);
+    Select("王五");
+    EXPECT_EQ(EditorNameAfter([&] { QTest::keyClick(list, Qt::Key_Return); }), "王五");
+    EXPECT_EQ(EditorNameAfter([&] { QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier); }),
+              "王五");
+}
+
+TEST_F(AnnivoView, DeleteKeyAsksAsTheCommandDoesAndDeletesOnlyOnOk) {
+    Select("王五");
+    prompter.answers = {PromptAnswer::Cancel};
+    QTest::keyClick(view.List(), Qt::Key_Delete);
+    EXPECT_EQ(Stored("王五", "m_Name"), "王五");
+    QTest::keyClick(view.List(), Qt::Key_Delete);
+    EXPECT_EQ(Stored("王五", "m_Name"), "(no row)");
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"你确定要删除关于 王五 的生日提醒吗?",
+                                                          "你确定要删除关于 王五 的生日提醒吗?",
+                                                          "删除 王五 的生日提醒成功!"}));
+    EXPECT_EQ(Column(kColumnName), "张三 李四 赵六 ");
+    QTest::keyClick(view.List(), Qt::Key_Delete); // nothing selected: nothing asked
+    EXPECT_EQ(prompter.asked.size(), 3u);
 }
 
 } // namespace

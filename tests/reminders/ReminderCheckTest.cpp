@@ -3,6 +3,7 @@
 #include "settings/Globals.h"
 #include "mail/MailQueue.h"
 #include "reminders/LoadReminderList.h"
+#include "reminders/ReminderListRows.h"
 
 #include "FixedClock.h"
 #include "ReceivedMail.h"
@@ -263,6 +264,24 @@ TEST_F(ReminderCheckTest, ARunOverNewYearRemindsOfTheNewYearsBirthdays) {
     EXPECT_EQ(Stored("m_State"), "进行");
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].birthdayThisYear, DateTime(2026, 1, 1, 23, 59, 59));
+}
+
+// Born on 29 February: a common year's birthday is 28 February, reminded
+// ahead and on the day like any other, and shown as such in the list.
+TEST_F(ReminderCheckTest, ALeapDayBirthdayIsRemindedOn28FebruaryOfACommonYear) {
+    g_Setting.m_DayEmail = g_Setting.m_AheadEmail = 0;
+    Insert("闰日", "生效", "2000-02-29 23:59:59", 11, "");
+    clock.Set(DateTime(2027, 2, 20, 8, 0, 0));
+    LoadReminderList(list, clock, prompter);
+    const std::vector<ReminderRow> rows = BuildReminderRows(list, clock.Now());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].cells[kColumnState] + rows[0].cells[kColumnThisYear], "生效2027-02-28");
+    Tick(DateTime(2027, 2, 27, 10, 0, 0));
+    EXPECT_EQ(Stored("m_State"), "将到");
+    Tick(DateTime(2027, 2, 28, 10, 0, 0));
+    EXPECT_EQ(Stored("m_State"), "进行");
+    EXPECT_THAT(sink.popups, ElementsAre(HasSubstr("今年的27周岁生日是:2027-02-28。还有1天"),
+                                         HasSubstr("今天是闰日的27周岁生日")));
 }
 
 // Lunar 11-20 falls on 20 December 2024 and 8 January 2026: 2025 has none,

@@ -1,6 +1,7 @@
 #include "reminders/CReminderDlg.h"
 
 #include "settings/Globals.h"
+#include "controls/CBirthDateEdit.h"
 #include "controls/CImageButton.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderEditor.h"
@@ -14,6 +15,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -180,7 +184,7 @@ TEST_F(ReminderDlg, EditingWritesTheBirthDateOnlyWhenAnotherIsPicked) {
     // name, date shown, whether 确定 saves
     for (const auto& [name, shown, saves] :
          {std::tuple{"甲", "(无日期)", false}, std::tuple{"乙", "(无日期)", false},
-          std::tuple{"丙", "1899-05-01", true}, std::tuple{"丁", "1980-09-12", true}}) {
+          std::tuple{"丙", "1899-05-01", true}, std::tuple{"丁", "1980年九月十二", true}}) {
         SCOPED_TRACE(name);
         const std::string before = stored(name);
         prompter.asked.clear();
@@ -188,7 +192,7 @@ TEST_F(ReminderDlg, EditingWritesTheBirthDateOnlyWhenAnotherIsPicked) {
         Ui::CReminderDlg& controls = edit.Controls();
         edit.show();
         EXPECT_EQ(S(edit.windowTitle()), "修改提醒");
-        EXPECT_EQ(S(controls.birthEdit->text()), shown);
+        EXPECT_EQ(S(edit.BirthEntry().Text()), shown);
         controls.mobileEdit->setFocus();
         QTest::keyClicks(controls.mobileEdit, "139");
         QTest::mouseClick(controls.okButton, Qt::LeftButton);
@@ -208,6 +212,76 @@ TEST_F(ReminderDlg, EditingWritesTheBirthDateOnlyWhenAnotherIsPicked) {
         EXPECT_EQ(db.Value(SqlFormat("select * from TiXing Where m_Name='%s'", name), "m_Date"),
                   "1985-03-04 23:59:59");
     }
+}
+
+TEST_F(ReminderDlg, SwitchingTheCalendarConvertsTheDateShownAndTabWalksTheLunarEntry) {
+    CBirthDateEdit& birth = dialog.BirthEntry();
+    QLabel* equivalent = birth.EquivalentLabel();
+    EXPECT_EQ(S(birth.Text()), "2011年八月十二") << "today, as a lunar date";
+    EXPECT_EQ(S(equivalent->text()), "阳历2011-09-09");
+
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget(), ui.nameEdit);
+    ui.lunarRadio->setFocus();
+    std::vector<QWidget*> walked;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(walked, (std::vector<QWidget*>{birth.LunarYearEdit(), birth.LunarMonthCombo(),
+                                             birth.LunarDayCombo(), ui.mobileEdit}));
+
+    QTest::mouseClick(ui.gregorianRadio, Qt::LeftButton);
+    EXPECT_EQ(ui.birthEdit->date(), QDate(2011, 9, 9));
+    EXPECT_EQ(S(equivalent->text()), "");
+    ui.birthEdit->setDate(QDate(2020, 5, 30)); // in the leap fourth month
+    QTest::mouseClick(ui.lunarRadio, Qt::LeftButton);
+    EXPECT_EQ(S(birth.Text()), "2020年四月初八");
+    EXPECT_EQ(S(equivalent->text()), "阳历2020-04-30");
+    // Back untouched, the date is the one entered; changed after a switch,
+    // it is converted anew.
+    QTest::mouseClick(ui.gregorianRadio, Qt::LeftButton);
+    EXPECT_EQ(ui.birthEdit->date(), QDate(2020, 5, 30));
+    ui.birthEdit->setDate(QDate(2020, 5, 1));
+    QTest::mouseClick(ui.lunarRadio, Qt::LeftButton);
+    EXPECT_EQ(S(birth.Text()), "2020年四月初九");
+
+    // No date stays none in either calendar, and OK asks for one.
+    birth.LunarYearEdit()->setValue(birth.LunarYearEdit()->minimum());
+    EXPECT_EQ(S(birth.Text()), "(无日期)");
+    EXPECT_FALSE(birth.LunarMonthCombo()->isEnabled() || birth.LunarDayCombo()->isEnabled());
+    QTest::mouseClick(ui.gregorianRadio, Qt::LeftButton);
+    EXPECT_EQ(S(birth.Text()), "(无日期)");
+    QTest::mouseClick(ui.lunarRadio, Qt::LeftButton);
+    TypeText(ui.nameEdit, "张三");
+    QTest::mouseClick(ui.okButton, Qt::LeftButton);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"请选择出生日期。"});
+    EXPECT_EQ(QApplication::focusWidget(), birth.LunarYearEdit());
+    QTest::keyClick(birth.LunarYearEdit(), Qt::Key_Up); // from no date to today
+    EXPECT_NE(S(birth.Text()), "(无日期)");
+    EXPECT_TRUE(birth.LunarMonthCombo()->isEnabled() && birth.LunarDayCombo()->isEnabled());
+}
+
+// Values longer than their fields show their beginning.
+TEST_F(ReminderDlg, LongValuesShowTheirBeginning) {
+    ReminderForm form = NewReminderForm(DateTime(2011, 9, 9, 8, 0, 0));
+    form.name = "欧阳娜娜";
+    form.mobile = "13800138000";
+    form.email = "ouyang.nana.family.birthdays.2026@mail.example.com";
+    form.music = MusicChoice::OwnFile;
+    form.soundPath = "/home/ouyang/音乐/生日歌/各种版本/中文/祝你生日快乐（钢琴独奏版）.mp3";
+    form.blessing = BlessingChoice::On;
+    form.title = "祝欧阳娜娜生日快乐，愿你在新的一岁里平安喜乐、万事如意、心想事成";
+    CReminderDlg edit(form, prompter);
+    Ui::CReminderDlg& controls = edit.Controls();
+    edit.show();
+    ASSERT_EQ(S(controls.titleEdit->text()), form.title);
+    // The name field, which has the keyboard, keeps the cursor where typing goes on.
+    EXPECT_EQ(edit.focusWidget(), controls.nameEdit);
+    for (QLineEdit* field :
+         {controls.mobileEdit, controls.emailEdit, controls.soundPathEdit, controls.titleEdit})
+        EXPECT_EQ(field->cursorPosition(), 0) << field->objectName().toStdString();
 }
 
 } // namespace

@@ -47,7 +47,7 @@ protected:
 TEST_F(ReminderEditor, AddWritesEveryFieldWithTheLastSecondOfTheDayAndTheDoubledAheadDays) {
     db.Run("Update MySetting Set m_Name='小明'");
     ReminderForm form = NewReminderForm(kToday);
-    EXPECT_EQ(form.birth, DateTime(2011, 9, 9));
+    EXPECT_EQ(form.birth, BirthDate(2011, 8, 12)) << "today, in the lunar calendar";
     form.name = "张三";
     form.calendar = CalendarChoice::Gregorian;
     form.birth = DateTime(1980, 9, 12, 1, 1, 1);

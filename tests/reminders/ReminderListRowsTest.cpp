@@ -1,8 +1,16 @@
 #include "reminders/ReminderListRows.h"
 
+#include "reminders/BirthdayEvaluation.h"
+#include "reminders/LoadReminderList.h"
+
+#include "FixedClock.h"
 #include "Printers.h"
+#include "ScriptedPrompter.h"
+#include "SeededDatabase.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -69,12 +77,58 @@ TEST(ReminderRows, LatestBirthdayFirstAndEqualDatesKeepTheirOrder) {
         shown.push_back(line);
     }
     EXPECT_EQ(shown, (std::vector<std::string>{
-                         "3|生效|人3|7|阴历|1980-09-12|2011-11-02|0|",
-                         "5|将到|人5|3|阳历|1980-09-12|2011-11-02|1|",
-                         "1|已过|人1|3|阳历|1980-09-12|2011-01-05|2|",
-                         "4|失效|人4|3|阳历|1980-09-12|2011-01-05|3|",
-                         "2|已过|人2|3|阳历|1980-09-12||4|",
+                         "3|生效|人3|7|阴历|1980-09-12|2011-11-02|0|54|",
+                         "5|将到|人5|3|阳历|1980-09-12|2011-11-02|1|54|",
+                         "1|已过|人1|3|阳历|1980-09-12|2011-01-05|2||",
+                         "4|失效|人4|3|阳历|1980-09-12|2011-01-05|3||",
+                         "2|已过|人2|3|阳历|1980-09-12||4||",
                      }));
+}
+
+// 距生日 as the list loads the people: whole days, 0 on the day; a birthday
+// passed this year counts to next year's.
+TEST(ReminderRows, DaysToGoReachIntoNextYear) {
+    const SeededDatabase db;
+    db.Run("Insert Into TiXing(m_State,m_Name,m_Date,m_DateStatus,m_Ahead) Values"
+           "('生效','今天','1980-09-09 23:59:59','阳历',33),"
+           "('生效','今天零点','1980-09-09 00:00:00','阳历',0),"
+           "('生效','明天','1980-09-10 00:00:00','阳历',0),"
+           "('生效','上周','1980-09-01 23:59:59','阳历',0),"
+           "('生效','闰日','1980-02-29 23:59:59','阳历',0),"
+           "('生效','中秋','1970-08-15 23:59:59','阴历',0),"
+           "('生效','春节','1970-01-01 23:59:59','阴历',0),"
+           "('生效','元旦','1970-01-01 23:59:59','阳历',7)");
+    ScriptedPrompter prompter;
+    std::map<std::string, std::string> days;
+    auto load = [&](const DateTime& now) {
+        const FixedClock clock(now);
+        ReminderList list;
+        LoadReminderList(list, clock, prompter);
+        days.clear();
+        for (const ReminderRow& row : BuildReminderRows(list, now))
+            days[row.cells[kColumnName]] = row.cells[kColumnDaysToGo];
+    };
+    load(DateTime(2011, 9, 9, 8, 0, 0));
+    EXPECT_EQ(days, (std::map<std::string, std::string>{
+                        {"今天", "0"},
+                        {"今天零点", "0"},
+                        {"明天", "1"},
+                        {"上周", "358"}, // 2012-09-01, over 29 February
+                        {"闰日", "173"}, // 2012-02-29
+                        {"中秋", "3"},   // 2011-09-12
+                        {"春节", "136"}, // 2012-01-23
+                        {"元旦", "114"},
+                    }));
+    // In the last days of the year, whether or not the reminder moved on to
+    // next year's birthday already.
+    load(DateTime(2011, 12, 30, 8, 0, 0));
+    EXPECT_EQ(days["元旦"] + " " + days["春节"] + " " + days["上周"], "2 24 246");
+    EXPECT_TRUE(prompter.asked.empty());
+
+    ReminderRecord none; // a birthday in neither year
+    none.birthdayThisYear = none.birthdayNextYear = DateTime::Invalid();
+    EXPECT_EQ(DaysToNextBirthday(none, DateTime(2011, 9, 9)), std::nullopt);
+    EXPECT_EQ(DaysToNextBirthdayText(none, DateTime(2011, 9, 9)), "");
 }
 
 } // namespace

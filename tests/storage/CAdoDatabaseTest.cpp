@@ -79,7 +79,12 @@ TEST(CAdoDatabase, JetFormsAreTranslatedAndExactlyOneStatementRuns) {
         EXPECT_EQ(db.Value("select * from TiXing Where ID=1", column), value);
     db.Run("Delete * From TiXing Where ID=1");
     EXPECT_EQ(db.Column("select * from TiXing", "ID"), (Strings{"2", "3"}));
-    EXPECT_THROW(db.Run("Update TiXing Set m_Date=#2011-02-30# Where ID=2"), DbError);
+    EXPECT_THROW(db.Run("Update TiXing Set m_Date=#2011-02-31# Where ID=2"), DbError);
+    // A lunar birth date on a day the Gregorian calendar lacks is stored as written.
+    db.Run("Update TiXing Set m_Date=#2011-02-30 23:59:59# Where ID=2");
+    EXPECT_EQ(db.Value("select typeof(m_Date) As t, * from TiXing Where ID=2", "t") +
+                  db.Value("select * from TiXing Where ID=2", "m_Date"),
+              "text2011-02-30 23:59:59");
 
     // Exactly one statement runs; unquoted values must be numbers or dates.
     EXPECT_THROW(db.Run("Update TiXing Set m_Ahead=1 Where ID=2; Delete From TiXing"), DbError);
@@ -89,7 +94,7 @@ TEST(CAdoDatabase, JetFormsAreTranslatedAndExactlyOneStatementRuns) {
     for (const char* good : {"12", "#2011-09-09 23:59:59#"})
         EXPECT_EQ(SqlFormat("ID=%s", std::string(good)), std::string("ID=") + good);
     for (const char* bad : {"1 OR 1=1", "#2011-09-09# OR 1=1", "#2011-09-09# OR #2011-09-09#",
-                            "#2011-02-30#", "##", "", "-"})
+                            "#2011-02-31#", "#2011-04-31#", "##", "", "-"})
         EXPECT_THROW(SqlFormat("DELETE from TiXing where ID=%s", std::string(bad)), DbError) << bad;
     // Each quote doubles only inside its own kind of quoted value.
     EXPECT_EQ(SqlFormat("100%% a='%s',b=\"%s\",c=%d", std::string("x\"y'"), "x\"y'", 7),

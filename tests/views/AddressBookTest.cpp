@@ -1,4 +1,6 @@
 #include "views/AddressBook.h"
+#include "controls/CBirthDateEdit.h"
+#include "controls/CHyperLink.h"
 #include "ui_CAvAddressList.h"
 #include "views/CAvAddressList.h"
 
@@ -6,6 +8,8 @@
 #include "SeededDatabase.h"
 #include "Typing.h"
 
+#include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -114,6 +118,7 @@ TEST_F(AddressBook, AddRefusesEmptyAndTakenNamesThenWritesAndShowsTheContact) {
     EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 1u);
 
     Ui().nameEdit->setText(Q("O'Brien \"老\\王\" 100%𠮷"));
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
     Ui().birthEdit->setDate(QDate(1925, 3, 7));
     Ui().remindCheck->setChecked(false);
     Ui().groupCombo->setCurrentText(Q("同事"));
@@ -240,8 +245,8 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
     Insert("张三", "同学");
     Open();
     TypeText(Ui().nameEdit, "孙丽");
-    Ui().birthEdit->setDate(QDate(1988, 8, 8));
     Ui().calendarCombo->setCurrentText(Q("阳历"));
+    Ui().birthEdit->setDate(QDate(1988, 8, 8));
     Ui().groupCombo->setCurrentText(Q("同事"));
     TypeText(Ui().emailEdit, "sunli@example.com");
     TypeText(Ui().qqEdit, "10001");
@@ -263,7 +268,7 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
             EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
         }
     }
-    EXPECT_EQ(Ui().birthEdit->text(), Q("(无日期)"));
+    EXPECT_EQ(view->BirthEntry().Text(), Q("(无日期)"));
     EXPECT_EQ(Ui().groupCombo->currentText(), Q("(未分组)"));
     EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
     EXPECT_EQ(view->focusWidget(), Ui().nameEdit);
@@ -289,7 +294,7 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
         QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
         ASSERT_EQ(Ui().birthEdit->date(), QDate(1988, 8, 8));
         if (search) {
-            Ui().searchEdit->setText(Q("孙"));
+            Ui().searchEdit->setText(Q("钱"));
             QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
         } else {
             Ui().contactTree->setCurrentItem(Node(1));
@@ -297,9 +302,71 @@ TEST_F(AddressBook, ClearEmptiesTheFormSoAddTakesOnlyWhatWasTyped) {
             QTest::mouseClick(Ui().clearButton, Qt::LeftButton);
         }
         EXPECT_TRUE(FormCleared()) << search;
-        EXPECT_EQ(Ui().emailEdit->text() + Ui().birthEdit->text(), Q("(无日期)")) << search;
+        EXPECT_EQ(Ui().emailEdit->text() + view->BirthEntry().Text(), Q("(无日期)")) << search;
         EXPECT_EQ(Ui().groupCombo->currentText(), search ? Q("(未分组)") : Q("同事"));
     }
+}
+
+// A 阴历 birth date is entered as lunar year, month and day, every day of
+// every month included, and stored as entered.
+TEST_F(AddressBook, ALunarDateIsEnteredAsLunarMonthAndDayAndKeptAsWritten) {
+    db.Run("Insert Into TiXing (m_Name,m_Group,m_IsVailid,m_Date,m_DateStatus) Values "
+           "('老王','同事',1,'1980-02-30 23:59:59','阴历')");
+    auto stored = [&](const std::string& name) {
+        return db.Value(SqlFormat("Select typeof(m_Date) || ' ' || m_Date || ' ' || m_DateStatus "
+                                  "As v From TiXing Where m_Name='%s'",
+                                  name),
+                        "v");
+    };
+    Open();
+    CBirthDateEdit& birth = view->BirthEntry();
+    EXPECT_EQ(Ui().calendarCombo->currentText(), Q("阴历"));
+    EXPECT_EQ(birth.Text(), Q("(无日期)"));
+    EXPECT_EQ(Ui().birthLabel->buddy(), &birth);
+
+    TypeText(Ui().nameEdit, "孙丽");
+    QSpinBox* year = birth.LunarYearEdit();
+    year->setFocus();
+    year->selectAll();
+    QTest::keyClicks(year, "1980");
+    QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Home);
+    QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Down);
+    QTest::keyClick(birth.LunarDayCombo(), Qt::Key_End);
+    EXPECT_EQ(birth.EquivalentLabel()->text(), Q("无对应阳历日期"));
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    Ui().nameEdit->setFocus();
+    std::vector<QWidget*> walked;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(walked, (std::vector<QWidget*>{Ui().calendarCombo, birth.LunarYearEdit(),
+                                             birth.LunarMonthCombo(), birth.LunarDayCombo(),
+                                             Ui().remindCheck}));
+    QTest::mouseClick(Ui().addButton, Qt::LeftButton);
+    EXPECT_EQ(stored("孙丽"), "text 1980-02-30 00:00:00 阴历");
+    EXPECT_EQ(birth.Text(), Q("1980年二月三十")) << "the new contact, read again";
+
+    // One stored earlier shows as it is and stays so when another field changes.
+    Ui().searchEdit->setText(Q("老王"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    EXPECT_EQ(birth.Text(), Q("1980年二月三十"));
+    Ui().mobileEdit->setText(Q("139"));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("老王"), "text 1980-02-30 23:59:59 阴历");
+
+    // Switching the calendar converts the date shown, and 更新 writes it.
+    Ui().searchEdit->setText(Q("孙丽"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    QTest::keyClick(birth.LunarDayCombo(), Qt::Key_Up);
+    EXPECT_EQ(birth.EquivalentLabel()->text(), Q("阳历1980-04-14")) << "二月廿九";
+    Ui().calendarCombo->setCurrentText(Q("阳历"));
+    EXPECT_EQ(Ui().birthEdit->date(), QDate(1980, 4, 14));
+    QTest::mouseClick(Ui().updateButton, Qt::LeftButton);
+    EXPECT_EQ(stored("孙丽"), "text 1980-04-14 00:00:00 阳历");
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"添加成功！", "修改成功！", "修改成功！"}));
 }
 
 // Every mnemonic of the view is its own, and none is one of the menu bar's
@@ -380,22 +447,81 @@ TEST_F(AddressBook, PreviousAndNextWalkTheTreeAcrossGroups) {
     EXPECT_EQ(view->focusWidget(), Ui().contactTree);
 }
 
-TEST_F(AddressBook, SearchFindsWholeNamesOnly) {
+TEST(AddressBookSearch, FindsNamesHoldingTheTextLiterallyWholeNamesFirst) {
+    const std::vector<ContactGroup> tree = {
+        {"同学", {"张三丰", "O'Brien", "100%_x", "Tom", "张三"}},
+        {"朋友", {"李张三", "tom lee", "100x", "a_b", "张三"}},
+    };
+    using N = ContactNode;
+    const struct {
+        const char* text;
+        std::vector<N> found;
+    } cases[] = {
+        {"张三", {N{0, 4}, N{1, 4}, N{0, 0}, N{1, 0}}},
+        {" 张三丰  ", {N{0, 0}}},
+        {"tom", {N{0, 3}, N{1, 1}}}, // Latin letters in either case
+        {"TOM LEE", {N{1, 1}}},
+        {"%", {N{0, 2}}}, // never a wildcard
+        {"_", {N{0, 2}, N{1, 3}}},
+        {"%_", {N{0, 2}}},
+        {"'", {N{0, 1}}},
+        {"'; Drop Table TiXing; --", {}},
+        {"同学", {}}, // group names are not searched
+        {"王", {}},
+        {"", {}},
+        {"  ", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SearchContactNodes(tree, c.text), c.found) << "[" << c.text << "]";
+    EXPECT_EQ(NoContactFoundText(" 王 "), "没有找到姓名中含有“王”的联络人。");
+}
+
+TEST_F(AddressBook, SearchFindsNamesHoldingTheTextAndGoesOnToTheNext) {
     Insert("张三", "同学");
+    Insert("王五", "同学");
     Insert("张三丰", "朋友");
+    Insert("O'Brien 100%_", "朋友");
+    Insert("李张三", "亲人");
     Open();
-    for (const char* text : {"张", "同学", "张三 "}) {
-        Ui().contactTree->setCurrentItem(Node(0, 0));
+    ASSERT_EQ(Tree(), "亲人: 李张三 | 同学: 张三 王五 | 朋友: 张三丰 O'Brien 100%_");
+    Ui().searchEdit->setText(Q("张三"));
+    std::vector<std::string> shown;
+    for (int press = 0; press < 4; ++press) {
+        QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        EXPECT_EQ(Selected(), view->ShownName());
+        shown.push_back(view->ShownName());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"张三", "李张三", "张三丰", "张三"}));
+    EXPECT_TRUE(Node(0)->isExpanded() && Node(1)->isExpanded() && Node(2)->isExpanded());
+    EXPECT_EQ(view->HintLine()->PlainText(), Q("找到 3 个联络人，再按“搜索”看下一个。"));
+    EXPECT_EQ(view->focusWidget(), Ui().contactTree);
+
+    // Another text starts again from its best match.
+    Ui().searchEdit->setText(Q("张三丰"));
+    QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+    EXPECT_EQ(Selected(), "张三丰");
+    for (const char* text : {"%", "_", "'", "o'b"}) {
         Ui().searchEdit->setText(Q(text));
         QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
+        EXPECT_EQ(Selected(), "O'Brien 100%_") << text;
+    }
+    EXPECT_TRUE(prompter.asked.empty());
+
+    for (const char* text : {"赵", "同学", "%'_"}) {
+        Ui().searchEdit->setText(Q(text));
+        Ui().searchEdit->setFocus();
+        QTest::keyClick(Ui().searchEdit, Qt::Key_Return);
         EXPECT_EQ(Selected(), "(none)") << text;
         EXPECT_TRUE(FormCleared()) << text;
+        EXPECT_EQ(view->focusWidget(), Ui().searchEdit) << "ready for another text";
     }
-    Ui().searchEdit->setText(Q("张三"));
+    Ui().searchEdit->clear();
     QTest::mouseClick(Ui().searchButton, Qt::LeftButton);
-    EXPECT_EQ(Selected(), "张三");
-    EXPECT_TRUE(Node(0)->isExpanded());
-    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"没有找到姓名中含有“赵”的联络人。",
+                                                          "没有找到姓名中含有“同学”的联络人。",
+                                                          "没有找到姓名中含有“%'_”的联络人。",
+                                                          "请输入要搜索的姓名或姓名中的字。"}));
+    EXPECT_EQ(db.Column("select * from TiXing", "m_Name").size(), 5u);
 }
 
 TEST_F(AddressBook, FieldsTakeNoMoreBytesThanTheirColumnAllowsAndNeverHalfACharacter) {

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,6 +31,8 @@ protected:
         Profile("[Festival]\r\n24Fest=1\r\n");
         ReminderRecord person;
         person.name = "张三";
+        person.calendar = "阳历";
+        person.birth = DateTime(1980, 1, 23);
         person.birthdayThisYear = DateTime(2011, 1, 23);
         reminders.push_back(person);
         view = std::make_unique<CAvCalendar>(reminders, clock, prompter, db.Path());
@@ -59,6 +62,22 @@ protected:
         QMouseEvent move(QEvent::MouseMove, QPointF(offset), QPointF(global), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(widget, &move);
+    }
+
+    // The month shown, as the combos and the view's own numbers say it.
+    std::string Shown() const {
+        return (view->YearCombo()->currentText() + "-" + view->MonthCombo()->currentText())
+                   .toStdString() +
+               (view->ShownYear() == view->YearCombo()->currentText().toInt() &&
+                        view->ShownMonth() == view->MonthCombo()->currentIndex() + 1
+                    ? ""
+                    : " (view differs)");
+    }
+    void Wheel(QWidget* over, int delta) {
+        const QPointF at(5, 5);
+        QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &wheel);
     }
 
     SeededDatabase db;
@@ -143,6 +162,9 @@ TEST_F(CalendarViewTest, BirthdayListShowsOnlyInItsMonthAndTodayReturns) {
     ASSERT_EQ(view->BirthdayList()->count(), 1);
     EXPECT_EQ(view->BirthdayList()->item(0)->text().toStdString(),
               "张三的今年生日是:阳历2011-1-23");
+    Browse(2012, 1);
+    EXPECT_EQ(view->BirthdayList()->item(0)->text().toStdString(),
+              "张三的2012年生日是:阳历2012-1-23");
     Browse(1900, 12);
     EXPECT_FALSE(view->BirthdayList()->isVisible());
     QTest::mouseClick(view->TodayButton(), Qt::LeftButton);
@@ -205,6 +227,74 @@ TEST_F(CalendarViewTest, TipShowsAfterTheDelayFollowsTheMouseAndNeverTakesTheFoc
     QTRY_VERIFY(tip->isVisible());
     view->hide(); // another view takes the place
     EXPECT_FALSE(tip->isVisible() || tip->IsShowPending());
+}
+
+TEST_F(CalendarViewTest, ButtonsPageKeysAndTheWheelBrowseMonthByMonth) {
+    QLabel* day = view->DayText(Cell(10));
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { QTest::mouseClick(view->PreviousMonthButton(), Qt::LeftButton); }, "2010-12"},
+        {[&] { QTest::mouseClick(view->NextMonthButton(), Qt::LeftButton); }, "2011-1"},
+        {[&] { Wheel(view->BirthdayList()->viewport(), -120); }, "2011-1"}, // scrolls the list
+        {[&] { QTest::keyClick(view->Grid(), Qt::Key_PageDown); }, "2011-2"},
+        {[&] { QTest::keyClick(view->YearCombo(), Qt::Key_PageUp); }, "2011-1"},
+        {[&] { Wheel(day, -120); }, "2011-2"}, // towards oneself: on in time
+        {[&] { Wheel(view->MonthCombo(), 120); }, "2011-1"},
+        {[&] { Wheel(day, 120); }, "2010-12"},
+        {[&] { Wheel(day, -60); }, "2010-12"}, // half a notch of a fine wheel
+        {[&] { Wheel(day, -60); }, "2011-1"},
+    };
+    for (const auto& [step, expected] : steps) {
+        step();
+        EXPECT_EQ(Shown(), expected);
+    }
+    Wheel(day, -120);
+    // The grid, its tips and the year's name follow.
+    EXPECT_TRUE(view->Tip()
+                    ->ToolText(view->DayNumber(Cell(1)))
+                    .startsWith(QString::fromUtf8("公元2011年2月1日\n")));
+    EXPECT_EQ(view->YearNameLabel()->text().toStdString(), "农历辛卯年[兔年]");
+    EXPECT_EQ(Day(3), "3,正月 #000000,#000000");
+}
+
+TEST_F(CalendarViewTest, DownInDecemberGoesOnToJanuaryAndTheEndsOfTheYearsStop) {
+    QComboBox* month = view->MonthCombo();
+    Browse(2011, 11);
+    const std::pair<int, const char*> keys[] = {
+        {Qt::Key_Down, "2011-12"}, {Qt::Key_Down, "2012-1"}, {Qt::Key_Down, "2012-2"},
+        {Qt::Key_Up, "2012-1"},    {Qt::Key_Up, "2011-12"},
+    };
+    for (const auto& [key, expected] : keys) {
+        QTest::keyClick(month, Qt::Key(key));
+        EXPECT_EQ(Shown(), expected);
+    }
+    Browse(1900, 1);
+    EXPECT_FALSE(view->PreviousMonthButton()->isEnabled());
+    QTest::keyClick(month, Qt::Key_Up);
+    QTest::keyClick(month, Qt::Key_PageUp);
+    Wheel(view->DayText(Cell(10)), 120);
+    EXPECT_EQ(Shown(), "1900-1");
+    Browse(2100, 12);
+    EXPECT_TRUE(view->PreviousMonthButton()->isEnabled());
+    EXPECT_FALSE(view->NextMonthButton()->isEnabled());
+    QTest::keyClick(month, Qt::Key_Down);
+    QTest::keyClick(view->Grid(), Qt::Key_PageDown);
+    EXPECT_EQ(Shown(), "2100-12");
+    QTest::mouseClick(view->PreviousMonthButton(), Qt::LeftButton);
+    EXPECT_EQ(Shown(), "2100-11");
+    EXPECT_TRUE(view->NextMonthButton()->isEnabled());
+}
+
+TEST_F(CalendarViewTest, TabGoesFromTheYearToTheMonthTheButtonsAndTheGrid) {
+    view->activateWindow();
+    view->YearCombo()->setFocus();
+    std::vector<std::string> order;
+    for (int i = 0; i < 6; ++i) {
+        QWidget* focus = view->focusWidget();
+        order.push_back(focus ? focus->objectName().toStdString() : "(none)");
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"yearCombo", "monthCombo", "previousMonthButton",
+                                               "nextMonthButton", "todayButton", "grid"}));
 }
 
 } // namespace

@@ -123,6 +123,7 @@ TEST_F(FestivalDlg, OpensOnTheStoredOptionsAndListsByClassMonthDayWithExactRowSe
     for (const auto& [name, combos] : rows) {
         Click(name);
         EXPECT_EQ(Combos(), combos) << name;
+        EXPECT_EQ(ui->nameEdit->cursorPosition(), 0) << "a long name shows its beginning";
         EXPECT_EQ(dialog->CurrentKey(), KeyOf(name));
         EXPECT_EQ(Buttons(), "添加更新删除");
     }
