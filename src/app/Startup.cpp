@@ -1,10 +1,10 @@
 #include "app/Startup.h"
 
+#include "platform/Autostart.h"
+#include "platform/ProgramDirectory.h"
 #include "settings/AppInfo.h"
 #include "settings/CIniFile.h"
 #include "settings/Globals.h"
-#include "platform/Autostart.h"
-#include "platform/ProgramDirectory.h"
 #include "storage/CAdoDatabase.h"
 #include "storage/DatabaseSeed.h"
 

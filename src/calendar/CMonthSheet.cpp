@@ -1,9 +1,9 @@
 #include "calendar/CMonthSheet.h"
 
-#include "settings/CIniFile.h"
 #include "calendar/SolarTerms.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
+#include "settings/CIniFile.h"
 #include "storage/CAdoDatabase.h"
 
 #include <algorithm>

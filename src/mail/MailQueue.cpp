@@ -1,7 +1,7 @@
 #include "mail/MailQueue.h"
 
-#include "settings/Globals.h"
 #include "mail/ReminderSink.h"
+#include "settings/Globals.h"
 
 #include <functional>
 #include <memory>

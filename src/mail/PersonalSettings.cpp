@@ -1,8 +1,8 @@
 #include "mail/PersonalSettings.h"
 
-#include "settings/BuiltInAccount.h"
 #include "platform/PasswordHash.h"
 #include "platform/Prompter.h"
+#include "settings/BuiltInAccount.h"
 #include "storage/CAdoDatabase.h"
 
 #include <cctype>

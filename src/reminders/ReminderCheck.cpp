@@ -1,14 +1,14 @@
 #include "reminders/ReminderCheck.h"
 
-#include "settings/BuiltInAccount.h"
-#include "settings/Globals.h"
 #include "mail/MailQueue.h"
+#include "mail/ReminderSink.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
-#include "storage/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
-#include "mail/ReminderSink.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 #include <optional>

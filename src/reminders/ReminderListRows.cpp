@@ -1,8 +1,8 @@
 #include "reminders/ReminderListRows.h"
 
-#include "settings/AppInfo.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
+#include "settings/AppInfo.h"
 #include "storage/CAdoDatabase.h"
 
 #include <algorithm>

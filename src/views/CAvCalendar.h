@@ -1,6 +1,9 @@
 #pragma once
 
+// The Qt base first: moc reads the standard headers the core ones bring in
+// and trips over them when it meets them before Qt's own.
 #include "controls/CMainView.h"
+
 #include "calendar/CMonthSheet.h"
 #include "storage/ReminderRecord.h"
 #include "views/CalendarTexts.h"

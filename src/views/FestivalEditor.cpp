@@ -1,7 +1,7 @@
 #include "views/FestivalEditor.h"
 
-#include "settings/CIniFile.h"
 #include "platform/Prompter.h"
+#include "settings/CIniFile.h"
 #include "storage/CAdoDatabase.h"
 
 #include <algorithm>

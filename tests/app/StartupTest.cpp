@@ -1,10 +1,10 @@
 #include "app/Startup.h"
-#include "settings/AppInfo.h"
-#include "settings/BuiltInAccount.h"
 #include "controls/FrameCommands.h"
-#include "settings/Globals.h"
 #include "platform/Autostart.h"
 #include "platform/ProgramDirectory.h"
+#include "settings/AppInfo.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
 
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
