@@ -5,7 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/annivo_bench_address_book
 
 #include "PeopleGenerator.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 #include "ui_CAvAddressList.h"
 #include "views/CAvAddressList.h"
 

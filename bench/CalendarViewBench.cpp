@@ -6,8 +6,8 @@
 //   build/bench/annivo_bench_calendar_view
 
 #include "PeopleGenerator.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
+#include "storage/CAdoDatabase.h"
 #include "views/CAvCalendar.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 
 #include "PeopleGenerator.h"
 #include "exchange/TableExchange.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 
 #include "PeopleGenerator.h"
 #include "calendar/CMonthSheet.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
+#include "storage/CAdoDatabase.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "PeopleGenerator.h"
 
 #include "calendar/LunarCalendar.h"
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeed.h"
 
 #include <algorithm>
 #include <array>

@@ -4,13 +4,13 @@
 //   build/bench/annivo_bench_reminders
 
 #include "PeopleGenerator.h"
-#include "app/Globals.h"
 #include "mail/MailQueue.h"
+#include "mail/ReminderSink.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
 #include "reminders/ReminderCheck.h"
-#include "reminders/ReminderSink.h"
+#include "settings/Globals.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,10 +7,10 @@
 #include "PeopleGenerator.h"
 #include "controls/CSortListCtrl.h"
 #include "platform/Clock.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderListRows.h"
+#include "storage/CAdoDatabase.h"
 
 #include <QApplication>
 #include <QHeaderView>

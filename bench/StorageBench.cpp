@@ -13,8 +13,8 @@
 #include "PeopleGenerator.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
+#include "storage/CAdoDatabase.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

@@ -8,9 +8,9 @@
 // then a number to write as an integer.
 
 #include "FuzzCheck.h"
-#include "app/CIniFile.h"
 #include "platform/TextCodec.h"
 #include "platform/WholeFile.h"
+#include "settings/CIniFile.h"
 
 #include <cstddef>
 #include <cstdint>

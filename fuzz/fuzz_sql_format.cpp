@@ -8,7 +8,7 @@
 // and any other byte end one).
 
 #include "FuzzCheck.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include <cstddef>
 #include <cstdint>

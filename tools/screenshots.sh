@@ -40,7 +40,7 @@ export -f import # the sections that run in a shell of their own take pictures t
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/prog" "$work/home" "$work/config"
-"$root/build/src/reminders/annivo-makedb" "$work/prog/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$work/prog/data.db" >/dev/null
 # Someone who turns 31 today, and a lock with the password "pw".
 today=$(date +%Y-%m-%d)
 sqlite3 "$work/prog/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_SoundPath) Values ('张三','$(( ${today:0:4} - 31 ))-${today:5:5} 00:00:00','阳历',33,'HAPPYBIRTHDAY')"
@@ -106,7 +106,7 @@ for scale in 1 2; do
     [ "$scale" = 2 ] && export DISPLAY="$large"
     prog="$work/list$scale"
     mkdir -p "$prog"
-    "$root/build/src/reminders/annivo-makedb" "$prog/data.db" >/dev/null
+    "$root/build/src/storage/annivo-makedb" "$prog/data.db" >/dev/null
     sqlite3 "$prog/data.db" "Insert Into TiXing (m_State,m_Name,m_Date,m_DateStatus,m_Ahead,m_SoundPath,m_Title) Values
         ('进行','张三','$((year - 31))-$(day today) 23:59:59','阳历',33,'HAPPYBIRTHDAY','生日快乐'),
         ('将到','李四','$((year - 25))-$(day '+2 days') 23:59:59','阳历',31,'',''),
@@ -142,7 +142,7 @@ done
 # and 2x, on a screen of its own large enough for the doubled window.
 mail="$work/mail"
 mkdir -p "$mail"
-"$root/build/src/reminders/annivo-makedb" "$mail/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$mail/data.db" >/dev/null
 python3 - "$mail/port" >/dev/null 2>&1 <<'PY' &
 import socket, sys
 server = socket.socket()
@@ -202,7 +202,7 @@ kill "$smtp"
 # on a screen of its own large enough for the doubled window.
 cal="$work/calendar"
 mkdir -p "$cal"
-"$root/build/src/reminders/annivo-makedb" "$cal/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$cal/data.db" >/dev/null
 printf '[Settings]\r\nActiveView=1\r\n' > "$cal/annivo.ini"
 month=$(date +%m)
 for person in "李四|1982-$month-03|阳历" "王小明|1990-$month-17|阳历" "欧阳娜娜|1975-$month-25|阳历" "赵六|1960-$month-09|阴历"; do
@@ -247,7 +247,7 @@ kill %1'
 # the keyboard on its link (Tab), and the main window alone for the README.
 two="$work/two"
 mkdir -p "$two"
-"$root/build/src/reminders/annivo-makedb" "$two/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$two/data.db" >/dev/null
 for person in "李四|$(( ${today:0:4} - 40 ))" "王五|$(( ${today:0:4} - 25 ))"; do
     sqlite3 "$two/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('${person%|*}','${person#*|}-${today:5:5} 00:00:00','阳历',33)"
 done
@@ -281,7 +281,7 @@ kill %1'
 # messages; at 1x and 2x, on a screen large enough for the doubled window.
 exchange="$work/exchange"
 mkdir -p "$exchange/home"
-"$root/build/src/reminders/annivo-makedb" "$exchange/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$exchange/data.db" >/dev/null
 # 100,000 people, exported; then renamed behind the program's back, so that
 # the import of the backup brings every one in again rather than skipping them.
 people="Delete From TiXing; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) INSERT INTO TiXing (m_Name,m_Date,m_DateStatus,m_Ahead,m_IsVailid,m_Group) SELECT '联系人'||i,'1980-01-01 00:00:00','阳历',0,0,'同学' FROM n"
@@ -328,7 +328,7 @@ xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
 icewm >/dev/null 2>&1 & sleep 2
 for scale in 1 2; do
     suffix=""; [ "$scale" = 2 ] && suffix="-2x"
-    rm -f "$fest/data.db"; "$root/build/src/reminders/annivo-makedb" "$fest/data.db" >/dev/null
+    rm -f "$fest/data.db"; "$root/build/src/storage/annivo-makedb" "$fest/data.db" >/dev/null
     ANNIVO_HOME="$fest" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
     pid=$!
     window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
@@ -353,7 +353,7 @@ kill %1'
 # shows the form it takes); at 1x and 2x, on a screen large enough for 2x.
 book="$work/addressbook"
 mkdir -p "$book"
-"$root/build/src/reminders/annivo-makedb" "$book/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$book/data.db" >/dev/null
 printf '[Settings]\r\nActiveView=2\r\n' > "$book/annivo.ini"
 sqlite3 "$book/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_IsVailid,m_Group,m_Mobile,m_Email,m_Company,m_Department,m_Position,m_CompTel,m_CompAddr,m_HomeAddr) Values
     ('张三','1981-05-12 00:00:00','阳历',1,'同学','13800138000','zhangsan@example.com','北京大学','计算机系','学生','010-62751234','北京市海淀区颐和园路5号北京大学理科一号楼一四零八室计算机系办公室转交张三同学亲收','北京市朝阳区建国路88号'),
@@ -404,7 +404,7 @@ kill %1'
 # at 1x and 2x, on a screen large enough for the doubled window.
 compose="$work/compose"
 mkdir -p "$compose"
-"$root/build/src/reminders/annivo-makedb" "$compose/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$compose/data.db" >/dev/null
 sqlite3 "$compose/data.db" "Insert Into TiXing (m_Name,m_Group,m_Email,m_Date,m_DateStatus) Values
     ('张三','同学','zhangsan@school.cn','1985-03-02 00:00:00','阳历'),('李四','同事','lisi@work.cn','1980-07-15 00:00:00','阳历'),
     ('王小明','同学','','1986-11-20 00:00:00','阴历'),('O''Brien','朋友','obrien@example.com','1979-01-05 00:00:00','阳历'),
@@ -439,7 +439,7 @@ kill %1'
 # says, box after box, and the window that follows; at 1x and 2x.
 faults="$work/faults"
 mkdir -p "$faults/readonly" "$faults/empty"
-"$root/build/src/reminders/annivo-makedb" "$faults/readonly/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$faults/readonly/data.db" >/dev/null
 sqlite3 "$faults/readonly/data.db" "PRAGMA journal_mode=WAL; Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('张三','1980-09-12 00:00:00','阳历',33)" >/dev/null
 ln -s "$faults/nowhere/x" "$faults/readonly/data.db-shm"
 : >"$faults/empty/data.db"
@@ -465,7 +465,7 @@ kill %1'
 # choice and why; at 1x and 2x.
 settings_ro="$work/readonly-ini"
 mkdir -p "$settings_ro"
-"$root/build/src/reminders/annivo-makedb" "$settings_ro/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$settings_ro/data.db" >/dev/null
 printf '[Settings]\r\nRunOnce=0\r\n' >"$settings_ro/annivo.ini"
 chmod 0444 "$settings_ro/annivo.ini"
 export settings_ro
@@ -489,7 +489,7 @@ kill %1'
 # before 删除 comes up above the pop-up; at 1x and 2x.
 ask="$work/ask"
 mkdir -p "$ask"
-"$root/build/src/reminders/annivo-makedb" "$ask/data.db" >/dev/null
+"$root/build/src/storage/annivo-makedb" "$ask/data.db" >/dev/null
 sqlite3 "$ask/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Ahead) Values ('刘洋','$(( ${today:0:4} - 31 ))-${today:5:5} 00:00:00','阳历',33)"
 export root out ask
 xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds Annivo and runs every test, without a display or a sound card.
+# Checks the floors of src/, builds Annivo and runs every test, without a display or a sound card.
 # With ANNIVO_WERROR=ON (CI) it also compiles the RelWithDebInfo build, so
 # that no build type a user may choose fails on a warning, builds Debug with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs every test again
 # there, and runs each fuzz target for a short time on its seeds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# Includes point down the floors of src/; the check takes a second.
+bash "$root/tools/check-layers.sh"
 bash "$root/tools/build.sh"
 
 if [ "${ANNIVO_WERROR:-OFF}" = ON ]; then

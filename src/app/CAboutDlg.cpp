@@ -1,8 +1,8 @@
 #include "app/CAboutDlg.h"
 
-#include "app/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
+#include "controls/FrameCommands.h"
 #include "controls/ResourceImages.h"
 
 #include <QGridLayout>

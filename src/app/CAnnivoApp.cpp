@@ -1,12 +1,12 @@
 #include "app/CAnnivoApp.h"
 
 #include "app/CMainFrame.h"
-#include "app/Globals.h"
 #include "app/LoadSettings.h"
 #include "app/Startup.h"
 #include "platform/ProfileFile.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
+#include "settings/Globals.h"
+#include "storage/CAdoDatabase.h"
 
 #include <QApplication>
 

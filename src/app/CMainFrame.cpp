@@ -1,12 +1,10 @@
 #include "app/CMainFrame.h"
 
-#include "app/AppInfo.h"
 #include "app/CAboutDlg.h"
-#include "app/CMainView.h"
 #include "app/CUnlockDlg.h"
-#include "app/Globals.h"
-#include "controls/CColorToolBar.h"
+#include "app/ViewStack.h"
 #include "controls/CHyperLink.h"
+#include "controls/CMainView.h"
 #include "controls/ResourceImages.h"
 #include "exchange/ExchangeCommands.h"
 #include "mail/CMailDlg.h"
@@ -16,27 +14,24 @@
 #include "platform/Clock.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Prompter.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderCheck.h"
+#include "settings/AppInfo.h"
+#include "settings/Globals.h"
+#include "storage/CAdoDatabase.h"
 #include "update/CUpdateDlg.h"
 #include "views/CAvAddressList.h"
 #include "views/CAvCalendar.h"
 #include "views/CFestivalDlg.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
-#include <QStackedWidget>
 #include <QThread>
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -44,21 +39,6 @@
 namespace {
 
 constexpr int kReminderInterval = 20'000; // ms
-
-// The views one above the other. It asks for at least the room the largest
-// view needs, the address book with its fourteen fields and row of six
-// buttons, before that view is first shown: the window's smallest size shows
-// every view whole and stays the same whichever view is shown.
-class ViewStack : public QStackedWidget {
-public:
-    explicit ViewStack(QWidget* parent) : QStackedWidget(parent) {}
-    QSize minimumSizeHint() const override {
-        const QFontMetrics metrics = fontMetrics();
-        const QSize room(metrics.horizontalAdvance(QString(58, QChar(0x4E00))),
-                         metrics.lineSpacing() * 31);
-        return QStackedWidget::minimumSizeHint().expandedTo(room);
-    }
-};
 
 QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -111,145 +91,8 @@ CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
-    // Pop-ups still open count themselves out without calling back.
-    for (const QPointer<CRemindPopupDlg>& popup : m_Popups)
-        delete popup.data();
-}
-
-void CMainFrame::CreateToolBar() {
-    m_ToolBar = new CColorToolBar(this);
-    m_ToolBar->setObjectName("toolbar");
-    m_ToolBar->setWindowTitle(Q("工具栏"));
-    m_ToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    m_ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    addToolBar(Qt::TopToolBarArea, m_ToolBar);
-    const struct {
-        int id;
-        const char* tip;
-    } buttons[] = {{kCmdReminderView, "生日提醒"},
-                   {kCmdCalendarView, "日历"},
-                   {kCmdAddressView, "通讯录"},
-                   {0, nullptr},
-                   {kCmdNewReminder, "新增提醒"},
-                   {0, nullptr},
-                   {kCmdLock, "锁定"},
-                   {kCmdAbout, "关于"}};
-    for (const auto& button : buttons) {
-        if (button.id == 0) {
-            m_ToolBar->addSeparator();
-            continue;
-        }
-        QAction* action = m_ToolBar->addAction(Q(button.tip));
-        action->setToolTip(Q(button.tip));
-        action->setData(button.id);
-        connect(action, &QAction::triggered, this, [this, id = button.id] { RunCommand(id); });
-    }
-    m_ToolBar->SetTrueColorImages(24, kBitmapToolbar, kBitmapToolbar, kBitmapToolbar);
-}
-
-QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* caption) {
-    QAction* action = menu->addAction(Q(caption));
-    action->setData(id);
-    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    return action;
-}
-
-void CMainFrame::CreateMenus() {
-    QMenu* operations = menuBar()->addMenu(Q("操作(&O)"));
-    m_Commands[kCmdSendMail] = AddCommand(operations, kCmdSendMail, "发送邮件(&M)");
-    operations->addSeparator();
-    m_Commands[kCmdNewReminder] = AddCommand(operations, kCmdNewReminder, "新增提醒(&N)");
-    m_Commands[kCmdModify] = AddCommand(operations, kCmdModify, "修改(&M)...");
-    m_Commands[kCmdDelete] = AddCommand(operations, kCmdDelete, "删除(&D)...");
-    m_Commands[kCmdEnable] = AddCommand(operations, kCmdEnable, "生效(&S)");
-    operations->addSeparator();
-    m_Commands[kCmdImport] = AddCommand(operations, kCmdImport, "导入(&I)");
-    m_Commands[kCmdExport] = AddCommand(operations, kCmdExport, "导出(&E)");
-    operations->addSeparator();
-    m_Commands[kCmdExit] = AddCommand(operations, kCmdExit, "退出(&X)");
-
-    QMenu* view = menuBar()->addMenu(Q("查看(&V)"));
-    QAction* toolbar = m_ToolBar->toggleViewAction(); // keeps its mark while the window hides
-    toolbar->setText(Q("工具栏(&T)"));
-    toolbar->setData(kCmdToolbar);
-    view->addAction(toolbar);
-    m_Commands[kCmdToolbar] = toolbar;
-    view->addSeparator();
-    m_ViewGroup = new QActionGroup(this);
-    m_ViewGroup->setExclusive(true);
-    for (auto [id, caption] :
-         {std::pair{kCmdReminderView, "提醒(&T)"}, std::pair{kCmdCalendarView, "日历(&C)"},
-          std::pair{kCmdAddressView, "通讯录(&A)"}}) {
-        QAction* action = AddCommand(view, id, caption);
-        action->setCheckable(true);
-        m_ViewGroup->addAction(action);
-        m_Commands[id] = action;
-    }
-    view->addSeparator();
-    m_Commands[kCmdLock] = AddCommand(view, kCmdLock, "锁定(&L)");
-
-    QMenu* settings = menuBar()->addMenu(Q("设定(&S)"));
-    m_Commands[kCmdPersonalSettings] = AddCommand(settings, kCmdPersonalSettings, "个人中心(&S)");
-    m_Commands[kCmdFestivals] = AddCommand(settings, kCmdFestivals, "节日DIY(&F)");
-    settings->addSeparator();
-    for (auto [id, caption] :
-         {std::pair{kCmdAutostart, "随机启动(&U)"}, std::pair{kCmdRunOnce, "检测一次退出(&O)"},
-          std::pair{kCmdAutoUpdate, "自动检测更新(&A)"}}) {
-        m_Commands[id] = AddCommand(settings, id, caption);
-        m_Commands[id]->setCheckable(true);
-    }
-
-    QMenu* help = menuBar()->addMenu(Q("帮助(&H)"));
-    m_Commands[kCmdFeedback] = AddCommand(help, kCmdFeedback, "意见反馈(&B)");
-    m_Commands[kCmdHomePage] = AddCommand(help, kCmdHomePage, "作者主页(&H)");
-    m_Commands[kCmdProgramList] = AddCommand(help, kCmdProgramList, "Qilora软件列表(&L)");
-    m_Commands[kCmdOnlineUpdate] = AddCommand(help, kCmdOnlineUpdate, "在线更新(&U)");
-    help->addSeparator();
-    m_Commands[kCmdAbout] = AddCommand(help, kCmdAbout, "关于 生日提醒(&A)...");
-
-    m_TrayMenu = new QMenu(Q("托盘"), this);
-    m_TrayCommands[kCmdShowWindow] = AddCommand(m_TrayMenu, kCmdShowWindow, "显示生日提醒(&Show)");
-    m_TrayCommands[kCmdSendMail] = AddCommand(m_TrayMenu, kCmdSendMail, "发送邮件(&Mail)");
-    m_TrayCommands[kCmdUnlock] = AddCommand(m_TrayMenu, kCmdUnlock, "解除锁定(&Unlock)");
-    m_TrayCommands[kCmdPersonalSettings] =
-        AddCommand(m_TrayMenu, kCmdPersonalSettings, "个人中心(&Settings)");
-    m_TrayMenu->addSeparator();
-    m_TrayCommands[kCmdExit] = AddCommand(m_TrayMenu, kCmdExit, "退出(&Quit)");
-    connect(m_TrayMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
-    m_TrayIcon.SetContextMenu(m_TrayMenu);
-}
-
-QAction* CMainFrame::Command(int id) const {
-    const auto found = m_Commands.find(id);
-    return found == m_Commands.end() ? nullptr : found->second;
-}
-
-QAction* CMainFrame::TrayCommand(int id) const {
-    const auto found = m_TrayCommands.find(id);
-    return found == m_TrayCommands.end() ? nullptr : found->second;
-}
-
-void CMainFrame::UpdateCommandStates() {
-    for (auto& [id, action] : m_Commands)
-        action->setEnabled(true);
-    for (auto& [id, action] : m_TrayCommands)
-        action->setEnabled(true);
-    const bool locked = IsLocked();
-    m_TrayCommands[kCmdShowWindow]->setEnabled(!locked);
-    m_TrayCommands[kCmdUnlock]->setEnabled(locked);
-    for (QAction* mail : {m_Commands[kCmdSendMail], m_TrayCommands[kCmdSendMail]})
-        mail->setEnabled(!locked);
-    // The settings show the unlock password: not while locked.
-    m_TrayCommands[kCmdPersonalSettings]->setEnabled(!locked);
-    // The reminder commands act on the reminder list, 修改/删除/生效 on its selected row.
-    auto* list = qobject_cast<CAnnivoView*>(ActiveView());
-    m_Commands[kCmdNewReminder]->setEnabled(list != nullptr);
-    for (int id : {kCmdModify, kCmdDelete, kCmdEnable})
-        m_Commands[id]->setEnabled(list != nullptr && list->HasSelection());
-    // A toolbar button is enabled as the same command in the menu.
-    for (QAction* button : m_ToolBar->actions())
-        if (const QAction* command = Command(button->data().toInt()))
-            button->setEnabled(command->isEnabled());
+    // Before the rest of the window goes: open pop-ups talk to their host.
+    m_Popups.CloseAll();
 }
 
 void CMainFrame::RunCommand(int id) {
@@ -394,7 +237,7 @@ void CMainFrame::OnReminderTimer() {
     QuitIfCheckOnceDone();
     if (const std::optional<std::string> hint = m_HintRotation.Next(m_HintTexts))
         ActiveView()->HintLine()->setText(QString::fromStdString(*hint));
-    DropFinishedPlayers();
+    m_Popups.DropFinished();
 }
 
 void CMainFrame::CheckReminders() {
@@ -520,39 +363,23 @@ void CMainFrame::RefreshReminderList() {
 
 void CMainFrame::OpenReminderPopup(const std::string& music, const std::string& heading,
                                    const std::string& message) {
-    m_Popups.erase(std::remove_if(m_Popups.begin(), m_Popups.end(),
-                                  [](const QPointer<CRemindPopupDlg>& p) { return p.isNull(); }),
-                   m_Popups.end());
-    m_Popups.emplace_back(CRemindPopupDlg::Open(music, heading, message, this));
+    m_Popups.Open(music, heading, message, this);
 }
 
 std::vector<CRemindPopupDlg*> CMainFrame::OpenPopups() const {
-    std::vector<CRemindPopupDlg*> open;
-    for (const QPointer<CRemindPopupDlg>& popup : m_Popups)
-        if (!popup.isNull() && popup->isVisible())
-            open.push_back(popup.data());
-    return open;
+    return m_Popups.Shown();
 }
 
 void CMainFrame::KeepMusicPlaying(std::unique_ptr<MediaPlayer> player) {
-    DropFinishedPlayers();
-    m_LingeringPlayers.push_back(std::move(player));
+    m_Popups.KeepPlaying(std::move(player));
 }
 
 void CMainFrame::StopAllMusic() {
-    for (const QPointer<CRemindPopupDlg>& popup : m_Popups)
-        delete popup.data();
-    m_Popups.clear();
-    m_LingeringPlayers.clear();
+    m_Popups.CloseAll();
     std::error_code error;
     const std::filesystem::path directory = std::filesystem::current_path(error);
     if (!error)
         DeleteBuiltInTune(directory.string());
-}
-
-void CMainFrame::DropFinishedPlayers() {
-    std::erase_if(m_LingeringPlayers,
-                  [](const std::unique_ptr<MediaPlayer>& player) { return !player->IsPlaying(); });
 }
 
 void CMainFrame::PopupClosed() {

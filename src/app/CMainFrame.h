@@ -1,10 +1,11 @@
 #pragma once
 
 #include "app/CTrayIcon.h"
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
+#include "mail/ReminderSink.h"
 #include "reminders/CRemindPopupDlg.h"
-#include "reminders/ReminderRecord.h"
-#include "reminders/ReminderSink.h"
+#include "reminders/ReminderPopups.h"
+#include "storage/ReminderRecord.h"
 #include "update/UpdateCheck.h"
 
 #include <QMainWindow>
@@ -111,7 +112,7 @@ public:
     // At the end of the program: open pop-ups go away and every tune stops,
     // the built-in tune's file with them.
     void StopAllMusic();
-    std::size_t LingeringPlayerCount() const { return m_LingeringPlayers.size(); }
+    std::size_t LingeringPlayerCount() const { return m_Popups.LingeringCount(); }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -137,7 +138,6 @@ private:
     void ShowSettings();
     void ShowFestivals();
     void ShowMailComposer();
-    void DropFinishedPlayers();
 
     Prompter& m_Prompter;
     const Clock& m_Clock;
@@ -154,8 +154,7 @@ private:
     QActionGroup* m_ViewGroup = nullptr;
     std::map<int, QAction*> m_Commands;
     std::map<int, QAction*> m_TrayCommands;
-    std::vector<QPointer<CRemindPopupDlg>> m_Popups;
-    std::vector<std::unique_ptr<MediaPlayer>> m_LingeringPlayers;
+    ReminderPopups m_Popups;
     QuitHandler m_QuitHandler;
     LinkOpener m_LinkOpener;
     bool m_UnlockOpen = false;

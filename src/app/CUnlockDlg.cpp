@@ -1,11 +1,11 @@
 #include "app/CUnlockDlg.h"
 
 #include "app/CTrayIcon.h"
-#include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
 #include "platform/PasswordHash.h"
 #include "platform/Prompter.h"
+#include "settings/Globals.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "app/LoadSettings.h"
 
-#include "app/BuiltInAccount.h"
 #include "platform/PasswordHash.h"
 #include "platform/Prompter.h"
-#include "reminders/CAdoDatabase.h"
+#include "settings/BuiltInAccount.h"
+#include "storage/CAdoDatabase.h"
 
 #include <utility>
 

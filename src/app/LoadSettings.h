@@ -1,7 +1,7 @@
 #pragma once
 // Start-up copies the one MySetting row into g_Setting.
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 
 class Prompter;
 

@@ -1,12 +1,12 @@
 #include "app/Startup.h"
 
-#include "app/AppInfo.h"
-#include "app/CIniFile.h"
-#include "app/Globals.h"
 #include "platform/Autostart.h"
 #include "platform/ProgramDirectory.h"
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+#include "settings/AppInfo.h"
+#include "settings/CIniFile.h"
+#include "settings/Globals.h"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeed.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "calendar/CMonthSheet.h"
 
-#include "app/CIniFile.h"
 #include "calendar/SolarTerms.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
-#include "reminders/CAdoDatabase.h"
+#include "settings/CIniFile.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 #include <limits>

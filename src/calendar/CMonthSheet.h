@@ -8,7 +8,7 @@
 #include "calendar/LunarCalendar.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "controls/CHyperLink.h"
 
-#include "app/AppInfo.h"
 #include "controls/ReadableColor.h"
 #include "platform/Prompter.h"
+#include "settings/AppInfo.h"
 
 #include <QDesktopServices>
 #include <QDir>

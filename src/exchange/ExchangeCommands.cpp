@@ -1,7 +1,7 @@
 #include "exchange/ExchangeCommands.h"
 
-#include "app/AppInfo.h"
 #include "platform/Prompter.h"
+#include "settings/AppInfo.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>

@@ -1,10 +1,10 @@
 #include "exchange/TableExchange.h"
 
-#include "app/AppInfo.h"
+#include "settings/AppInfo.h"
 #include "exchange/Workbook.h"
 #include "platform/Prompter.h"
 #include "platform/TrimSpace.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,10 +1,10 @@
 #include "mail/CMailDlg.h"
 
-#include "app/CIniFile.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "platform/Prompter.h"
+#include "settings/CIniFile.h"
 #include "ui_CMailDlg.h"
 
 #include <QApplication>

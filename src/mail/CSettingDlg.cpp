@@ -1,10 +1,10 @@
 #include "mail/CSettingDlg.h"
 
-#include "app/BuiltInAccount.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "mail/PersonalSettings.h"
+#include "settings/BuiltInAccount.h"
 #include "ui_CSettingDlg.h"
 
 #include <algorithm>

@@ -1,14 +1,14 @@
 #include "mail/MailComposer.h"
 
-#include "app/BuiltInAccount.h"
-#include "app/Globals.h"
 #include "mail/CSmtpClient.h"
 #include "mail/MailQueue.h"
 #include "platform/ProfileFile.h"
 #include "platform/Prompter.h"
 #include "platform/TextCodec.h"
 #include "platform/TrimSpace.h"
-#include "reminders/CAdoDatabase.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
+#include "storage/CAdoDatabase.h"
 
 #include <limits>
 

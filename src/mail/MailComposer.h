@@ -4,7 +4,7 @@
 // busy count that the open composer holds and hands over on 发送.
 
 #include "mail/MailJob.h"
-#include "reminders/ContactGroups.h"
+#include "storage/ContactGroups.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "mail/MailQueue.h"
 
-#include "app/Globals.h"
-#include "reminders/ReminderSink.h"
+#include "mail/ReminderSink.h"
+#include "settings/Globals.h"
 
 #include <functional>
 #include <memory>

@@ -3,7 +3,7 @@
 // the one MySetting row, the two sender accounts, what typing an address
 // fills in, and saving the row together with the running settings.
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "platform/Prompter.h"
 
-#include "app/AppInfo.h"
+#include "platform/AppTitle.h"
 
 void Prompter::Tell(const std::string& text) {
     Ask(text, kAppTitle, PromptButtons::Ok, PromptIcon::Information);

@@ -11,3 +11,15 @@ inline std::string_view TrimSpace(std::string_view text) {
         text.remove_suffix(1);
     return text;
 }
+
+// Column names match without regard to ASCII case, as Jet's do; bytes of
+// other characters must be equal.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    return true;
+}

@@ -2,7 +2,7 @@
 // Days to go, age, shown state and the reminder decision for one person, as
 // pure functions of the record, the current date and the every-day setting.
 
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 
 #include <algorithm>
 #include <optional>

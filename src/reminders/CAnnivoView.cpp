@@ -1,8 +1,8 @@
 #include "reminders/CAnnivoView.h"
 
-#include "app/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CSortListCtrl.h"
+#include "controls/FrameCommands.h"
 #include "controls/QtText.h"
 #include "platform/Clock.h"
 #include "reminders/CReminderDlg.h"

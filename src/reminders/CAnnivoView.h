@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CMainView.h"
-#include "reminders/ReminderRecord.h"
+#include "controls/CMainView.h"
+#include "storage/ReminderRecord.h"
 
 #include <QUrl>
 

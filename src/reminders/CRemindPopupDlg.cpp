@@ -1,10 +1,10 @@
 #include "reminders/CRemindPopupDlg.h"
 
-#include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
 #include "platform/BuiltInTune.h"
 #include "platform/MediaPlayer.h"
+#include "settings/Globals.h"
 
 #include <QApplication>
 #include <QCheckBox>

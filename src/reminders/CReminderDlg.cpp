@@ -1,11 +1,11 @@
 #include "reminders/CReminderDlg.h"
 
-#include "app/Globals.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/CBirthDateEdit.h"
 #include "controls/QtText.h"
 #include "controls/ResourceImages.h"
 #include "reminders/ReminderEditor.h"
+#include "settings/Globals.h"
 #include "ui_CReminderDlg.h"
 
 #include <QCalendarWidget>

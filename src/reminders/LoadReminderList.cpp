@@ -4,7 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include <utility>
 #include <vector>

@@ -2,7 +2,7 @@
 // Fills the reminder list from the TiXing table: start-up does it once, the
 // reminder list view after every change it makes.
 
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 
 class Clock;
 class Prompter;

@@ -1,14 +1,14 @@
 #include "reminders/ReminderCheck.h"
 
-#include "app/BuiltInAccount.h"
-#include "app/Globals.h"
 #include "mail/MailQueue.h"
+#include "mail/ReminderSink.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
-#include "reminders/CAdoDatabase.h"
 #include "reminders/LoadReminderList.h"
-#include "reminders/ReminderSink.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 #include <optional>

@@ -2,7 +2,7 @@
 // The reminder engine: one check over the reminder list on every timer tick,
 // the state writes and the reminders themselves (pop-ups and mails).
 
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 
 #include <map>
 #include <set>

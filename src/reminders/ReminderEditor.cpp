@@ -3,7 +3,7 @@
 #include "calendar/LunarBirthDate.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 const char* const kBlessings[6] = {
     "在这个属于你最灿烂的日子里，我诚挚的送上一句最古老但又是最新鲜出炉的生日祝福：生日快乐！终身"

@@ -1,9 +1,9 @@
 #include "reminders/ReminderListRows.h"
 
-#include "app/AppInfo.h"
 #include "platform/Prompter.h"
 #include "reminders/BirthdayEvaluation.h"
-#include "reminders/CAdoDatabase.h"
+#include "settings/AppInfo.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 #include <cmath>

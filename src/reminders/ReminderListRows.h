@@ -3,7 +3,7 @@
 // the rows built from the reminder list, their colours, the toggle's caption
 // and target state, and the delete and toggle writes.
 
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 
 #include <array>
 #include <string>

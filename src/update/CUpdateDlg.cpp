@@ -1,10 +1,10 @@
 #include "update/CUpdateDlg.h"
 
-#include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "controls/ResourceImages.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Prompter.h"
+#include "settings/Globals.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "update/UpdateCheck.h"
 
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "platform/ProgramDirectory.h"
 
 #include <fstream>

@@ -1,9 +1,9 @@
 #include "update/UpdateDescription.h"
 
-#include "app/AppInfo.h"
-#include "app/CIniFile.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramDirectory.h"
+#include "settings/AppInfo.h"
+#include "settings/CIniFile.h"
 
 #include <openssl/evp.h>
 

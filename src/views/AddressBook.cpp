@@ -1,10 +1,10 @@
 #include "views/AddressBook.h"
 
-#include "app/AppInfo.h"
+#include "settings/AppInfo.h"
 #include "platform/Prompter.h"
 #include "platform/TextCodec.h"
 #include "platform/TrimSpace.h"
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 #include <cstdint>

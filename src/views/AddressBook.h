@@ -4,7 +4,7 @@
 // contact tree for 上一个/下一个 and the whole-name search.
 
 #include "platform/BirthDate.h"
-#include "reminders/ContactGroups.h"
+#include "storage/ContactGroups.h"
 
 #include <array>
 #include <cstddef>

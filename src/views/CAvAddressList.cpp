@@ -1,9 +1,9 @@
 #include "views/CAvAddressList.h"
 
-#include "app/FrameCommands.h"
 #include "controls/ByteLimitValidator.h"
 #include "controls/CBirthDateEdit.h"
 #include "controls/CHyperLink.h"
+#include "controls/FrameCommands.h"
 #include "controls/QtText.h"
 #include "platform/Prompter.h"
 #include "platform/TrimSpace.h"

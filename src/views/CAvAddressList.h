@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CMainView.h"
-#include "reminders/ContactGroups.h"
+#include "controls/CMainView.h"
+#include "storage/ContactGroups.h"
 #include "views/AddressBook.h"
 
 #include <functional>

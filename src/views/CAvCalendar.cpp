@@ -1,8 +1,8 @@
 #include "views/CAvCalendar.h"
 
-#include "app/FrameCommands.h"
 #include "controls/CHyperLink.h"
 #include "controls/CImageButton.h"
+#include "controls/FrameCommands.h"
 #include "platform/Clock.h"
 #include "views/CBalloonTip.h"
 #include "views/MonthStep.h"

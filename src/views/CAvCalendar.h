@@ -1,8 +1,11 @@
 #pragma once
 
-#include "app/CMainView.h"
+// The Qt base first: moc reads the standard headers the core ones bring in
+// and trips over them when it meets them before Qt's own.
+#include "controls/CMainView.h"
+
 #include "calendar/CMonthSheet.h"
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 #include "views/CalendarTexts.h"
 
 #include <QColor>

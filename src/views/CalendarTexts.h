@@ -4,7 +4,7 @@
 // and how far the grid moves when the view is resized.
 
 #include "calendar/LunarCalendar.h"
-#include "reminders/ReminderRecord.h"
+#include "storage/ReminderRecord.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "views/FestivalEditor.h"
 
-#include "app/CIniFile.h"
 #include "platform/Prompter.h"
-#include "reminders/CAdoDatabase.h"
+#include "settings/CIniFile.h"
+#include "storage/CAdoDatabase.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "ShellFixture.h"
 
-#include "app/CMainView.h"
 #include "controls/CHyperLink.h"
+#include "controls/CMainView.h"
 #include "controls/CSortListCtrl.h"
 #include "reminders/CAnnivoView.h"
 #include "reminders/ReminderListRows.h"

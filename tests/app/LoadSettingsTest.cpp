@@ -1,9 +1,9 @@
 #include "app/LoadSettings.h"
 
-#include "app/AppInfo.h"
-#include "app/BuiltInAccount.h"
 #include "platform/PasswordHash.h"
 #include "reminders/LoadReminderList.h"
+#include "settings/AppInfo.h"
+#include "settings/BuiltInAccount.h"
 
 #include "FixedClock.h"
 #include "ScriptedPrompter.h"

@@ -1,8 +1,8 @@
 #include "ShellFixture.h"
 
-#include "app/CMainView.h"
 #include "controls/CColorToolBar.h"
 #include "controls/CHyperLink.h"
+#include "controls/CMainView.h"
 #include "platform/Autostart.h"
 #include "reminders/CReminderDlg.h"
 #include "ui_CReminderDlg.h"

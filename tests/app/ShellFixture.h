@@ -5,9 +5,9 @@
 
 #include "app/CMainFrame.h"
 #include "app/CUnlockDlg.h"
-#include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "platform/ProgramDirectory.h"
+#include "settings/Globals.h"
 
 #include "FixedClock.h"
 #include "ModalAnswer.h"

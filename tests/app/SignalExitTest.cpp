@@ -1,7 +1,7 @@
 // The real program, ended as a log-out, a shutdown or Ctrl+C ends it.
 
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeed.h"
 
 #include "TempDir.h"
 

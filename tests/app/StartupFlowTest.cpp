@@ -1,7 +1,7 @@
 #include "ShellFixture.h"
 
 #include "app/CAnnivoApp.h"
-#include "app/CMainView.h"
+#include "controls/CMainView.h"
 #include "platform/Autostart.h"
 
 #include "SecondConnection.h"

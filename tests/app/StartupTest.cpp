@@ -1,16 +1,16 @@
 #include "app/Startup.h"
-#include "app/AppInfo.h"
-#include "app/BuiltInAccount.h"
-#include "app/FrameCommands.h"
-#include "app/Globals.h"
+#include "controls/FrameCommands.h"
 #include "platform/Autostart.h"
 #include "platform/ProgramDirectory.h"
+#include "settings/AppInfo.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
 
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "TestFiles.h"
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeed.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "SmtpTestServer.h"
 #include "TempDir.h"
 #include "TestCertificates.h"
-#include "app/BuiltInAccount.h"
+#include "settings/BuiltInAccount.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -4,8 +4,8 @@
 #include "ReceivedMail.h"
 #include "SeededDatabase.h"
 #include "SmtpTestServer.h"
-#include "app/CMainView.h"
 #include "controls/CHyperLink.h"
+#include "controls/CMainView.h"
 #include "ui_CMailDlg.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "RecordingSink.h"
 #include "SmtpTestServer.h"
 #include "TestFiles.h"
-#include "app/Globals.h"
+#include "settings/Globals.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

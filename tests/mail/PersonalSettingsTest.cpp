@@ -1,7 +1,7 @@
 #include "mail/PersonalSettings.h"
 
-#include "app/BuiltInAccount.h"
 #include "platform/PasswordHash.h"
+#include "settings/BuiltInAccount.h"
 
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"

@@ -1,9 +1,9 @@
 #include "mail/CSettingDlg.h"
 
-#include "app/BuiltInAccount.h"
-#include "app/Globals.h"
 #include "controls/CImageButton.h"
 #include "platform/PasswordHash.h"
+#include "settings/BuiltInAccount.h"
+#include "settings/Globals.h"
 #include "ui_CSettingDlg.h"
 
 #include "ScriptedPrompter.h"

@@ -1,10 +1,10 @@
 #include "reminders/CAnnivoView.h"
 
-#include "app/FrameCommands.h"
-#include "app/Globals.h"
 #include "controls/CSortListCtrl.h"
+#include "controls/FrameCommands.h"
 #include "reminders/CReminderDlg.h"
 #include "reminders/ReminderListRows.h"
+#include "settings/Globals.h"
 #include "ui_CReminderDlg.h"
 
 #include "FixedClock.h"

@@ -1,9 +1,9 @@
 #include "reminders/ReminderCheck.h"
 
-#include "app/Globals.h"
 #include "mail/MailQueue.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderListRows.h"
+#include "settings/Globals.h"
 
 #include "FixedClock.h"
 #include "ReceivedMail.h"

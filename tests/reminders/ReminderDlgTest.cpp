@@ -1,11 +1,11 @@
 #include "reminders/CReminderDlg.h"
 
-#include "app/Globals.h"
 #include "controls/CBirthDateEdit.h"
 #include "controls/CImageButton.h"
 #include "reminders/LoadReminderList.h"
 #include "reminders/ReminderEditor.h"
 #include "reminders/ReminderListRows.h"
+#include "settings/Globals.h"
 #include "ui_CReminderDlg.h"
 
 #include "FixedClock.h"

@@ -1,8 +1,8 @@
 #pragma once
 // A ReminderSink that records what the engine and the mail threads asked for.
 
-#include "app/Globals.h"
-#include "reminders/ReminderSink.h"
+#include "mail/ReminderSink.h"
+#include "settings/Globals.h"
 
 #include <chrono>
 #include <functional>

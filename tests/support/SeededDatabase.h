@@ -3,8 +3,8 @@
 // the object lives, the program's database operations use it.
 
 #include "TempDir.h"
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeed.h"
 
 #include <string>
 

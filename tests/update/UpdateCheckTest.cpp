@@ -2,7 +2,7 @@
 // the version rule, the file names, the downloads and the automatic check.
 
 #include "update/UpdateCheck.h"
-#include "app/Globals.h"
+#include "settings/Globals.h"
 #include "platform/TextCodec.h"
 #include "update/Updater.h"
 

@@ -1,7 +1,7 @@
-#include "app/FrameCommands.h"
+#include "controls/FrameCommands.h"
 
-#include "app/CIniFile.h"
-#include "app/Globals.h"
+#include "settings/CIniFile.h"
+#include "settings/Globals.h"
 #include "platform/Autostart.h"
 
 namespace {

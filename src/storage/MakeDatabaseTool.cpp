@@ -2,8 +2,8 @@
 // from the built-in seed, and leaves a file that is already there alone, so a
 // rebuild never replaces the user's data.
 
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeed.h"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeed.h"
 
 #include <cstdio>
 #include <filesystem>

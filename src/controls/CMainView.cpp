@@ -1,4 +1,4 @@
-#include "app/CMainView.h"
+#include "controls/CMainView.h"
 
 #include "controls/CHyperLink.h"
 

@@ -1,6 +1,6 @@
-#include "reminders/ContactGroups.h"
+#include "storage/ContactGroups.h"
 
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 std::vector<ContactGroup> GroupContacts(const std::vector<ContactRow>& rows) {
     std::vector<ContactGroup> groups;

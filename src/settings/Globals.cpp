@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "settings/Globals.h"
 
 std::string g_ExePath;
 int g_StartedInProfileDir = 0;

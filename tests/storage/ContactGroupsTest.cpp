@@ -1,6 +1,6 @@
 // The contact tree shared by the address book and the mail composer.
 
-#include "reminders/ContactGroups.h"
+#include "storage/ContactGroups.h"
 
 #include "SeededDatabase.h"
 

@@ -1,4 +1,4 @@
-#include "app/CIniFile.h"
+#include "settings/CIniFile.h"
 #include "platform/TextCodec.h"
 
 #include "TempDir.h"

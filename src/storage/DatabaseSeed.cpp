@@ -1,7 +1,7 @@
-#include "reminders/DatabaseSeed.h"
+#include "storage/DatabaseSeed.h"
 
-#include "reminders/CAdoDatabase.h"
-#include "reminders/DatabaseSeedSql.inc"
+#include "storage/CAdoDatabase.h"
+#include "storage/DatabaseSeedSql.inc"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The database object, and the program's kinds of SQL text against a real
 // seeded database with names that break naive quoting.
 
-#include "reminders/CAdoDatabase.h"
+#include "storage/CAdoDatabase.h"
 
 #include "reminders/LoadReminderList.h"
 
