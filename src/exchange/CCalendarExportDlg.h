@@ -12,6 +12,8 @@ class QPushButton;
 class QSpinBox;
 
 class CCalendarExportDlg : public QDialog {
+    Q_OBJECT
+
 public:
     // Both outlive the dialog.
     CCalendarExportDlg(Prompter& prompter, const Clock& clock, QWidget* parent = nullptr);
