@@ -50,18 +50,6 @@ std::string DottedVersion() {
     return version;
 }
 
-void AddAlarm(icalcomponent* event, int daysBefore, const std::string& text) {
-    icalcomponent* alarm = icalcomponent_new_valarm();
-    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    icalcomponent_add_property(alarm, icalproperty_new_description(text.c_str()));
-    // Relative to the all-day event's start, local midnight: 09:00 that day.
-    icaltriggertype trigger{};
-    trigger.time = icaltime_null_time();
-    trigger.duration = icaldurationtype_from_int(9 * 3600 - daysBefore * 24 * 3600);
-    icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-    icalcomponent_add_component(event, alarm);
-}
-
 std::time_t LocalTimeT(const DateTime& now) {
     std::tm local{};
     local.tm_year = now.Year() - 1900;
@@ -187,35 +175,123 @@ std::vector<CalendarEvent> SolarTermEvents(CalendarYears years) {
     return events;
 }
 
+namespace {
+
+using Component = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+
+std::string IcalText(icalcomponent* component) {
+    char* text = icalcomponent_as_ical_string_r(component);
+    std::string result = text != nullptr ? text : "";
+    icalmemory_free_buffer(text);
+    return result;
+}
+
+// Events of one shape (with or without a description, so many alarms) are
+// written from one component whose values are replaced: making and freeing a
+// component per event costs libical far more than writing it.
+class EventWriter {
+public:
+    explicit EventWriter(std::time_t stamp)
+        : m_Stamp(icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone())) {}
+
+    std::string Text(const CalendarEvent& e) {
+        Shape& shape = ShapeFor(e);
+        icalcomponent* event = shape.event.get();
+        Set(event, ICAL_UID_PROPERTY, [&](icalproperty* p) { icalproperty_set_uid(p, e.uid.c_str()); });
+        Set(event, ICAL_DTSTART_PROPERTY,
+            [&](icalproperty* p) { icalproperty_set_dtstart(p, IcalDate(e.day)); });
+        Set(event, ICAL_DTEND_PROPERTY,
+            [&](icalproperty* p) { icalproperty_set_dtend(p, IcalDate(e.day.AddDays(1))); });
+        Set(event, ICAL_SUMMARY_PROPERTY,
+            [&](icalproperty* p) { icalproperty_set_summary(p, e.summary.c_str()); });
+        if (!e.description.empty())
+            Set(event, ICAL_DESCRIPTION_PROPERTY,
+                [&](icalproperty* p) { icalproperty_set_description(p, e.description.c_str()); });
+        Set(event, ICAL_CATEGORIES_PROPERTY,
+            [&](icalproperty* p) { icalproperty_set_categories(p, e.category.c_str()); });
+        std::size_t i = 0;
+        for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
+             alarm != nullptr;
+             alarm = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT), ++i) {
+            Set(alarm, ICAL_DESCRIPTION_PROPERTY,
+                [&](icalproperty* p) { icalproperty_set_description(p, e.summary.c_str()); });
+            Set(alarm, ICAL_TRIGGER_PROPERTY, [&](icalproperty* p) {
+                icalproperty_set_trigger(p, Trigger(e.alarmDaysBefore[i]));
+            });
+        }
+        return IcalText(event);
+    }
+
+private:
+    struct Shape {
+        bool described = false;
+        std::size_t alarms = 0;
+        Component event{nullptr, &icalcomponent_free};
+    };
+
+    template <typename F> static void Set(icalcomponent* c, icalproperty_kind kind, F set) {
+        set(icalcomponent_get_first_property(c, kind));
+    }
+
+    static icaltriggertype Trigger(int daysBefore) {
+        // Relative to the all-day event's start, local midnight: 09:00 that day.
+        icaltriggertype trigger{};
+        trigger.time = icaltime_null_time();
+        trigger.duration = icaldurationtype_from_int(9 * 3600 - daysBefore * 24 * 3600);
+        return trigger;
+    }
+
+    Shape& ShapeFor(const CalendarEvent& e) {
+        const bool described = !e.description.empty();
+        for (Shape& shape : m_Shapes)
+            if (shape.described == described && shape.alarms == e.alarmDaysBefore.size())
+                return shape;
+        Shape& shape = m_Shapes.emplace_back();
+        shape.described = described;
+        shape.alarms = e.alarmDaysBefore.size();
+        shape.event.reset(icalcomponent_new_vevent());
+        icalcomponent* event = shape.event.get();
+        icalcomponent_add_property(event, icalproperty_new_uid(""));
+        icalcomponent_add_property(event, icalproperty_new_dtstamp(m_Stamp));
+        icalcomponent_add_property(event, icalproperty_new_dtstart(IcalDate(e.day)));
+        icalcomponent_add_property(event, icalproperty_new_dtend(IcalDate(e.day)));
+        icalcomponent_add_property(event, icalproperty_new_summary(""));
+        if (described)
+            icalcomponent_add_property(event, icalproperty_new_description(""));
+        icalcomponent_add_property(event, icalproperty_new_categories(""));
+        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        for (std::size_t i = 0; i < shape.alarms; ++i) {
+            icalcomponent* alarm = icalcomponent_new_valarm();
+            icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+            icalcomponent_add_property(alarm, icalproperty_new_description(""));
+            icalcomponent_add_property(alarm, icalproperty_new_trigger(Trigger(0)));
+            icalcomponent_add_component(event, alarm);
+        }
+        return shape;
+    }
+
+    icaltimetype m_Stamp;
+    std::vector<Shape> m_Shapes;
+};
+
+} // namespace
+
 std::string CalendarText(const std::vector<CalendarEvent>& events, std::time_t stamp) {
-    const auto deleter = [](icalcomponent* c) { icalcomponent_free(c); };
-    std::unique_ptr<icalcomponent, decltype(deleter)> calendar(
-        icalcomponent_new_vcalendar(), deleter);
+    const Component calendar(icalcomponent_new_vcalendar(), &icalcomponent_free);
     const std::string productId = "-//Qilora//Annivo " + DottedVersion() + "//ZH";
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(productId.c_str()));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
-    const icaltimetype dtstamp =
-        icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone());
-    for (const CalendarEvent& e : events) {
-        icalcomponent* event = icalcomponent_new_vevent();
-        icalcomponent_add_property(event, icalproperty_new_uid(e.uid.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_dtstamp(dtstamp));
-        icalcomponent_add_property(event, icalproperty_new_dtstart(IcalDate(e.day)));
-        icalcomponent_add_property(event, icalproperty_new_dtend(IcalDate(e.day.AddDays(1))));
-        icalcomponent_add_property(event, icalproperty_new_summary(e.summary.c_str()));
-        if (!e.description.empty())
-            icalcomponent_add_property(event, icalproperty_new_description(e.description.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_categories(e.category.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
-        for (const int daysBefore : e.alarmDaysBefore)
-            AddAlarm(event, daysBefore, e.summary);
-        icalcomponent_add_component(calendar.get(), event);
-    }
-    char* text = icalcomponent_as_ical_string_r(calendar.get());
-    std::string result = text != nullptr ? text : "";
-    icalmemory_free_buffer(text);
-    return result;
+    std::string text = IcalText(calendar.get());
+    const std::string end = "END:VCALENDAR\r\n";
+    if (!text.ends_with(end))
+        return text;
+    text.resize(text.size() - end.size());
+    text.reserve(text.size() + events.size() * 640);
+    EventWriter writer(stamp);
+    for (const CalendarEvent& e : events)
+        text += writer.Text(e);
+    return text + end;
 }
 
 ReminderList ReadCalendarPeople(const std::string& connectionString) {
