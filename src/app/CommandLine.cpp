@@ -57,9 +57,8 @@ int ExportIcsCommand(const QString& file, int years) {
     // The program directory becomes the working directory below; the name
     // the user gave counts from where the program was started.
     std::error_code error;
-    const std::filesystem::path target =
-        std::filesystem::absolute(std::filesystem::path(QFile::encodeName(file).toStdString()),
-                                  error);
+    const std::filesystem::path target = std::filesystem::absolute(
+        std::filesystem::path(QFile::encodeName(file).toStdString()), error);
     if (error || file.isEmpty()) {
         PrintLine(stderr, "无效的文件名：" + file.toStdString());
         return kCommandFailed;
@@ -105,7 +104,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
              bool number = false;
              const int count = parsed.value(years).toInt(&number);
              if (!number || count < 1 || count > kMostCalendarYears)
-                 return UsageError(parsed, Q("年数应为 1 到 100 之间的整数：") + parsed.value(years));
+                 return UsageError(parsed,
+                                   Q("年数应为 1 到 100 之间的整数：") + parsed.value(years));
              return ExportIcsCommand(parsed.value(QStringLiteral("export-ics")), count);
          }});
     parser.addOption(help);

@@ -65,8 +65,8 @@ CCalendarExportDlg::CCalendarExportDlg(Prompter& prompter, const Clock& clock, Q
     yearsLabel->setBuddy(m_Years);
     form->addRow(yearsLabel, m_Years);
 
-    auto* hint = new QLabel(Q("开启提醒的人，从今年起每年一个生日事件，农历生日按程序日历的日子展开。"),
-                            this);
+    auto* hint = new QLabel(
+        Q("开启提醒的人，从今年起每年一个生日事件，农历生日按程序日历的日子展开。"), this);
     hint->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(Q("导出(&E)"));
@@ -86,8 +86,8 @@ CCalendarExportDlg::CCalendarExportDlg(Prompter& prompter, const Clock& clock, Q
 }
 
 void CCalendarExportDlg::Browse() {
-    const std::string chosen = m_Prompter.ChooseSaveFile("导出日历", kCalendarFilter,
-                                                         m_File->text().toStdString());
+    const std::string chosen =
+        m_Prompter.ChooseSaveFile("导出日历", kCalendarFilter, m_File->text().toStdString());
     if (!chosen.empty())
         m_File->setText(WithIcsSuffix(QString::fromStdString(chosen)));
     m_File->setFocus();

@@ -10,8 +10,8 @@
 #include <libical/ical.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <ctime>
+#include <iterator>
 #include <memory>
 #include <string_view>
 
@@ -50,6 +50,7 @@ std::string DottedVersion() {
     return version;
 }
 
+// DTSTAMP is in UTC; the clock gives local time.
 std::time_t LocalTimeT(const DateTime& now) {
     std::tm local{};
     local.tm_year = now.Year() - 1900;
@@ -197,7 +198,8 @@ public:
     std::string Text(const CalendarEvent& e) {
         Shape& shape = ShapeFor(e);
         icalcomponent* event = shape.event.get();
-        Set(event, ICAL_UID_PROPERTY, [&](icalproperty* p) { icalproperty_set_uid(p, e.uid.c_str()); });
+        Set(event, ICAL_UID_PROPERTY,
+            [&](icalproperty* p) { icalproperty_set_uid(p, e.uid.c_str()); });
         Set(event, ICAL_DTSTART_PROPERTY,
             [&](icalproperty* p) { icalproperty_set_dtstart(p, IcalDate(e.day)); });
         Set(event, ICAL_DTEND_PROPERTY,
@@ -368,7 +370,8 @@ CalendarExportResult ExportCalendarFile(const std::string& connectionString,
     const std::string text = CalendarText(events, LocalTimeT(now));
     std::error_code error;
     if (!ReplaceWholeFile(request.file, text, error)) {
-        result.message = "无法写入日历文件 " + request.file.string() + "（" + error.message() + "）。";
+        result.message =
+            "无法写入日历文件 " + request.file.string() + "（" + error.message() + "）。";
         return result;
     }
     result.ok = true;

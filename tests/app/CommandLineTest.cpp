@@ -30,11 +30,10 @@ struct Outcome {
 // Runs the program with `arguments` in `directory`, with ANNIVO_HOME `home`
 // and no display, and waits for it.
 Outcome RunProgram(const std::vector<std::string>& arguments, const fs::path& directory,
-               const fs::path& home) {
-    std::vector<std::string> variables{"ANNIVO_HOME=" + home.string(),
-                                       "HOME=" + (directory / "home").string(),
-                                       "XDG_CONFIG_HOME=" + (directory / "config").string(),
-                                       "LANG=C.UTF-8"};
+                   const fs::path& home) {
+    std::vector<std::string> variables{
+        "ANNIVO_HOME=" + home.string(), "HOME=" + (directory / "home").string(),
+        "XDG_CONFIG_HOME=" + (directory / "config").string(), "LANG=C.UTF-8"};
     std::vector<char*> env;
     for (std::string& variable : variables)
         env.push_back(variable.data());
@@ -82,10 +81,12 @@ TEST(CommandLine, HelpVersionAndAWrongOption) {
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "annivo 1.8.0.0\n");
 
-    for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--no-such-option"}, {"stray"}, {"--export-ics"},
-          {"--years", "3"}, {"--export-ics", "a.ics", "--years", "0"},
-          {"--export-ics", "a.ics", "--years", "zehn"}}) {
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--no-such-option"},
+                                                  {"stray"},
+                                                  {"--export-ics"},
+                                                  {"--years", "3"},
+                                                  {"--export-ics", "a.ics", "--years", "0"},
+                                                  {"--export-ics", "a.ics", "--years", "zehn"}}) {
         const Outcome run = RunProgram(wrong, dir.Path(), dir.Path());
         EXPECT_EQ(run.exitCode, 2) << wrong.front();
         EXPECT_TRUE(Has(run.err, "--export-ics")) << "no usage for " << wrong.front();

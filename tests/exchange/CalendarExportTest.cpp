@@ -71,8 +71,8 @@ std::vector<ReadEvent> ReadWithLibical(const std::string& text) {
 
 // One line per event from read_ics.py; empty when the script failed.
 std::vector<std::string> ReadWithPython(const std::string& file) {
-    const std::string command = ANNIVO_SYSTEM_PYTHON " " ANNIVO_EXCHANGE_SCRIPTS
-                                "/read_ics.py '" + file + "' 2>&1";
+    const std::string command =
+        ANNIVO_SYSTEM_PYTHON " " ANNIVO_EXCHANGE_SCRIPTS "/read_ics.py '" + file + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[4096];
@@ -149,8 +149,8 @@ TEST(CalendarExport, EveryBirthdayFallsOnTheDayTheCalendarShowsAndNoOtherPeopleA
         for (int month = 1; month <= 12; ++month)
             for (const MonthBirthday& b : BirthdaysInMonth(list, year, month))
                 if (year > b.person->birth.Year())
-                    expected.insert({b.person->name, year * 10000 + month * 100 +
-                                                         b.birthday.Day()});
+                    expected.insert(
+                        {b.person->name, year * 10000 + month * 100 + b.birthday.Day()});
     std::set<std::pair<std::string, int>> found;
     std::set<std::string> uids;
     for (const ReadEvent& e : events) {
@@ -169,8 +169,8 @@ TEST(CalendarExport, EveryBirthdayFallsOnTheDayTheCalendarShowsAndNoOtherPeopleA
     EXPECT_FALSE(std::any_of(found.begin(), found.end(), [](const auto& f) {
         return f.first == "人198" && f.second < 20300000;
     }));
-    EXPECT_TRUE(std::any_of(found.begin(), found.end(),
-                            [](const auto& f) { return f.first == "人198"; }));
+    EXPECT_TRUE(
+        std::any_of(found.begin(), found.end(), [](const auto& f) { return f.first == "人198"; }));
 }
 
 TEST(CalendarExport, TextsAlarmsAndSpecialCharactersComeBackExactly) {
@@ -191,8 +191,7 @@ TEST(CalendarExport, TextsAlarmsAndSpecialCharactersComeBackExactly) {
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].uid, "annivo-1-2026@annivo");
     EXPECT_EQ(events[0].summary, odd + " 36周岁生日（农历十一月二十）");
-    EXPECT_EQ(events[0].description,
-              "出生日期：农历1990年十一月二十\n电子邮件：zhang@example.cn");
+    EXPECT_EQ(events[0].description, "出生日期：农历1990年十一月二十\n电子邮件：zhang@example.cn");
     EXPECT_EQ(events[0].day, DateTime(2026, 12, 28));
     // 3 days ahead: 09:00 three days before, and 09:00 on the day.
     EXPECT_EQ(events[0].triggers, (std::vector<int>{9 * 3600 - 3 * 86400, 9 * 3600}));
@@ -201,13 +200,12 @@ TEST(CalendarExport, TextsAlarmsAndSpecialCharactersComeBackExactly) {
     EXPECT_EQ(events[1].triggers, (std::vector<int>{9 * 3600}));
 
     const std::vector<std::string> python = ReadWithPython(db.Dir().File("生日.ics"));
-    EXPECT_EQ(python,
-              (std::vector<std::string>{
-                  "annivo-1-2026@annivo\t2026-12-28\t" + odd +
-                      " 36周岁生日（农历十一月二十）\t出生日期：农历1990年十一月二十\\n"
-                      "电子邮件：zhang@example.cn\t生日\t-226800,32400",
-                  "annivo-2-2026@annivo\t2026-06-01\t" + longName +
-                      " 31周岁生日\t出生日期：1995-06-01\t生日\t32400"}));
+    EXPECT_EQ(python, (std::vector<std::string>{
+                          "annivo-1-2026@annivo\t2026-12-28\t" + odd +
+                              " 36周岁生日（农历十一月二十）\t出生日期：农历1990年十一月二十\\n"
+                              "电子邮件：zhang@example.cn\t生日\t-226800,32400",
+                          "annivo-2-2026@annivo\t2026-06-01\t" + longName +
+                              " 31周岁生日\t出生日期：1995-06-01\t生日\t32400"}));
 }
 
 TEST(CalendarExport, UidsFollowTheRowNotTheNameAndStayAcrossExports) {
@@ -252,7 +250,8 @@ TEST(CalendarExport, YearsAreKeptWithinOneToAHundredAndNeverPast2100) {
 TEST(CalendarExport, FestivalsAndSolarTermsOnTheCalendarViewsDays) {
     const SeededDatabase db;
     db.Run("Insert Into Festival (Class,GorN,Month,Day,FestivalName) Values (1,0,12,30,'除夕夜')");
-    const std::vector<ReadEvent> events = ReadWithLibical(Export(db, DateTime(2026, 3, 1), 3, true, true));
+    const std::vector<ReadEvent> events =
+        ReadWithLibical(Export(db, DateTime(2026, 3, 1), 3, true, true));
 
     std::map<int, std::multiset<std::string>> festivalsByDay;
     std::map<int, int> termsByYear;
