@@ -1,6 +1,7 @@
 #include "exchange/CCalendarExportDlg.h"
 
 #include "exchange/CalendarExport.h"
+#include "exchange/ExchangeCommands.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "settings/AppInfo.h"
@@ -115,8 +116,14 @@ void CCalendarExportDlg::accept() {
     request.years = m_Years->value();
     request.festivals = m_Festivals->isChecked();
     request.solarTerms = m_SolarTerms->isChecked();
-    const CalendarExportResult result =
-        ExportCalendarFile(g_ConnectionString, request, m_Clock.Now());
+    // Thousands of people take a moment: the window keeps painting meanwhile.
+    CalendarExportResult result;
+    const DateTime now = m_Clock.Now();
+    const std::string database = g_ConnectionString;
+    RunWithProgress(this, Q("正在导出日历……"), [&](const ExchangeProgress&) {
+        result = ExportCalendarFile(database, request, now);
+        return ExchangeOutcome{};
+    });
     m_Prompter.Tell(result.message, kAppTitle,
                     result.ok ? PromptIcon::Information : PromptIcon::Warning);
     if (result.ok)
