@@ -137,6 +137,10 @@ for scale in 1 2; do
     settings=$(xdotool search --onlyvisible --name "个人设置中心" | head -1)
     import -window "$settings" "$out/settings-${scale}x.png"
     xdotool key Escape; sleep 1
+    xdotool key --window "$main" alt+o; sleep 1; xdotool key c; sleep 2   # 操作 > 导出日历
+    calendarExport=$(xdotool search --onlyvisible --name "导出日历" | head -1)
+    import -window "$calendarExport" "$out/export-calendar-${scale}x.png"
+    xdotool key Escape; sleep 1
     kill $! 2>/dev/null || true
     sleep 1
 done
