@@ -27,6 +27,8 @@ PACKAGES=(
     qt6-translations-l10n desktop-file-utils appstream
     # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
     libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
+    # the vCard tests read the cards the export writes with a second reader, Python's vobject
+    python3-vobject
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm
