@@ -30,6 +30,8 @@ PACKAGES=(
     # calendar files written through libical; the tests read them back with
     # Python's icalendar package as another calendar program would
     libical-dev python3-icalendar
+    # the vCard tests read the cards the export writes with a second reader, Python's vobject
+    python3-vobject
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm

@@ -8,6 +8,7 @@
 #include "controls/ResourceImages.h"
 #include "exchange/CCalendarExportDlg.h"
 #include "exchange/ExchangeCommands.h"
+#include "exchange/VCardExchange.h"
 #include "mail/CMailDlg.h"
 #include "mail/CSettingDlg.h"
 #include "mail/MailQueue.h"
@@ -139,6 +140,10 @@ void CMainFrame::RunCommand(int id) {
     case kCmdImport:
         // New people show at once, without a restart, in every view.
         if (RunImportCommand(this, m_Prompter) > 0)
+            PeopleChanged(nullptr);
+        break;
+    case kCmdImportVCard:
+        if (RunVCardImport(m_Prompter))
             PeopleChanged(nullptr);
         break;
     default: break; // the windows of the other commands come with their own parts

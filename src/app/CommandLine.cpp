@@ -3,6 +3,7 @@
 #include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "exchange/CalendarExport.h"
+#include "exchange/VCardExchange.h"
 #include "platform/Clock.h"
 #include "settings/AppInfo.h"
 #include "storage/CAdoDatabase.h"
@@ -53,27 +54,54 @@ struct Command {
 
 } // namespace
 
-int ExportIcsCommand(const QString& file, int years) {
-    // The program directory becomes the working directory below; the name
-    // the user gave counts from where the program was started.
+namespace {
+
+// The file a command names, made absolute before the program directory
+// becomes the working directory (a relative name counts from where the
+// program was started); nothing, with the reason printed, when either fails.
+std::optional<std::filesystem::path> EnterWithFile(const QString& file) {
     std::error_code error;
     const std::filesystem::path target = std::filesystem::absolute(
         std::filesystem::path(QFile::encodeName(file).toStdString()), error);
     if (error || file.isEmpty()) {
         PrintLine(stderr, "无效的文件名：" + file.toStdString());
-        return kCommandFailed;
+        return std::nullopt;
     }
     if (const std::optional<std::string> failure = EnterProgramDirectory()) {
         PrintLine(stderr, *failure);
-        return kCommandFailed;
+        return std::nullopt;
     }
+    return target;
+}
+
+int Finish(const VCardOutcome& outcome) {
+    PrintLine(outcome.exitCode == 0 ? stdout : stderr, outcome.message);
+    return outcome.exitCode == 0 ? 0 : kCommandFailed;
+}
+
+} // namespace
+
+int ExportIcsCommand(const QString& file, int years) {
+    const std::optional<std::filesystem::path> target = EnterWithFile(file);
+    if (!target)
+        return kCommandFailed;
     CalendarExportRequest request;
-    request.file = target;
+    request.file = *target;
     request.years = years;
     const CalendarExportResult result =
         ExportCalendarFile(g_ConnectionString, request, DefaultClock().Now());
     PrintLine(result.ok ? stdout : stderr, result.message);
     return result.ok ? 0 : kCommandFailed;
+}
+
+int ImportVCardCommand(const QString& file) {
+    const std::optional<std::filesystem::path> target = EnterWithFile(file);
+    return target ? Finish(ImportVCardFile(target->string(), g_ConnectionString)) : kCommandFailed;
+}
+
+int ExportVCardCommand(const QString& file) {
+    const std::optional<std::filesystem::path> target = EnterWithFile(file);
+    return target ? Finish(ExportVCardFile(target->string(), g_ConnectionString)) : kCommandFailed;
 }
 
 std::optional<int> RunCommandLine(int argc, char* argv[]) {
@@ -107,6 +135,17 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
                  return UsageError(parsed,
                                    Q("年数应为 1 到 100 之间的整数：") + parsed.value(years));
              return ExportIcsCommand(parsed.value(QStringLiteral("export-ics")), count);
+         }});
+    commands.push_back({QCommandLineOption(QStringLiteral("import-vcard"),
+                                           Q("从名片文件（vCard，.vcf）导入联络人。"), Q("文件")),
+                        [](const QCommandLineParser& parsed) {
+                            return ImportVCardCommand(parsed.value(QStringLiteral("import-vcard")));
+                        }});
+    commands.push_back(
+        {QCommandLineOption(QStringLiteral("export-vcard"),
+                            Q("把通讯录导出为名片文件（vCard 3.0，.vcf）。"), Q("文件")),
+         [](const QCommandLineParser& parsed) {
+             return ExportVCardCommand(parsed.value(QStringLiteral("export-vcard")));
          }});
     parser.addOption(help);
     parser.addOption(version);

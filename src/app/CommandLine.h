@@ -20,3 +20,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]);
 // on, this year and the next N-1 (default 10), into an iCalendar file. A
 // relative FILE counts from the directory the program was started in.
 int ExportIcsCommand(const QString& file, int years);
+
+// --import-vcard FILE and --export-vcard FILE: the address book from and to
+// a vCard file, with the outcome ("导入N人，更新M人，跳过K人") printed.
+int ImportVCardCommand(const QString& file);
+int ExportVCardCommand(const QString& file);

@@ -35,6 +35,7 @@ enum CommandId : int {
     kCmdExport = 32801,
     kCmdImport = 32802,
     kCmdExportCalendar = 32803,
+    kCmdImportVCard = 32810,
 };
 
 // View ids, and the ActiveView value of each.

@@ -11,6 +11,11 @@
 #include <string>
 #include <string_view>
 
+// The year a birth date carries when its year is not known (a contact's
+// birthday given as month and day only). It is a leap year, so 29 February
+// fits, and no living person was born in it; nothing works out an age from it.
+inline constexpr int kUnknownBirthYear = 1604;
+
 class BirthDate {
 public:
     BirthDate() = default; // no date
@@ -32,6 +37,7 @@ public:
     int Hour() const { return m_Hour; }
     int Minute() const { return m_Minute; }
     int Second() const { return m_Second; }
+    bool HasKnownYear() const { return m_Valid && m_Year != kUnknownBirthYear; }
 
     // The same day and time as a Gregorian date; invalid when there is none.
     DateTime Gregorian() const;

@@ -163,8 +163,10 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
     WriteRemindedState(record, days);
 
     const DateTime now = m_Clock.Now();
-    const std::string age = AgeText(AgeThisYear(record, now));
-    const std::string birth = record.birth.Format("%Y-%m-%d");
+    // Without a known year of birth there is no age to tell, only the birthday.
+    const bool yearKnown = record.birth.HasKnownYear();
+    const std::string age = yearKnown ? AgeText(AgeThisYear(record, now)) : std::string();
+    const std::string birth = record.birth.Format(yearKnown ? "%Y-%m-%d" : "%m-%d");
     const std::string bornText = record.name + "的出生日期是:" + record.calendar + birth;
 
     if (days == 0) {

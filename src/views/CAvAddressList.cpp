@@ -5,6 +5,7 @@
 #include "controls/CHyperLink.h"
 #include "controls/FrameCommands.h"
 #include "controls/QtText.h"
+#include "exchange/VCardExchange.h"
 #include "platform/Prompter.h"
 #include "platform/TrimSpace.h"
 #include "ui_CAvAddressList.h"
@@ -124,8 +125,9 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
     // Room for a group from outside the four when a contact brings one.
     ui.groupCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // Enter on a button presses it, as in a dialog.
-    for (QPushButton* button : {ui.searchButton, ui.addButton, ui.clearButton, ui.deleteButton,
-                                ui.updateButton, ui.previousButton, ui.nextButton})
+    for (QPushButton* button :
+         {ui.searchButton, ui.addButton, ui.clearButton, ui.deleteButton, ui.updateButton,
+          ui.previousButton, ui.nextButton, ui.importCardsButton, ui.exportCardsButton})
         button->setAutoDefault(true);
 
     connect(ui.contactTree, &QTreeWidget::currentItemChanged, this,
@@ -137,6 +139,9 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
     connect(ui.deleteButton, &QPushButton::clicked, this, &CAvAddressList::Delete);
     connect(ui.previousButton, &QPushButton::clicked, this, &CAvAddressList::Previous);
     connect(ui.nextButton, &QPushButton::clicked, this, &CAvAddressList::Next);
+    connect(ui.importCardsButton, &QPushButton::clicked, this, &CAvAddressList::ImportCards);
+    connect(ui.exportCardsButton, &QPushButton::clicked, this,
+            [this] { RunVCardExport(m_Prompter); });
 
     // Initial update: every person in the tree, and a blank form ready for a
     // new contact.
@@ -146,6 +151,18 @@ CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleC
 }
 
 CAvAddressList::~CAvAddressList() = default;
+
+void CAvAddressList::ImportCards() {
+    if (!RunVCardImport(m_Prompter))
+        return;
+    Refresh();
+    // The contact on show may have had empty fields filled: an 更新 of the
+    // old form would empty them again.
+    if (!m_CurrentName.empty() && !m_CurrentIsGroup)
+        ShowContact();
+    if (m_PeopleChanged)
+        m_PeopleChanged();
+}
 
 std::vector<QLineEdit*> CAvAddressList::TextEdits() const {
     const Ui::CAvAddressList& ui = *m_Ui;

@@ -50,6 +50,8 @@ public:
     // 清空: an empty form for a new contact, in the selected group if a group
     // node is selected.
     void Clear();
+    // 导入名片: contacts from a vCard file, shown at once here and elsewhere.
+    void ImportCards();
 
 protected:
     void showEvent(QShowEvent* event) override;

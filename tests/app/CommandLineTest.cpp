@@ -1,5 +1,5 @@
 // The program's command line, through the real executable: help, version,
-// a wrong option, and the calendar export run without a window.
+// a wrong option, and the calendar and vCard commands run without a window.
 
 #include "platform/WholeFile.h"
 #include "storage/CAdoDatabase.h"
@@ -138,6 +138,50 @@ TEST(CommandLine, ExportIcsWritesTheFileWithoutTouchingTheData) {
     EXPECT_NE(broken.exitCode, 0);
     EXPECT_FALSE(broken.err.empty());
     EXPECT_FALSE(fs::exists(started / "b.ics"));
+}
+
+TEST(CommandLine, VCardsGoOutAndComeBackIntoAnotherDataDirectory) {
+    const TempDir dir;
+    const fs::path from = dir.Path() / "from", to = dir.Path() / "to";
+    fs::create_directories(from);
+    fs::create_directories(to);
+    CreateDatabaseFromSeed((from / "data.db").string());
+    CreateDatabaseFromSeed((to / "data.db").string());
+    {
+        CAdoDatabase db((from / "data.db").string());
+        db.Open();
+        db.Execute("Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_Mobile,m_Group) Values "
+                   "('O''Brien','1925-03-07 00:00:00','阳历','13800138000','朋友'),"
+                   "('欧阳娜娜','1980-02-30 00:00:00','阴历','','亲人')");
+        db.Close();
+    }
+    const Outcome out = RunProgram({"--export-vcard", "people.vcf"}, dir.Path(), from);
+    EXPECT_EQ(out.exitCode, 0) << out.err;
+    EXPECT_FALSE(out.out.empty());
+    EXPECT_TRUE(Has(ReadWholeFile(dir.Path() / "people.vcf").value_or(""), "FN:O'Brien"));
+
+    const Outcome in = RunProgram({"--import-vcard", "people.vcf"}, dir.Path(), to);
+    EXPECT_EQ(in.exitCode, 0) << in.err;
+    EXPECT_TRUE(Has(in.out, "导入2人")) << in.out;
+    CAdoDatabase db((to / "data.db").string());
+    db.Open();
+    db.Execute("Select m_Name,m_Date,m_DateStatus,m_Group From TiXing Order By m_Name");
+    std::vector<std::string> rows;
+    for (; !db.IsEOF(); db.MoveNext())
+        rows.push_back(db.GetCollect("m_Name").AsString() + " " +
+                       db.GetCollect("m_Date").AsString().substr(0, 10) + " " +
+                       db.GetCollect("m_DateStatus").AsString() + " " +
+                       db.GetCollect("m_Group").AsString());
+    db.Close();
+    EXPECT_EQ(rows, (std::vector<std::string>{"O'Brien 1925-03-07 阳历 朋友",
+                                              "欧阳娜娜 1980-02-30 阴历 亲人"}));
+
+    // Not a vCard: a Chinese message, a failure code, nothing stored.
+    ASSERT_TRUE(ReplaceWholeFile(dir.Path() / "not.vcf", "这不是名片"));
+    const Outcome wrong = RunProgram({"--import-vcard", "not.vcf"}, dir.Path(), to);
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_FALSE(wrong.err.empty());
+    EXPECT_TRUE(wrong.out.empty());
 }
 
 } // namespace

@@ -121,6 +121,21 @@ TEST_F(ReminderCheckTest, RemindsZhangSanOncePerDayAndResetsTheDayAfter) {
     EXPECT_TRUE(prompter.asked.empty());
 }
 
+// A birthday known by month and day only (from a phone's contacts) is
+// reminded without an age: its stored year is no year of birth.
+TEST_F(ReminderCheckTest, ABirthdayWithoutAYearIsRemindedWithoutAnAge) {
+    g_Setting.m_AheadEmail = g_Setting.m_DayEmail = 0;
+    Insert("王五", "生效", "1604-09-12 00:00:00", 33, "");
+    LoadReminderList(list, clock, prompter);
+    Tick(DateTime(2011, 9, 9, 10, 0, 0));
+    Tick(DateTime(2011, 9, 12, 10, 0, 0));
+    EXPECT_THAT(
+        sink.popups,
+        ElementsAre("HAPPYBIRTHDAY | 生日提前提醒！ | 王五的出生日期是:阳历09-12。\r\n"
+                    "他(她)今年的生日是:2011-09-12。还有3天就要到了，请准备！",
+                    "HAPPYBIRTHDAY | 生日提醒! | 今天是王五的生日！让我们一起祝他(她)生日快乐！"));
+}
+
 TEST_F(ReminderCheckTest, WithEveryChannelOffTheStateStillChanges) {
     g_Setting.m_DayWnd = g_Setting.m_DayEmail = g_Setting.m_AheadWnd = 0;
     g_Setting.m_AheadEmail = g_Setting.m_EveryDay = 0;
