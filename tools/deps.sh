@@ -27,6 +27,9 @@ PACKAGES=(
     qt6-translations-l10n desktop-file-utils appstream
     # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
     libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
+    # the start-up benchmark (bench/startup.sh): a private X server, and XCB to
+    # see the window mapped
+    xvfb xauth libxcb1-dev
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm
