@@ -32,22 +32,26 @@ chmod 700 "$scratch/runtime"
 
 kinds=(bare empty people)
 [ -n "${ANNIVO_BEFORE:-}" ] && kinds+=(empty-before people-before)
+# Each program keeps its own program directory from start to start, as a
+# user's does; the first start, which sets it up, is not counted.
+for kind in "${kinds[@]}"; do
+    mkdir -p "$scratch/run-$kind"
+    if [ "$kind" != bare ]; then cp "$scratch/${kind%-before}/data.db" "$scratch/run-$kind/"; fi
+done
 
-# One start: prints "<ms> <kB>". Each start gets a copy of the database, as
-# the program may write to it; it runs from the scratch directory, so that
-# it never takes itself for a start at log-on.
+# One start: prints "<ms> <kB>". It runs from the scratch directory, so that
+# the program never takes itself for a start at log-on.
 launch() { # kind
-    local program="$build/annivo" data="${1%-before}" home="$scratch/run"
-    [ "$1" != "$data" ] && program="$ANNIVO_BEFORE"
+    local program="$build/annivo"
+    [[ "$1" == *-before ]] && program="$ANNIVO_BEFORE"
     [ "$1" = bare ] && program="$build/bench/annivo_bench_bare_window"
-    rm -rf "$home" && mkdir -p "$home"
-    [ "$1" != bare ] && cp "$scratch/$data/data.db" "$home/"
     (cd "$scratch" && env HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" \
-        XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime" ANNIVO_HOME="$home" SDL_AUDIODRIVER=dummy \
+        XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime" \
+        ANNIVO_HOME="$scratch/run-$1" SDL_AUDIODRIVER=dummy \
         "$build/bench/annivo_bench_mapped_timer" 3 "$program")
 }
 
-# One start of each is not counted: the first start reads from disk.
+# One start of each is not counted: the first start sets up and reads from disk.
 for kind in "${kinds[@]}"; do launch "$kind" >/dev/null; done
 for ((i = 0; i < runs; i++)); do
     for kind in "${kinds[@]}"; do
