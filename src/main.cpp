@@ -1,5 +1,6 @@
 #include "app/CAnnivoApp.h"
 #include "app/CMainFrame.h"
+#include "app/CommandLine.h"
 #include "app/QtTranslations.h"
 #include "app/QuitOnSignal.h"
 #include "platform/Clock.h"
@@ -7,7 +8,12 @@
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char* argv[]) {
+    // Arguments ask for a command run without a window, or for help.
+    if (const std::optional<int> exitCode = RunCommandLine(argc, argv))
+        return *exitCode;
     QApplication application(argc, argv);
     // The launcher's name: Wayland desktops find the icon and group windows by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.qilora.Annivo"));

@@ -27,6 +27,9 @@ PACKAGES=(
     qt6-translations-l10n desktop-file-utils appstream
     # workbooks: .xlsx written by libxlsxwriter, read through minizip + expat; .xls read by FreeXL
     libxlsxwriter-dev libminizip-dev libexpat1-dev libfreexl-dev
+    # calendar files written through libical; the tests read them back with
+    # Python's icalendar package as another calendar program would
+    libical-dev python3-icalendar
     # the start-up benchmark (bench/startup.sh): a private X server, and XCB to
     # see the window mapped
     xvfb xauth libxcb1-dev

@@ -22,23 +22,26 @@ if [ -z "${ANNIVO_SHOTS_INNER:-}" ]; then
     ANNIVO_SHOTS_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$out"
 fi
 
-# A window that did not come up gives an empty id, and import would then wait
-# for a mouse click for ever: take the whole screen instead, say which picture
-# it was, and never wait long on one picture.
-import() {
-    local args=("$@") i
-    for i in "${!args[@]}"; do
-        if [ "${args[$i]}" = -window ] && [ -z "${args[$((i + 1))]:-}" ]; then
-            echo "screenshots: no window for ${args[-1]}; taking the whole screen" >&2
-            args[$((i + 1))]=root
-        fi
-    done
-    timeout 30 import "${args[@]}"
-}
-export -f import # the sections that run in a shell of their own take pictures too
-
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+# A window that did not come up gives an empty id, and import would then wait
+# for a mouse click for ever. A wrapper first on the PATH, which the sections
+# run in a shell of their own find too, takes the whole screen instead, says
+# which picture it was, and never waits long on one picture.
+mkdir -p "$work/bin"
+cat >"$work/bin/import" <<'EOF'
+#!/usr/bin/env bash
+args=("$@")
+for i in "${!args[@]}"; do
+    if [ "${args[$i]}" = -window ] && [ -z "${args[$((i + 1))]:-}" ]; then
+        echo "screenshots: no window for ${args[-1]}; taking the whole screen" >&2
+        args[$((i + 1))]=root
+    fi
+done
+exec timeout 30 /usr/bin/import "${args[@]}"
+EOF
+chmod +x "$work/bin/import"
+export PATH="$work/bin:$PATH"
 mkdir -p "$work/prog" "$work/home" "$work/config"
 "$root/build/src/storage/annivo-makedb" "$work/prog/data.db" >/dev/null
 # Someone who turns 31 today, and a lock with the password "pw".
@@ -133,6 +136,10 @@ for scale in 1 2; do
     xdotool key --window "$main" alt+s; sleep 1; xdotool key s; sleep 2
     settings=$(xdotool search --onlyvisible --name "个人设置中心" | head -1)
     import -window "$settings" "$out/settings-${scale}x.png"
+    xdotool key Escape; sleep 1
+    xdotool key --window "$main" alt+o; sleep 1; xdotool key c; sleep 2   # 操作 > 导出日历
+    calendarExport=$(xdotool search --onlyvisible --name "导出日历" | head -1)
+    import -window "$calendarExport" "$out/export-calendar-${scale}x.png"
     xdotool key Escape; sleep 1
     kill $! 2>/dev/null || true
     sleep 1
@@ -354,7 +361,6 @@ kill %1'
 book="$work/addressbook"
 mkdir -p "$book"
 "$root/build/src/storage/annivo-makedb" "$book/data.db" >/dev/null
-printf '[Settings]\r\nActiveView=2\r\n' > "$book/annivo.ini"
 sqlite3 "$book/data.db" "Insert Into TiXing (m_Name,m_Date,m_DateStatus,m_IsVailid,m_Group,m_Mobile,m_Email,m_Company,m_Department,m_Position,m_CompTel,m_CompAddr,m_HomeAddr) Values
     ('张三','1981-05-12 00:00:00','阳历',1,'同学','13800138000','zhangsan@example.com','北京大学','计算机系','学生','010-62751234','北京市海淀区颐和园路5号北京大学理科一号楼一四零八室计算机系办公室转交张三同学亲收','北京市朝阳区建国路88号'),
     ('李四','1979-08-03 00:00:00','阴历',0,'同事','13900139000','lisi@example.com','','','','','',''),
@@ -369,6 +375,8 @@ xvfb-run -a -s "-screen 0 1800x1400x24" bash -c '
 icewm >/dev/null 2>&1 & sleep 2
 for scale in 1 2; do
     suffix=""; [ "$scale" = 2 ] && suffix="-2x"
+    # Each run starts in the address book: the last one left the list shown.
+    printf "[Settings]\r\nActiveView=2\r\n" > "$book/annivo.ini"
     ANNIVO_HOME="$book" QT_SCALE_FACTOR="$scale" "$root/build/annivo" >/dev/null 2>&1 &
     pid=$!
     window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)

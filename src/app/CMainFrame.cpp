@@ -6,6 +6,7 @@
 #include "controls/CHyperLink.h"
 #include "controls/CMainView.h"
 #include "controls/ResourceImages.h"
+#include "exchange/CCalendarExportDlg.h"
 #include "exchange/ExchangeCommands.h"
 #include "mail/CMailDlg.h"
 #include "mail/CSettingDlg.h"
@@ -134,6 +135,7 @@ void CMainFrame::RunCommand(int id) {
             list->RunCommand(id);
         break;
     case kCmdExport: RunExportCommand(this, m_Prompter); break;
+    case kCmdExportCalendar: RunCalendarExportCommand(this, m_Prompter, m_Clock); break;
     case kCmdImport:
         // New people show at once, without a restart, in every view.
         if (RunImportCommand(this, m_Prompter) > 0)

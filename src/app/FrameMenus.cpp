@@ -71,6 +71,7 @@ void CMainFrame::CreateMenus() {
     operations->addSeparator();
     m_Commands[kCmdImport] = AddCommand(operations, kCmdImport, "导入(&I)");
     m_Commands[kCmdExport] = AddCommand(operations, kCmdExport, "导出(&E)");
+    m_Commands[kCmdExportCalendar] = AddCommand(operations, kCmdExportCalendar, "导出日历(&C)...");
     operations->addSeparator();
     m_Commands[kCmdExit] = AddCommand(operations, kCmdExit, "退出(&X)");
 

@@ -34,6 +34,7 @@ enum CommandId : int {
     kCmdAddressView = 32800,
     kCmdExport = 32801,
     kCmdImport = 32802,
+    kCmdExportCalendar = 32803,
 };
 
 // View ids, and the ActiveView value of each.
