@@ -42,3 +42,32 @@ function(annivo_embed_file input name header)
     add_dependencies(annivo_core annivo_embed_${name})
     target_include_directories(annivo_core PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()
+
+# Libraries that only rare commands need are not linked: the program opens them
+# on first use (platform/OptionalLibrary.h). This gives annivo_core the
+# compile definition `definition`, the soname of the library linked as
+# -l`name`, and the include directories of `targets` (their headers only).
+function(annivo_optional_library name definition)
+    find_library(ANNIVO_LIBRARY_${name} NAMES ${name} REQUIRED)
+    set(readelf ${CMAKE_READELF})
+    if(NOT readelf)
+        set(readelf readelf)
+    endif()
+    execute_process(COMMAND ${readelf} -d ${ANNIVO_LIBRARY_${name}}
+                    OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
+    if(NOT dynamic MATCHES "Library soname: \\[([^]]+)\\]")
+        message(FATAL_ERROR "${ANNIVO_LIBRARY_${name}} has no soname")
+    endif()
+    target_compile_definitions(annivo_core PRIVATE ${definition}="${CMAKE_MATCH_1}")
+    # Read here: imported targets are seen only in the folder that found them.
+    foreach(target IN LISTS ARGN)
+        get_target_property(includes ${target} INTERFACE_INCLUDE_DIRECTORIES)
+        if(includes)
+            target_include_directories(annivo_core SYSTEM PRIVATE ${includes})
+        endif()
+        get_target_property(definitions ${target} INTERFACE_COMPILE_DEFINITIONS)
+        if(definitions)
+            target_compile_definitions(annivo_core PRIVATE ${definitions})
+        endif()
+    endforeach()
+endfunction()

@@ -32,6 +32,9 @@ PACKAGES=(
     libical-dev python3-icalendar
     # the vCard tests read the cards the export writes with a second reader, Python's vobject
     python3-vobject
+    # the start-up benchmark (bench/startup.sh): a private X server, and XCB to
+    # see the window mapped
+    xvfb xauth libxcb1-dev
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm

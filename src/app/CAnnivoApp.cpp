@@ -9,7 +9,9 @@
 #include "storage/CAdoDatabase.h"
 
 #include <QApplication>
+#include <QTimer>
 
+#include <malloc.h>
 #include <optional>
 
 CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
@@ -70,5 +72,9 @@ bool CAnnivoApp::InitInstance() {
     // here rather than by every load that found it so.
     if (const std::optional<std::string> notice = TakeReadOnlyNotice())
         m_Prompter.Tell(*notice);
+    // Loading and listing every person leaves freed memory behind; once the
+    // window is up it goes back to the system rather than stay resident for
+    // the days the program runs.
+    QTimer::singleShot(0, [] { malloc_trim(0); });
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "settings/AppInfo.h"
 #include "exchange/Workbook.h"
+#include "platform/OptionalLibrary.h"
 #include "platform/Prompter.h"
 #include "platform/TrimSpace.h"
 #include "storage/CAdoDatabase.h"
@@ -83,20 +84,57 @@ std::string TemporaryBeside(const std::filesystem::path& path) {
     return pattern;
 }
 
+// libxlsxwriter is loaded the first time a workbook is exported.
+struct XlsxWriterFunctions {
+    decltype(&::workbook_new) workbook_new = nullptr;
+    decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
+    decltype(&::workbook_add_format) workbook_add_format = nullptr;
+    decltype(&::format_set_num_format) format_set_num_format = nullptr;
+    decltype(&::lxw_workbook_free) lxw_workbook_free = nullptr;
+    decltype(&::workbook_close) workbook_close = nullptr;
+    decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
+    decltype(&::worksheet_write_datetime) worksheet_write_datetime = nullptr;
+    decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
+    decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
+    decltype(&::lxw_strerror) lxw_strerror = nullptr;
+    bool loaded = false;
+    std::string error;
+};
+
+const XlsxWriterFunctions& XlsxWriter() {
+    static const XlsxWriterFunctions functions = [] {
+        static OptionalLibrary library(ANNIVO_XLSXWRITER_LIBRARY, "导出Excel工作簿");
+        XlsxWriterFunctions f;
+        f.loaded = ANNIVO_BIND(library, f, workbook_new, f.error) &&
+                   ANNIVO_BIND(library, f, workbook_add_worksheet, f.error) &&
+                   ANNIVO_BIND(library, f, workbook_add_format, f.error) &&
+                   ANNIVO_BIND(library, f, format_set_num_format, f.error) &&
+                   ANNIVO_BIND(library, f, lxw_workbook_free, f.error) &&
+                   ANNIVO_BIND(library, f, workbook_close, f.error) &&
+                   ANNIVO_BIND(library, f, worksheet_write_number, f.error) &&
+                   ANNIVO_BIND(library, f, worksheet_write_datetime, f.error) &&
+                   ANNIVO_BIND(library, f, worksheet_write_string, f.error) &&
+                   ANNIVO_BIND(library, f, worksheet_set_column, f.error) &&
+                   ANNIVO_BIND(library, f, lxw_strerror, f.error);
+        return f;
+    }();
+    return functions;
+}
+
 class WorkbookWriter {
 public:
     explicit WorkbookWriter(const std::string& path) {
-        m_Workbook = workbook_new(path.c_str());
+        m_Workbook = XlsxWriter().workbook_new(path.c_str());
         if (m_Workbook)
-            m_Sheet = workbook_add_worksheet(m_Workbook, kTable);
+            m_Sheet = XlsxWriter().workbook_add_worksheet(m_Workbook, kTable);
         if (m_Sheet) {
-            m_DateFormat = workbook_add_format(m_Workbook);
-            format_set_num_format(m_DateFormat, "yyyy-mm-dd hh:mm:ss");
+            m_DateFormat = XlsxWriter().workbook_add_format(m_Workbook);
+            XlsxWriter().format_set_num_format(m_DateFormat, "yyyy-mm-dd hh:mm:ss");
         }
     }
     ~WorkbookWriter() {
         if (m_Workbook)
-            lxw_workbook_free(m_Workbook); // abandoned: nothing is written
+            XlsxWriter().lxw_workbook_free(m_Workbook); // abandoned: nothing is written
     }
     WorkbookWriter(const WorkbookWriter&) = delete;
     WorkbookWriter& operator=(const WorkbookWriter&) = delete;
@@ -106,7 +144,7 @@ public:
     lxw_format* DateFormat() const { return m_DateFormat; }
 
     lxw_error Close() {
-        const lxw_error error = workbook_close(m_Workbook);
+        const lxw_error error = XlsxWriter().workbook_close(m_Workbook);
         m_Workbook = nullptr;
         return error;
     }
@@ -144,7 +182,7 @@ lxw_error WriteCell(WorkbookWriter& writer, lxw_row_t row, lxw_col_t col, Column
     if (type == ColumnType::Integer) {
         double number = 0;
         if (ParseWhole(std::string_view(text), number))
-            return worksheet_write_number(writer.Sheet(), row, col, number, nullptr);
+            return XlsxWriter().worksheet_write_number(writer.Sheet(), row, col, number, nullptr);
     } else if (type == ColumnType::Date) {
         // Spreadsheets count days from 1900; an earlier date, a lunar birth
         // date on a day the Gregorian calendar lacks, or a stored text that
@@ -154,21 +192,23 @@ lxw_error WriteCell(WorkbookWriter& writer, lxw_row_t row, lxw_col_t col, Column
         if (date.IsValid() && date.Year() >= 1900) {
             lxw_datetime cell = {date.Year(), date.Month(),  date.Day(),
                                  date.Hour(), date.Minute(), static_cast<double>(date.Second())};
-            return worksheet_write_datetime(writer.Sheet(), row, col, &cell, writer.DateFormat());
+            return XlsxWriter().worksheet_write_datetime(writer.Sheet(), row, col, &cell,
+                                                         writer.DateFormat());
         }
         if (birth.IsValid() && !date.IsValid())
-            return worksheet_write_string(writer.Sheet(), row, col,
-                                          birth.Format("%Y-%m-%d %H:%M:%S").c_str(), nullptr);
+            return XlsxWriter().worksheet_write_string(
+                writer.Sheet(), row, col, birth.Format("%Y-%m-%d %H:%M:%S").c_str(), nullptr);
     }
     if (text.empty())
         return LXW_NO_ERROR;
-    return worksheet_write_string(writer.Sheet(), row, col, ProtectEscapes(text).c_str(), nullptr);
+    return XlsxWriter().worksheet_write_string(writer.Sheet(), row, col,
+                                               ProtectEscapes(text).c_str(), nullptr);
 }
 
 std::string WriteProblem(lxw_error error) {
     if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
         return "文字超过了工作表单元格能容纳的32767个字符";
-    return lxw_strerror(error);
+    return XlsxWriter().lxw_strerror(error);
 }
 
 // ---------------------------------------------------------------- import
@@ -295,6 +335,8 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
     // Packing the file at the end takes about a fifth of the time.
     const std::size_t steps = total + total / 4;
 
+    if (!XlsxWriter().loaded)
+        return Outcome(Result::Failed, XlsxWriter().error);
     const std::string temporary = TemporaryBeside(path);
     if (temporary.empty())
         return Outcome(Result::Failed, "无法在" + path + "所在的文件夹中写入文件。");
@@ -309,10 +351,11 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
         return fail("无法创建文件" + path + "。");
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const auto col = static_cast<lxw_col_t>(c);
-        worksheet_write_string(writer.Sheet(), 0, col, columns[c].name.c_str(), nullptr);
+        XlsxWriter().worksheet_write_string(writer.Sheet(), 0, col, columns[c].name.c_str(),
+                                            nullptr);
         // Wide enough that a date shows in full rather than as ####.
         if (columns[c].type == ColumnType::Date)
-            worksheet_set_column(writer.Sheet(), col, col, 20, nullptr);
+            XlsxWriter().worksheet_set_column(writer.Sheet(), col, col, 20, nullptr);
     }
     if (progress)
         progress(0, steps);
@@ -334,7 +377,7 @@ ExchangeOutcome ExportTable(const std::string& path, const ExchangeProgress& pro
     db.Close();
 
     if (const lxw_error error = writer.Close(); error != LXW_NO_ERROR)
-        return fail("无法写入文件" + path + "（" + lxw_strerror(error) + "）。");
+        return fail("无法写入文件" + path + "（" + XlsxWriter().lxw_strerror(error) + "）。");
     std::error_code error;
     // mkstemp keeps the file private; a backup should be as readable as any other file.
     auto permissions = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |

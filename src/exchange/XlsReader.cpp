@@ -1,17 +1,49 @@
 // Reads one sheet of an .xls (BIFF) workbook through FreeXL.
 
 #include "exchange/Workbook.h"
+#include "platform/OptionalLibrary.h"
 
 #include <freexl.h>
 
 namespace {
 
+// FreeXL is loaded the first time an .xls workbook is read.
+struct FreeXlFunctions {
+    decltype(&::freexl_open) freexl_open = nullptr;
+    decltype(&::freexl_close) freexl_close = nullptr;
+    decltype(&::freexl_get_info) freexl_get_info = nullptr;
+    decltype(&::freexl_get_worksheet_name) freexl_get_worksheet_name = nullptr;
+    decltype(&::freexl_select_active_worksheet) freexl_select_active_worksheet = nullptr;
+    decltype(&::freexl_worksheet_dimensions) freexl_worksheet_dimensions = nullptr;
+    decltype(&::freexl_get_cell_value) freexl_get_cell_value = nullptr;
+    bool loaded = false;
+    std::string error;
+};
+
+const FreeXlFunctions& FreeXl() {
+    static const FreeXlFunctions functions = [] {
+        static OptionalLibrary library(ANNIVO_FREEXL_LIBRARY, "读取.xls格式的Excel工作簿");
+        FreeXlFunctions f;
+        f.loaded = ANNIVO_BIND(library, f, freexl_open, f.error) &&
+                   ANNIVO_BIND(library, f, freexl_close, f.error) &&
+                   ANNIVO_BIND(library, f, freexl_get_info, f.error) &&
+                   ANNIVO_BIND(library, f, freexl_get_worksheet_name, f.error) &&
+                   ANNIVO_BIND(library, f, freexl_select_active_worksheet, f.error) &&
+                   ANNIVO_BIND(library, f, freexl_worksheet_dimensions, f.error) &&
+                   ANNIVO_BIND(library, f, freexl_get_cell_value, f.error);
+        return f;
+    }();
+    return functions;
+}
+
 class XlsFile {
 public:
     explicit XlsFile(const std::string& path) : m_Path(path) {
-        const int rc = freexl_open(path.c_str(), &m_Handle);
+        if (!FreeXl().loaded)
+            throw WorkbookError(FreeXl().error);
+        const int rc = FreeXl().freexl_open(path.c_str(), &m_Handle);
         if (rc != FREEXL_OK) {
-            freexl_close(m_Handle);
+            FreeXl().freexl_close(m_Handle);
             m_Handle = nullptr;
             if (rc == FREEXL_FILE_NOT_FOUND)
                 throw WorkbookError("无法打开文件" + path + "。");
@@ -20,7 +52,7 @@ public:
     }
     ~XlsFile() {
         if (m_Handle)
-            freexl_close(m_Handle);
+            FreeXl().freexl_close(m_Handle);
     }
     XlsFile(const XlsFile&) = delete;
     XlsFile& operator=(const XlsFile&) = delete;
@@ -29,7 +61,7 @@ public:
 
     unsigned Info(unsigned short what) const {
         unsigned value = 0;
-        if (freexl_get_info(m_Handle, what, &value) != FREEXL_OK)
+        if (FreeXl().freexl_get_info(m_Handle, what, &value) != FREEXL_OK)
             throw Damaged("无法读取文件信息");
         return value;
     }
@@ -77,7 +109,7 @@ WorkbookSheet ReadXlsSheet(const std::string& path, std::string_view sheetName) 
     std::string chosenName;
     for (unsigned short i = 0; i < count; ++i) {
         const char* name = nullptr;
-        if (freexl_get_worksheet_name(file.Handle(), i, &name) != FREEXL_OK)
+        if (FreeXl().freexl_get_worksheet_name(file.Handle(), i, &name) != FREEXL_OK)
             throw file.Damaged("无法读取工作表名");
         if (i == 0)
             chosenName = name ? name : "";
@@ -89,8 +121,8 @@ WorkbookSheet ReadXlsSheet(const std::string& path, std::string_view sheetName) 
     }
     unsigned rowCount = 0;
     unsigned short columnCount = 0;
-    if (freexl_select_active_worksheet(file.Handle(), chosen) != FREEXL_OK ||
-        freexl_worksheet_dimensions(file.Handle(), &rowCount, &columnCount) != FREEXL_OK)
+    if (FreeXl().freexl_select_active_worksheet(file.Handle(), chosen) != FREEXL_OK ||
+        FreeXl().freexl_worksheet_dimensions(file.Handle(), &rowCount, &columnCount) != FREEXL_OK)
         throw file.Damaged("无法读取工作表" + chosenName);
 
     WorkbookSheet sheet{
@@ -100,7 +132,7 @@ WorkbookSheet ReadXlsSheet(const std::string& path, std::string_view sheetName) 
         std::vector<WorkbookCell>& row = sheet.rows[r];
         for (unsigned short c = 0; c < columnCount; ++c) {
             FreeXL_CellValue value;
-            if (freexl_get_cell_value(file.Handle(), r, c, &value) != FREEXL_OK)
+            if (FreeXl().freexl_get_cell_value(file.Handle(), r, c, &value) != FREEXL_OK)
                 throw file.Damaged("无法读取第" + std::to_string(r + 1) + "行");
             WorkbookCell cell = ToCell(value);
             if (cell.kind == WorkbookCell::Kind::Empty)

@@ -2,6 +2,7 @@
 // through expat, streamed, so a large sheet is never held as text.
 
 #include "exchange/Workbook.h"
+#include "platform/OptionalLibrary.h"
 
 #include <algorithm>
 #include <cctype>
@@ -70,21 +71,52 @@ std::string DirectoryOf(const std::string& part) {
     return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
 }
 
+// minizip is loaded the first time an .xlsx workbook is read.
+struct MinizipFunctions {
+    decltype(&::unzOpen64) unzOpen64 = nullptr;
+    decltype(&::unzClose) unzClose = nullptr;
+    decltype(&::unzLocateFile) unzLocateFile = nullptr;
+    decltype(&::unzOpenCurrentFile) unzOpenCurrentFile = nullptr;
+    decltype(&::unzReadCurrentFile) unzReadCurrentFile = nullptr;
+    decltype(&::unzCloseCurrentFile) unzCloseCurrentFile = nullptr;
+    bool loaded = false;
+    std::string error;
+};
+
+const MinizipFunctions& Minizip() {
+    static const MinizipFunctions functions = [] {
+        static OptionalLibrary library(ANNIVO_MINIZIP_LIBRARY, "读取.xlsx格式的Excel工作簿");
+        MinizipFunctions f;
+        f.loaded = ANNIVO_BIND(library, f, unzOpen64, f.error) &&
+                   ANNIVO_BIND(library, f, unzClose, f.error) &&
+                   ANNIVO_BIND(library, f, unzLocateFile, f.error) &&
+                   ANNIVO_BIND(library, f, unzOpenCurrentFile, f.error) &&
+                   ANNIVO_BIND(library, f, unzReadCurrentFile, f.error) &&
+                   ANNIVO_BIND(library, f, unzCloseCurrentFile, f.error);
+        return f;
+    }();
+    return functions;
+}
+
 class Package {
 public:
     explicit Package(const std::string& path) : m_Path(path) {
-        m_Zip = unzOpen64(path.c_str());
+        if (!Minizip().loaded)
+            throw WorkbookError(Minizip().error);
+        m_Zip = Minizip().unzOpen64(path.c_str());
         if (!m_Zip)
             throw WorkbookError("文件" + path + "已损坏，不是完整的Excel工作簿。");
     }
-    ~Package() { unzClose(m_Zip); }
+    ~Package() { Minizip().unzClose(m_Zip); }
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
-    bool Has(const std::string& part) { return unzLocateFile(m_Zip, part.c_str(), 2) == UNZ_OK; }
+    bool Has(const std::string& part) {
+        return Minizip().unzLocateFile(m_Zip, part.c_str(), 2) == UNZ_OK;
+    }
 
     void Parse(const std::string& part, XmlHandler& handler) {
-        if (!Has(part) || unzOpenCurrentFile(m_Zip) != UNZ_OK)
+        if (!Has(part) || Minizip().unzOpenCurrentFile(m_Zip) != UNZ_OK)
             throw Damaged("缺少" + part);
         XML_Parser parser = XML_ParserCreate(nullptr);
         struct Cleanup {
@@ -92,7 +124,7 @@ public:
             XML_Parser parser;
             ~Cleanup() {
                 XML_ParserFree(parser);
-                unzCloseCurrentFile(zip);
+                Minizip().unzCloseCurrentFile(zip);
             }
         } cleanup{m_Zip, parser};
         XML_SetUserData(parser, &handler);
@@ -110,8 +142,8 @@ public:
         });
         std::vector<char> buffer(1 << 16);
         for (;;) {
-            const int read =
-                unzReadCurrentFile(m_Zip, buffer.data(), static_cast<unsigned>(buffer.size()));
+            const int read = Minizip().unzReadCurrentFile(m_Zip, buffer.data(),
+                                                          static_cast<unsigned>(buffer.size()));
             if (read < 0)
                 throw Damaged(part + "无法解压");
             if (XML_Parse(parser, buffer.data(), read, read == 0) != XML_STATUS_OK)
@@ -121,7 +153,7 @@ public:
                 break;
         }
         cleanup.zip = nullptr;
-        const int closed = unzCloseCurrentFile(m_Zip);
+        const int closed = Minizip().unzCloseCurrentFile(m_Zip);
         if (closed != UNZ_OK)
             throw Damaged(part + "校验失败");
     }

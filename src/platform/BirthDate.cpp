@@ -51,11 +51,7 @@ std::string BirthDate::Format(std::string_view format) const {
     if (const DateTime gregorian = Gregorian(); gregorian.IsValid())
         return gregorian.Format(format);
     std::string out;
-    auto put = [&out](int value, int width) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
-        out += buffer;
-    };
+    auto put = [&out](int value, int width) { AppendZeroPadded(out, value, width); };
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%' || i + 1 == format.size()) {
             out += format[i];

@@ -210,16 +210,32 @@ double DateTime::operator-(const DateTime& other) const {
     return static_cast<double>(m_Seconds - other.m_Seconds) / kSecondsPerDay;
 }
 
+void AppendZeroPadded(std::string& out, int value, int width) {
+    if (value < 0) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+        out += buffer;
+        return;
+    }
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    if (width > count)
+        out.append(static_cast<std::size_t>(width - count), '0');
+    while (count > 0)
+        out += digits[--count];
+}
+
 std::string DateTime::Format(std::string_view format) const {
     if (!m_Valid)
         return {};
     const Parts p = Split();
     std::string out;
-    char buffer[64];
-    auto put = [&](const char* fmt, int value) {
-        std::snprintf(buffer, sizeof buffer, fmt, value);
-        out += buffer;
-    };
+    out.reserve(format.size() + 8);
+    auto put = [&](int width, int value) { AppendZeroPadded(out, value, width); };
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%' || i + 1 == format.size()) {
             out += format[i];
@@ -227,17 +243,17 @@ std::string DateTime::Format(std::string_view format) const {
         }
         const char specifier = format[++i];
         switch (specifier) {
-        case 'Y': put("%04d", p.year); break;
-        case 'y': put("%02d", p.year % 100); break;
-        case 'm': put("%02d", p.month); break;
-        case 'd': put("%02d", p.day); break;
-        case 'H': put("%02d", p.hour); break;
-        case 'M': put("%02d", p.minute); break;
-        case 'S': put("%02d", p.second); break;
-        case 'I': put("%02d", p.hour % 12 == 0 ? 12 : p.hour % 12); break;
+        case 'Y': put(4, p.year); break;
+        case 'y': put(2, p.year % 100); break;
+        case 'm': put(2, p.month); break;
+        case 'd': put(2, p.day); break;
+        case 'H': put(2, p.hour); break;
+        case 'M': put(2, p.minute); break;
+        case 'S': put(2, p.second); break;
+        case 'I': put(2, p.hour % 12 == 0 ? 12 : p.hour % 12); break;
         case 'p': out += p.hour < 12 ? "AM" : "PM"; break;
-        case 'j': put("%03d", DayOfYear()); break;
-        case 'w': put("%d", DayOfWeek()); break;
+        case 'j': put(3, DayOfYear()); break;
+        case 'w': put(1, DayOfWeek()); break;
         case 'a': out.append(kDayNames[DayOfWeek()], 3); break;
         case 'A': out += kDayNames[DayOfWeek()]; break;
         case 'b': out.append(kMonthNames[p.month - 1], 3); break;
@@ -261,9 +277,9 @@ std::string DateTime::Format(std::string_view format) const {
                 out += local.tm_zone ? local.tm_zone : "";
             } else {
                 const long offset = local.tm_gmtoff / 60;
-                std::snprintf(buffer, sizeof buffer, "%c%02ld%02ld", offset < 0 ? '-' : '+',
-                              std::labs(offset) / 60, std::labs(offset) % 60);
-                out += buffer;
+                out += offset < 0 ? '-' : '+';
+                AppendZeroPadded(out, static_cast<int>(std::labs(offset) / 60), 2);
+                AppendZeroPadded(out, static_cast<int>(std::labs(offset) % 60), 2);
             }
             break;
         }

@@ -68,3 +68,7 @@ private:
     bool m_Valid = false;
     std::int64_t m_Seconds = 0; // since 1899-12-30 00:00:00
 };
+
+// Appends `value` in decimal, zero-padded to at least `width` characters, as
+// printf's "%0*d" does; without printf, as lists format thousands of dates.
+void AppendZeroPadded(std::string& out, int value, int width);

@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include "platform/OptionalLibrary.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -33,8 +35,52 @@ SharedOutput& Output() {
     return output;
 }
 
+// SDL_mixer, with SDL and the codecs under it, is loaded the first time a
+// sound plays: most starts of the program never play one.
+struct MixerFunctions {
+    decltype(&::SDL_GetError) SDL_GetError = nullptr;
+    decltype(&::SDL_SetHint) SDL_SetHint = nullptr;
+    decltype(&::SDL_InitSubSystem) SDL_InitSubSystem = nullptr;
+    decltype(&::SDL_QuitSubSystem) SDL_QuitSubSystem = nullptr;
+    decltype(&::Mix_Init) Mix_Init = nullptr;
+    decltype(&::Mix_Quit) Mix_Quit = nullptr;
+    decltype(&::Mix_SetSoundFonts) Mix_SetSoundFonts = nullptr;
+    decltype(&::Mix_OpenAudio) Mix_OpenAudio = nullptr;
+    decltype(&::Mix_CloseAudio) Mix_CloseAudio = nullptr;
+    decltype(&::Mix_LoadMUS) Mix_LoadMUS = nullptr;
+    decltype(&::Mix_FreeMusic) Mix_FreeMusic = nullptr;
+    decltype(&::Mix_PlayMusic) Mix_PlayMusic = nullptr;
+    decltype(&::Mix_HaltMusic) Mix_HaltMusic = nullptr;
+    decltype(&::Mix_PlayingMusic) Mix_PlayingMusic = nullptr;
+    bool loaded = false;
+    std::string error;
+};
+
+const MixerFunctions& Mixer() {
+    static const MixerFunctions functions = [] {
+        static OptionalLibrary library(ANNIVO_SDL2_MIXER_LIBRARY, "播放提醒的声音");
+        MixerFunctions f;
+        f.loaded = ANNIVO_BIND(library, f, SDL_GetError, f.error) &&
+                   ANNIVO_BIND(library, f, SDL_SetHint, f.error) &&
+                   ANNIVO_BIND(library, f, SDL_InitSubSystem, f.error) &&
+                   ANNIVO_BIND(library, f, SDL_QuitSubSystem, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_Init, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_Quit, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_SetSoundFonts, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_OpenAudio, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_CloseAudio, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_LoadMUS, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_FreeMusic, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_PlayMusic, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_HaltMusic, f.error) &&
+                   ANNIVO_BIND(library, f, Mix_PlayingMusic, f.error);
+        return f;
+    }();
+    return functions;
+}
+
 std::string SdlError() {
-    const char* error = SDL_GetError();
+    const char* error = Mixer().SDL_GetError();
     return error && *error ? error : "未知错误";
 }
 
@@ -47,7 +93,7 @@ void ChooseSoundFont() {
     for (const char* path : kSoundFonts) {
         std::error_code error;
         if (std::filesystem::is_regular_file(path, error)) {
-            Mix_SetSoundFonts(path);
+            Mixer().Mix_SetSoundFonts(path);
             return;
         }
     }
@@ -57,18 +103,22 @@ bool AcquireOutput(std::string& error) {
     SharedOutput& output = Output();
     std::lock_guard lock(output.mutex);
     if (output.users == 0) {
+        if (!Mixer().loaded) {
+            error = Mixer().error;
+            return false;
+        }
         // The window toolkit owns the process's signals.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        Mixer().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (Mixer().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             error = "无法使用声音设备：" + SdlError();
             return false;
         }
-        Mix_Init(MIX_INIT_MID | MIX_INIT_MP3);
+        Mixer().Mix_Init(MIX_INIT_MID | MIX_INIT_MP3);
         ChooseSoundFont();
-        if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
+        if (Mixer().Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
             error = "无法打开声音设备：" + SdlError();
-            Mix_Quit();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            Mixer().Mix_Quit();
+            Mixer().SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return false;
         }
     }
@@ -81,9 +131,9 @@ void ReleaseOutput() {
     std::lock_guard lock(output.mutex);
     if (--output.users == 0) {
         output.sounding = nullptr;
-        Mix_CloseAudio();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        Mixer().Mix_CloseAudio();
+        Mixer().Mix_Quit();
+        Mixer().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 }
 
@@ -103,7 +153,7 @@ bool MediaPlayer::Open(const std::string& fileName) {
     if (!AcquireOutput(m_Error))
         return false;
     m_HoldsOutput = true;
-    m_Music = Mix_LoadMUS(fileName.c_str());
+    m_Music = Mixer().Mix_LoadMUS(fileName.c_str());
     if (!m_Music) {
         m_Error = "无法打开声音文件“" + fileName + "”：" + SdlError();
         Close();
@@ -121,7 +171,7 @@ bool MediaPlayer::Play() {
     SharedOutput& output = Output();
     std::lock_guard lock(output.mutex);
     // A loop count of 0 plays the music once.
-    if (Mix_PlayMusic(m_Music, 0) != 0) {
+    if (Mixer().Mix_PlayMusic(m_Music, 0) != 0) {
         m_Error = "无法播放声音文件：" + SdlError();
         output.sounding = nullptr;
         return false;
@@ -136,7 +186,7 @@ void MediaPlayer::Stop() {
     SharedOutput& output = Output();
     std::lock_guard lock(output.mutex);
     if (output.sounding == m_Music) {
-        Mix_HaltMusic();
+        Mixer().Mix_HaltMusic();
         output.sounding = nullptr;
     }
 }
@@ -144,7 +194,7 @@ void MediaPlayer::Stop() {
 void MediaPlayer::Close() {
     Stop();
     if (m_Music) {
-        Mix_FreeMusic(m_Music);
+        Mixer().Mix_FreeMusic(m_Music);
         m_Music = nullptr;
     }
     if (m_HoldsOutput) {
@@ -158,5 +208,5 @@ bool MediaPlayer::IsPlaying() const {
         return false;
     SharedOutput& output = Output();
     std::lock_guard lock(output.mutex);
-    return output.sounding == m_Music && Mix_PlayingMusic() != 0;
+    return output.sounding == m_Music && Mixer().Mix_PlayingMusic() != 0;
 }

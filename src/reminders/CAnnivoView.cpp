@@ -82,7 +82,11 @@ void CAnnivoView::Reload() {
 }
 
 void CAnnivoView::Refresh() {
-    FillRows();
+    // A hidden list is filled when it is shown (showEvent). At start-up the
+    // rows of every person would otherwise be built twice: once before the
+    // window appears and again as it does.
+    if (isVisible())
+        FillRows();
     if (m_RestartTimer)
         m_RestartTimer();
 }

@@ -1,17 +1,48 @@
 #include "update/HttpFetch.h"
 
+#include "platform/OptionalLibrary.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <mutex>
 
 namespace {
 
 constexpr std::size_t kBlockSize = 512;
 
-void InitialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl, and the many libraries under it, is loaded the first time the
+// program looks for an update.
+struct CurlFunctions {
+    decltype(&::curl_global_init) global_init = nullptr;
+    decltype(&::curl_easy_init) easy_init = nullptr;
+    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&::curl_easy_perform) easy_perform = nullptr;
+    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&::curl_slist_append) slist_append = nullptr;
+    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
+    bool loaded = false;
+    std::string error;
+};
+
+const CurlFunctions& Curl() {
+    static const CurlFunctions functions = [] {
+        static OptionalLibrary library(ANNIVO_CURL_LIBRARY, "联网检查和下载更新");
+        CurlFunctions f;
+        f.loaded = library.Bind(f.global_init, "curl_global_init", f.error) &&
+                   library.Bind(f.easy_init, "curl_easy_init", f.error) &&
+                   library.Bind(f.easy_setopt, "curl_easy_setopt", f.error) &&
+                   library.Bind(f.easy_perform, "curl_easy_perform", f.error) &&
+                   library.Bind(f.easy_getinfo, "curl_easy_getinfo", f.error) &&
+                   library.Bind(f.easy_cleanup, "curl_easy_cleanup", f.error) &&
+                   library.Bind(f.slist_append, "curl_slist_append", f.error) &&
+                   library.Bind(f.slist_free_all, "curl_slist_free_all", f.error);
+        // Once per process, before any transfer.
+        if (f.loaded)
+            f.global_init(CURL_GLOBAL_DEFAULT);
+        return f;
+    }();
+    return functions;
 }
 
 bool IsRefusal(long status) {
@@ -31,13 +62,13 @@ struct Transfer {
         if (begun)
             return !refused && !ended;
         begun = true;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        Curl().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         if (IsRefusal(status)) {
             refused = true;
             return false;
         }
         curl_off_t length = -1;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        Curl().easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         if (!sink->Begin(length < 0 ? -1 : static_cast<std::int64_t>(length))) {
             ended = true;
             return false;
@@ -93,9 +124,12 @@ std::string NetworkErrorText(CURLcode code, const char* detail) {
 } // namespace
 
 FetchResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpOptions& options) {
-    InitialiseCurlOnce();
     FetchResult result;
-    CURL* curl = curl_easy_init();
+    if (!Curl().loaded) {
+        result.error = Curl().error;
+        return result;
+    }
+    CURL* curl = Curl().easy_init();
     if (curl == nullptr) {
         result.error = "无法初始化网络连接。";
         return result;
@@ -103,34 +137,34 @@ FetchResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpOption
     Transfer transfer{curl, &sink};
     char detail[CURL_ERROR_SIZE] = {};
     curl_slist* headers = nullptr;
-    headers = curl_slist_append(headers, "Cache-Control: no-cache");
-    headers = curl_slist_append(headers, "Pragma: no-cache");
+    headers = Curl().slist_append(headers, "Cache-Control: no-cache");
+    headers = Curl().slist_append(headers, "Pragma: no-cache");
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    Curl().easy_setopt(curl, CURLOPT_URL, url.c_str());
+    Curl().easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     // An https start never continues over plain http.
     const bool secure = url.rfind("https:", 0) == 0;
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // worker threads
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    Curl().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+    Curl().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    Curl().easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    Curl().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    Curl().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    Curl().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
+    Curl().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    Curl().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
+    Curl().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // worker threads
+    Curl().easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
+    Curl().easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    Curl().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    Curl().easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    Curl().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    Curl().easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
 
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = Curl().easy_perform(curl);
     if (code == CURLE_OK && !transfer.begun)
         transfer.BeginOnce(); // an empty body: the status still counts
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
+    Curl().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
 
     if (transfer.refused)
         result.outcome = FetchOutcome::Refused;
@@ -142,8 +176,8 @@ FetchResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpOption
         result.outcome = FetchOutcome::NetworkError;
         result.error = NetworkErrorText(code, detail);
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    Curl().slist_free_all(headers);
+    Curl().easy_cleanup(curl);
     return result;
 }
 

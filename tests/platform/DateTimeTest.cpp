@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,6 +54,24 @@ TEST(DateTime, FormatsInEnglishAndParsesTheStoredForms) {
     for (const char* bad : {"", "2011", "2011-09", "2011-02-29", "2011-09-09 25:00:00",
                             "2011-09-09 18", "2011-09-09x", "abcd-ef-gh", "20110909"})
         EXPECT_FALSE(DateTime::Parse(bad).IsValid()) << bad;
+}
+
+TEST(DateTime, ZeroPaddingMatchesPrintfIncludingEdges) {
+    for (const int width : {0, 1, 2, 3, 4, 6})
+        for (const int value :
+             {0, 5, 9, 10, 99, 100, 987, 2011, 12345, 2147483647, -1, -42, -2147483647 - 1}) {
+            char expected[32];
+            std::snprintf(expected, sizeof expected, "%0*d", width, value);
+            std::string out = "x";
+            AppendZeroPadded(out, value, width);
+            EXPECT_EQ(out, std::string("x") + expected) << value << " width " << width;
+        }
+    // The list's date columns, and a year before 1000 and a zone west of UTC.
+    const ScopedEnv zone("TZ", "America/St_Johns");
+    EXPECT_EQ(DateTime(987, 1, 2, 3, 4, 5).Format("%Y-%m-%d %H:%M:%S %j %w %I%p"),
+              "0987-01-02 03:04:05 002 " + std::to_string(DateTime(987, 1, 2).DayOfWeek()) +
+                  " 03AM");
+    EXPECT_EQ(DateTime(2011, 1, 9, 18).Format("%z %I"), "-0330 06");
 }
 
 } // namespace

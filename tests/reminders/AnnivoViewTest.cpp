@@ -87,6 +87,17 @@ TEST_F(AnnivoView, ShowsTheStoredPeopleLatestBirthdayFirst) {
     EXPECT_EQ(restarts, 1) << "every refresh restarts the reminder timer";
 }
 
+TEST_F(AnnivoView, AListReloadedWhileHiddenShowsTheChangeWhenShownAgain) {
+    view.hide();
+    db.Run("Insert Into TiXing(m_State,m_Name,m_Date,m_DateStatus,m_Ahead) Values"
+           "('生效','孙七','1988-12-01 23:59:59','阳历',0)");
+    const int before = restarts;
+    view.Reload();
+    EXPECT_EQ(restarts, before + 1) << "the reminder timer starts again even while hidden";
+    view.show();
+    EXPECT_EQ(Column(kColumnName), "孙七 张三 王五 李四 赵六 ");
+}
+
 TEST_F(AnnivoView, ContextMenuOffersWhatTheSelectionAllows) {
     const std::pair<const char*, const char*> cases[] = {
         {"", "新增提醒(&N)+ 修改(&M)- 删除(&D)- 失效(&S)- "},
