@@ -24,16 +24,6 @@ QString FromUtf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
-bool IsStep(const QEvent* event) {
-    if (event->type() == QEvent::Wheel)
-        return true;
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
-           key == Qt::Key_PageDown;
-}
-
 BirthDate Today() {
     const QDate today = QDate::currentDate();
     return BirthDate(today.year(), today.month(), today.day());
@@ -186,11 +176,21 @@ void CBirthDateEdit::UpdateEquivalent() {
 
 bool CBirthDateEdit::eventFilter(QObject* watched, QEvent* event) {
     // From "no date" the arrows start at today's lunar date, not in year 1.
-    if (watched == m_Year && m_Year->value() == kNoYear && IsStep(event)) {
+    if (watched == m_Year && m_Year->value() == kNoYear && IsDateStepEvent(event)) {
         const BirthDate today = LunarOfGregorian(Today());
         ShowLunar(today.IsValid() ? today : Today());
         UpdateEquivalent();
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool IsDateStepEvent(const QEvent* event) {
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+           key == Qt::Key_PageDown;
 }

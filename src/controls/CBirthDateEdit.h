@@ -6,6 +6,7 @@
 #include "platform/BirthDate.h"
 
 class QComboBox;
+class QEvent;
 class QDateEdit;
 class QLabel;
 class QSpinBox;
@@ -66,3 +67,6 @@ private:
     BirthDate m_AfterSwitch;
     bool m_Switched = false;
 };
+
+// A wheel turn or an arrow or page key: what steps the value of a date field.
+bool IsDateStepEvent(const QEvent* event);

@@ -4,6 +4,7 @@
 #include "calendar/SolarTerms.h"
 #include "platform/WholeFile.h"
 #include "reminders/BirthdayEvaluation.h"
+#include "reminders/LoadReminderList.h"
 #include "settings/AppInfo.h"
 #include "storage/CAdoDatabase.h"
 
@@ -306,14 +307,7 @@ ReminderList ReadCalendarPeople(const std::string& connectionString) {
         for (; !db.IsEOF(); db.MoveNext()) {
             if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
                 continue;
-            ReminderRecord record;
-            record.id = db.GetCollect("ID").AsInt();
-            record.name = db.GetCollect("m_Name").AsString();
-            record.birth = db.GetCollect("m_Date").AsBirthDate();
-            record.calendar = db.GetCollect("m_DateStatus").AsString();
-            record.email = db.GetCollect("m_Email").AsString();
-            record.ahead = AheadCode::InRange(db.GetCollect("m_Ahead").AsInt());
-            people.push_back(std::move(record));
+            people.push_back(ReminderRecordOfRow(db));
         }
     }
     db.Close();

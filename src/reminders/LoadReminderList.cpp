@@ -9,6 +9,21 @@
 #include <utility>
 #include <vector>
 
+ReminderRecord ReminderRecordOfRow(const CAdoDatabase& db) {
+    ReminderRecord record;
+    record.id = db.GetCollect("ID").AsInt();
+    record.state = db.GetCollect("m_State").AsString();
+    record.name = db.GetCollect("m_Name").AsString();
+    record.birth = db.GetCollect("m_Date").AsBirthDate();
+    record.calendar = db.GetCollect("m_DateStatus").AsString();
+    record.sound = db.GetCollect("m_SoundPath").AsString();
+    record.email = db.GetCollect("m_Email").AsString();
+    record.title = db.GetCollect("m_Title").AsString();
+    record.content = db.GetCollect("m_Content").AsString();
+    record.ahead = AheadCode::InRange(db.GetCollect("m_Ahead").AsInt());
+    return record;
+}
+
 void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {
     list.clear();
     const CLunarCalendar calendar;
@@ -28,17 +43,7 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
             for (; !db.IsEOF(); db.MoveNext()) {
                 if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
                     continue;
-                ReminderRecord record;
-                record.id = db.GetCollect("ID").AsInt();
-                record.state = db.GetCollect("m_State").AsString();
-                record.name = db.GetCollect("m_Name").AsString();
-                record.birth = db.GetCollect("m_Date").AsBirthDate();
-                record.calendar = db.GetCollect("m_DateStatus").AsString();
-                record.sound = db.GetCollect("m_SoundPath").AsString();
-                record.email = db.GetCollect("m_Email").AsString();
-                record.title = db.GetCollect("m_Title").AsString();
-                record.content = db.GetCollect("m_Content").AsString();
-                record.ahead = AheadCode::InRange(db.GetCollect("m_Ahead").AsInt());
+                ReminderRecord record = ReminderRecordOfRow(db);
                 if (record.ahead != db.GetCollect("m_Ahead").AsInt())
                     repaired.emplace_back(record.id, record.ahead);
                 const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;

@@ -4,8 +4,13 @@
 
 #include "storage/ReminderRecord.h"
 
+class CAdoDatabase;
 class Clock;
 class Prompter;
+
+// The reminder fields of the row `db` stands on, its ahead code brought into
+// range; the birthdays are left to the caller.
+ReminderRecord ReminderRecordOfRow(const CAdoDatabase& db);
 
 // Replaces `list` with the rows that take part in reminding (m_IsVailid 1),
 // in ID order, each with its birthdays in the clock's current year and the

@@ -58,16 +58,6 @@ void PlaceBirthEntry(QComboBox* calendar, CBirthDateEdit* entry) {
     }
 }
 
-bool IsStep(const QEvent* event) {
-    if (event->type() == QEvent::Wheel)
-        return true;
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
-           key == Qt::Key_PageDown;
-}
-
 } // namespace
 
 CAvAddressList::CAvAddressList(Prompter& prompter, std::function<void()> peopleChanged,
@@ -531,7 +521,7 @@ bool CAvAddressList::eventFilter(QObject* watched, QEvent* event) {
                 return false;
             }
         }
-        if (IsStep(event)) {
+        if (IsDateStepEvent(event)) {
             edit->setDate(today);
             return true;
         }
