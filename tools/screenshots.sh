@@ -382,7 +382,7 @@ for scale in 1 2; do
     window=$(xdotool search --sync --onlyvisible --pid "$pid" --name "生日提醒" | head -1)
     xdotool windowmove "$window" 0 0 windowactivate --sync "$window"; sleep 2
     import -window "$window" "$out/addressbook-new$suffix.png"
-    xdotool key shift+Tab shift+Tab shift+Tab; sleep 0.5      # back to the search box
+    xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab; sleep 0.5 # back to the search box, past 导出名片, 导入名片, the tree and 搜索
     xdotool type --delay 20 "zhang"; xdotool key ctrl+a; xdotool type --delay 50 "张三"
     xdotool key Return; sleep 1
     import -window "$window" "$out/addressbook-contact$suffix.png"
