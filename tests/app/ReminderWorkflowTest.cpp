@@ -14,6 +14,7 @@
 #include "SecondConnection.h"
 #include "SeededDatabase.h"
 #include "SmtpTestServer.h"
+#include "LunarTyping.h"
 #include "Typing.h"
 
 #include <QAction>
@@ -89,13 +90,7 @@ TEST_F(ReminderWorkflow, ALunarThirtiethOfTheSecondMonthIsKeptEverywhere) {
         TypeText(ui.nameEdit, "张三");
         ASSERT_TRUE(ui.lunarRadio->isChecked());
         EXPECT_EQ(birth.Text(), QString::fromUtf8("2011年八月十二")) << "born today";
-        QSpinBox* year = birth.LunarYearEdit();
-        year->setFocus();
-        year->selectAll();
-        QTest::keyClicks(year, "1980");
-        QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Home);
-        QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Down);
-        QTest::keyClick(birth.LunarDayCombo(), Qt::Key_End);
+        EnterLunarFebruaryThirtieth1980(birth);
         EXPECT_EQ(birth.Text(), QString::fromUtf8("1980年二月三十"));
         EXPECT_EQ(birth.EquivalentLabel()->text(), QString::fromUtf8("无对应阳历日期"));
         QTest::keyClick(birth.LunarDayCombo(), Qt::Key_Up);

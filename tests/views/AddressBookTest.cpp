@@ -6,6 +6,7 @@
 
 #include "ScriptedPrompter.h"
 #include "SeededDatabase.h"
+#include "LunarTyping.h"
 #include "Typing.h"
 
 #include <QLabel>
@@ -325,13 +326,7 @@ TEST_F(AddressBook, ALunarDateIsEnteredAsLunarMonthAndDayAndKeptAsWritten) {
     EXPECT_EQ(Ui().birthLabel->buddy(), &birth);
 
     TypeText(Ui().nameEdit, "孙丽");
-    QSpinBox* year = birth.LunarYearEdit();
-    year->setFocus();
-    year->selectAll();
-    QTest::keyClicks(year, "1980");
-    QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Home);
-    QTest::keyClick(birth.LunarMonthCombo(), Qt::Key_Down);
-    QTest::keyClick(birth.LunarDayCombo(), Qt::Key_End);
+    EnterLunarFebruaryThirtieth1980(birth);
     EXPECT_EQ(birth.EquivalentLabel()->text(), Q("无对应阳历日期"));
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
