@@ -43,6 +43,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM # through the cleanup
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb="$work/annivo_${version}_$(dpkg --print-architecture).deb"
@@ -63,9 +64,9 @@ fi
 cmp -s "$work/contents/usr/share/annivo/data.db" "$build/dist/data.db" || fail "the seed is not the one made for installing"
 
 echo "Installing it"
+installed=1 # a half-done install is removed too
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
     { cat "$work/apt.log"; fail "apt-get install"; }
-installed=1
 [ -x /usr/bin/annivo ] && [ -f /usr/share/annivo/packaged ] || fail "the program or its package marker is missing"
 
 $sudo useradd -m "$user"
