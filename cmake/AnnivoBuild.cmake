@@ -59,6 +59,9 @@ function(annivo_optional_library name definition)
         message(FATAL_ERROR "${ANNIVO_LIBRARY_${name}} has no soname")
     endif()
     target_compile_definitions(annivo_core PRIVATE ${definition}="${CMAKE_MATCH_1}")
+    # The package names the library's own package among its dependencies.
+    get_filename_component(directory ${ANNIVO_LIBRARY_${name}} DIRECTORY)
+    set_property(GLOBAL APPEND PROPERTY ANNIVO_OPENED_LIBRARIES ${directory}/${CMAKE_MATCH_1})
     # Read here: imported targets are seen only in the folder that found them.
     foreach(target IN LISTS ARGN)
         get_target_property(includes ${target} INTERFACE_INCLUDE_DIRECTORIES)

@@ -35,6 +35,9 @@ PACKAGES=(
     # the start-up benchmark (bench/startup.sh): a private X server, and XCB to
     # see the window mapped
     xvfb xauth libxcb1-dev
+    # the Debian package: dpkg-shlibdeps works out its dependencies for
+    # cpack, lintian checks it (tools/package-test.sh)
+    dpkg-dev lintian
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm

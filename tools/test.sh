@@ -38,6 +38,12 @@ cd "$root/build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600
 
 if [ "${ANNIVO_WERROR:-OFF}" = ON ]; then
+    # The Debian package of this Release build: checked, installed, run by a
+    # new user and removed again (it changes the machine, so in CI only).
+    bash "$root/tools/package-test.sh" "$root/build"
+fi
+
+if [ "${ANNIVO_WERROR:-OFF}" = ON ]; then
     echo "Running the tests with AddressSanitizer and UndefinedBehaviorSanitizer"
     # Any finding, a leak included, fails the test that made it.
     export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1

@@ -23,6 +23,7 @@
 #include "settings/Globals.h"
 #include "storage/CAdoDatabase.h"
 #include "update/CUpdateDlg.h"
+#include "update/PackagedCopy.h"
 #include "views/CAvAddressList.h"
 #include "views/CAvCalendar.h"
 #include "views/CFestivalDlg.h"
@@ -278,6 +279,10 @@ bool CMainFrame::OfferUpdate(const std::string& version) {
 }
 
 bool CMainFrame::RunUpdateDialog() {
+    if (IsPackagedCopy()) {
+        m_Prompter.Tell(PackageManagerUpdatesText());
+        return false;
+    }
     CUpdateDlg dialog(m_Prompter);
     dialog.exec();
     if (!dialog.UpdaterStarted())

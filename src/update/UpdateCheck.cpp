@@ -2,6 +2,7 @@
 
 #include "settings/Globals.h"
 #include "platform/ProgramDirectory.h"
+#include "update/PackagedCopy.h"
 
 #include <fstream>
 #include <system_error>
@@ -254,8 +255,12 @@ void RunAutomaticUpdateCheck(AutoUpdateHost& host, const HttpOptions& options) {
         for (const std::string& message : description.messages)
             host.AddHintText(message);
         bool updaterStarted = false;
-        if (IsNewerVersion(description.offeredVersion, settings.currentVersion))
-            updaterStarted = host.OfferUpdate(description.offeredVersion);
+        if (IsNewerVersion(description.offeredVersion, settings.currentVersion)) {
+            if (IsPackagedCopy())
+                host.AddHintText(PackageManagerOfferText(description.offeredVersion));
+            else
+                updaterStarted = host.OfferUpdate(description.offeredVersion);
+        }
         if (!updaterStarted)
             RemoveQuietly(DescriptionPath());
     } catch (const std::exception&) {

@@ -33,6 +33,17 @@ check "the launcher starts the installed program" grep -qx "Exec=annivo" "$root/
 check "the launcher shows the installed icon" grep -qx "Icon=$id" "$root/share/applications/$id.desktop"
 check "the seed is a database" [ "$(head -c 15 "$root/share/annivo/data.db")" = "SQLite format 3" ]
 
+# Nothing of the build or source tree, and no data of the developer's: the one
+# database is the seed made for installing.
+source=$(cd "$(dirname "$0")/../.." && pwd)
+if grep -rlaF -e "$build" -e "$source" "$destdir"; then
+    echo "failed: the files above name the build or source tree"
+    exit 1
+fi
+check "the only database is the seed" [ "$(find "$destdir" -iname '*.db')" = "$root/share/annivo/data.db" ]
+check "the seed is the one made for installing" cmp -s "$root/share/annivo/data.db" "$build/dist/data.db"
+check "the package's own marker stays out" [ ! -e "$root/share/annivo/packaged" ]
+
 # The installed program keeps its data in the user's data directory, made and
 # seeded at its first start, even where it could write beside itself.
 user=$destdir/user

@@ -4,6 +4,7 @@
 #include "update/UpdateCheck.h"
 #include "settings/Globals.h"
 #include "platform/TextCodec.h"
+#include "update/PackagedCopy.h"
 #include "update/Updater.h"
 
 #include "HttpTestServer.h"
@@ -56,6 +57,15 @@ struct Observed final : DownloadObserver {
 };
 
 } // namespace
+
+TEST(PackagedCopy, IsMarkedBesideTheInstalledSeed) {
+    const TempDir prefix;
+    fs::create_directories(prefix.Path() / "bin");
+    WriteBytes(prefix.Path() / "share/annivo/data.db", "seed"); // as `cmake --install` leaves it
+    EXPECT_FALSE(IsPackagedCopy(prefix.Path() / "bin"));
+    WriteBytes(prefix.Path() / "share/annivo/packaged", "");
+    EXPECT_TRUE(IsPackagedCopy(prefix.Path() / "bin"));
+}
 
 TEST(VersionRule, ComparesNumbersPartByPart) {
     // offered, installed, newer

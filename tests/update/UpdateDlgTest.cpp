@@ -5,6 +5,7 @@
 
 #include "platform/TextCodec.h"
 #include "update/CUpdateDlg.h"
+#include "update/PackagedCopy.h"
 
 #include "HttpTestServer.h"
 
@@ -29,7 +30,10 @@ protected:
             return true;
         });
     }
-    ~UpdateDlgTest() override { CUpdateDlg::OverrideUpdaterLauncher(nullptr); }
+    ~UpdateDlgTest() override {
+        CUpdateDlg::OverrideUpdaterLauncher(nullptr);
+        OverridePackagedCopy(std::nullopt);
+    }
 
     void Offer(const std::string& version, const std::string& files, int status = 200) {
         server.Serve(kDescriptionPath,
@@ -148,4 +152,31 @@ TEST_F(UpdateDlgTest, AutomaticCheckAsksOnceAndLeavesTheHintsBehind) {
     EXPECT_FALSE(HasDescription());
     frame->OnReminderTimer(); // once per run
     EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(UpdateDlgTest, PackagedCopyLeavesUpdatingToThePackageManager) {
+    OverridePackagedCopy(true);
+    Offer("1, 10, 0, 0", "");
+    MakeFrame();
+    bool dialogOpened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<CUpdateDlg*>(QApplication::activeModalWidget())) {
+            dialogOpened = true;
+            dialog->done(QDialog::Rejected);
+        }
+    });
+    frame->RunCommand(kCmdOnlineUpdate);
+    EXPECT_FALSE(dialogOpened);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{PackageManagerUpdatesText()});
+
+    // The automatic check still brings the maker's news, but offers no updater.
+    g_AutoUpdate = 1;
+    frame->OnReminderTimer();
+    ASSERT_TRUE(WaitFor([] { return BusyCount() == 0; }));
+    QApplication::processEvents();
+    EXPECT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(frame->HintTexts(),
+              (std::vector<std::string>{"新版发布", PackageManagerOfferText("1, 10, 0, 0")}));
+    EXPECT_FALSE(HasDescription());
+    EXPECT_EQ(launches, 0);
 }
