@@ -35,6 +35,10 @@ PACKAGES=(
     # the start-up benchmark (bench/startup.sh): a private X server, and XCB to
     # see the window mapped
     xvfb xauth libxcb1-dev
+    # reminders in the desktop's notification list go over D-Bus (QtDBus is part
+    # of qt6-base-dev); their tests run a private session bus and the dunst
+    # notification service on a private X server
+    dbus-daemon dunst
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm

@@ -3,6 +3,7 @@
 #include "app/CTrayIcon.h"
 #include "controls/FrameCommands.h"
 #include "mail/ReminderSink.h"
+#include "platform/DesktopNotifier.h"
 #include "reminders/CRemindPopupDlg.h"
 #include "reminders/ReminderPopups.h"
 #include "storage/ReminderRecord.h"
@@ -58,6 +59,7 @@ public:
     QMenu* TrayMenu() const { return m_TrayMenu; }
     CColorToolBar* ToolBar() const { return m_ToolBar; }
     CTrayIcon& TrayIcon() { return m_TrayIcon; }
+    DesktopNotifier& Notifier() { return m_Notifier; }
     void RunCommand(int id);
 
     // The reminder timer: every 20 seconds, from start-up on.
@@ -147,6 +149,7 @@ private:
     std::vector<std::string> m_HintTexts;
     HintRotation m_HintRotation;
     CTrayIcon m_TrayIcon;
+    DesktopNotifier m_Notifier;
     QTimer m_ReminderTimer;
     QStackedWidget* m_Views;
     CColorToolBar* m_ToolBar = nullptr;
