@@ -59,7 +59,6 @@ public:
     QMenu* TrayMenu() const { return m_TrayMenu; }
     CColorToolBar* ToolBar() const { return m_ToolBar; }
     CTrayIcon& TrayIcon() { return m_TrayIcon; }
-    DesktopNotifier& Notifier() { return m_Notifier; }
     void RunCommand(int id);
 
     // The reminder timer: every 20 seconds, from start-up on.
