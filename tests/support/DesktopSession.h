@@ -21,7 +21,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 
 class DesktopSession {
