@@ -8,6 +8,8 @@
 #include <QDBusPendingReply>
 #include <QtGlobal>
 
+#include <utility>
+
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
@@ -47,7 +49,7 @@ bool DesktopNotifier::Connect() {
         m_NoBus = true;
         return false;
     }
-    // The service sends both signals to the notification's sender alone.
+    // From whoever owns the service name: the ids tell ours from other programs'.
     bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                 SLOT(OnActionInvoked(uint, QString)));
     bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
