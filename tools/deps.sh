@@ -38,6 +38,13 @@ PACKAGES=(
     # the Debian package: dpkg-shlibdeps works out its dependencies for
     # cpack, lintian checks it (tools/package-test.sh)
     dpkg-dev lintian
+    # reminders in the desktop's notification list go over D-Bus (QtDBus is part
+    # of qt6-base-dev); their tests run a private session bus and the dunst
+    # notification service on a private X server
+    dbus-daemon dunst
+    # the Wayland session test: Qt's Wayland platform, a headless weston, and
+    # libfaketime to set the day the real program runs on
+    qt6-wayland weston faketime
     # CI's fuzz targets: clang with libFuzzer's runtime, and llvm-symbolizer for
     # readable stacks (the sanitizer build itself uses g++)
     clang libclang-rt-14-dev llvm

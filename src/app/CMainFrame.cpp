@@ -74,6 +74,8 @@ CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
     m_TrayIcon.Create(IsLocked() ? kIconLocked : kIconProgram);
     CreateMenus();
     connect(&m_TrayIcon, &CTrayIcon::Clicked, this, &CMainFrame::OnTrayClicked);
+    // 查看 in a notification brings the window back as the tray icon does.
+    connect(&m_Notifier, &DesktopNotifier::ViewRequested, this, &CMainFrame::OnTrayClicked);
 
     Command(kCmdAutostart)->setChecked(g_AutoStart == 1);
     if (g_AutoStart == 1 && g_StartedInProfileDir == 1)
@@ -85,6 +87,7 @@ CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
     Command(kCmdAddressView)->setChecked(shownView == kViewAddressBook);
     Command(kCmdRunOnce)->setChecked(g_RunOnce == 1);
     Command(kCmdAutoUpdate)->setChecked(g_AutoUpdate == 1);
+    Command(kCmdDesktopNotify)->setChecked(g_DesktopNotify == 1);
     UpdateCommandStates();
 
     m_ReminderTimer.setInterval(kReminderInterval);
@@ -113,9 +116,12 @@ void CMainFrame::RunCommand(int id) {
         Command(kCmdAutostart)->setChecked(g_AutoStart == 1);
         break;
     case kCmdRunOnce:
-    case kCmdAutoUpdate: {
+    case kCmdAutoUpdate:
+    case kCmdDesktopNotify: {
         std::string failure;
-        const int now = id == kCmdRunOnce ? ToggleRunOnce(failure) : ToggleAutoUpdate(failure);
+        const int now = id == kCmdRunOnce      ? ToggleRunOnce(failure)
+                        : id == kCmdAutoUpdate ? ToggleAutoUpdate(failure)
+                                               : ToggleDesktopNotify(failure);
         Command(id)->setChecked(now == 1);
         if (!failure.empty())
             m_Prompter.Tell(failure);
@@ -376,6 +382,8 @@ void CMainFrame::RefreshReminderList() {
 void CMainFrame::OpenReminderPopup(const std::string& music, const std::string& heading,
                                    const std::string& message) {
     m_Popups.Open(music, heading, message, this);
+    if (g_DesktopNotify == 1)
+        m_Notifier.Notify(QString::fromStdString(heading), QString::fromStdString(message));
 }
 
 std::vector<CRemindPopupDlg*> CMainFrame::OpenPopups() const {

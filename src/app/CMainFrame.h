@@ -3,6 +3,7 @@
 #include "app/CTrayIcon.h"
 #include "controls/FrameCommands.h"
 #include "mail/ReminderSink.h"
+#include "platform/DesktopNotifier.h"
 #include "reminders/CRemindPopupDlg.h"
 #include "reminders/ReminderPopups.h"
 #include "storage/ReminderRecord.h"
@@ -147,6 +148,7 @@ private:
     std::vector<std::string> m_HintTexts;
     HintRotation m_HintRotation;
     CTrayIcon m_TrayIcon;
+    DesktopNotifier m_Notifier;
     QTimer m_ReminderTimer;
     QStackedWidget* m_Views;
     CColorToolBar* m_ToolBar = nullptr;

@@ -102,7 +102,8 @@ void CMainFrame::CreateMenus() {
     settings->addSeparator();
     for (auto [id, caption] :
          {std::pair{kCmdAutostart, "随机启动(&U)"}, std::pair{kCmdRunOnce, "检测一次退出(&O)"},
-          std::pair{kCmdAutoUpdate, "自动检测更新(&A)"}}) {
+          std::pair{kCmdAutoUpdate, "自动检测更新(&A)"},
+          std::pair{kCmdDesktopNotify, "桌面通知(&N)"}}) {
         m_Commands[id] = AddCommand(settings, id, caption);
         m_Commands[id]->setCheckable(true);
     }

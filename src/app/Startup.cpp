@@ -107,6 +107,7 @@ void ReadStartupSettings() {
     const CIniFile ini("Annivo.ini");
     g_RunOnce = ini.GetInt("Settings", "RunOnce", 0);
     g_AutoUpdate = ini.GetInt("Settings", "AutoUpdate", 0);
+    g_DesktopNotify = ini.GetInt("Settings", "DesktopNotify", 1);
     g_UrlPath = ini.GetString("Version", "UrlPath", kDefaultUrlPath);
     // Every link appends its page to this, so it must end in "/"; an empty
     // value would make them relative, hence the built-in address.

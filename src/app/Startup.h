@@ -35,7 +35,7 @@ std::optional<std::string> EnterProgramDirectory();
 std::optional<std::string> PrepareUserDataDirectory(const std::filesystem::path& directory,
                                                     const std::filesystem::path& installedSeed);
 
-// g_RunOnce, g_AutoUpdate, g_UrlPath and g_ActiveView from annivo.ini;
+// g_RunOnce, g_AutoUpdate, g_DesktopNotify, g_UrlPath and g_ActiveView from annivo.ini;
 // g_UrlPath always ends in "/" and is never empty.
 void ReadStartupSettings();
 

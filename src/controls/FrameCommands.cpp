@@ -72,6 +72,13 @@ int ToggleAutoUpdate(std::string& failure) {
     return failure.empty() ? toggled : stored;
 }
 
+int ToggleDesktopNotify(std::string& failure) {
+    g_DesktopNotify = g_DesktopNotify == 1 ? 0 : 1;
+    failure = WriteSetting("DesktopNotify", g_DesktopNotify, "桌面通知",
+                           "这次运行按新的选择，下次启动时仍是原来的选择。");
+    return g_DesktopNotify;
+}
+
 std::string HomePageUrl() {
     return g_UrlPath + "bbs";
 }

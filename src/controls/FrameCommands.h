@@ -36,6 +36,7 @@ enum CommandId : int {
     kCmdImport = 32802,
     kCmdExportCalendar = 32803,
     kCmdImportVCard = 32810,
+    kCmdDesktopNotify = 32812,
 };
 
 // View ids, and the ActiveView value of each.
@@ -60,6 +61,9 @@ int ToggleRunOnce(std::string& failure);
 // change counts from the next start). Returns the stored value, unchanged
 // when it cannot be stored; `failure` then says why.
 int ToggleAutoUpdate(std::string& failure);
+
+// 桌面通知: flips g_DesktopNotify and stores it, as ToggleRunOnce does.
+int ToggleDesktopNotify(std::string& failure);
 
 // Help links under g_UrlPath.
 std::string HomePageUrl();    // the author's forum

@@ -5,6 +5,7 @@ int g_StartedInProfileDir = 0;
 int g_AutoStart = 0;
 int g_RunOnce = 0;
 int g_AutoUpdate = 0;
+int g_DesktopNotify = 1;
 std::string g_UrlPath;
 int g_ActiveView = 0;
 std::atomic<int> g_UpdateDlgOpen = 0;

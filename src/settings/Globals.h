@@ -30,6 +30,7 @@ extern int g_StartedInProfileDir;        // 1: started with the home directory a
 extern int g_AutoStart;                  // 1: the autostart entry exists
 extern int g_RunOnce;                    // check once, then quit
 extern int g_AutoUpdate;                 // one automatic update check wanted this run
+extern int g_DesktopNotify;              // 1: reminders also go to the desktop's notification list
 extern std::string g_UrlPath;            // base URL of help links and updates, ends in "/"
 extern int g_ActiveView;                 // 0 reminder list, 1 calendar, 2 address book
 extern std::atomic<int> g_UpdateDlgOpen; // 1 while the update dialog is open

@@ -44,6 +44,7 @@ protected:
         g_UpdateDlgOpen = 0;
         g_ExePath = ExecutablePath();
         g_UrlPath = "http://example.test/";
+        g_DesktopNotify = 0; // never onto the desktop of whoever runs the tests
     }
     static void SetBusy(int count) {
         std::lock_guard lock(g_BusyMutex);
