@@ -35,8 +35,8 @@ int main(int argc, char* argv[]) {
     }
     const double rssAfter = std::atof(argv[1]);
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        std::fprintf(stderr, "no X display\n");
+    if (const int error = xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "no X display (%s: xcb error %d)\n", std::getenv("DISPLAY"), error);
         return 1;
     }
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;

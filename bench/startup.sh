@@ -18,13 +18,21 @@ for tool in "$build/annivo" "${ANNIVO_BEFORE:-$build/annivo}" "$build/src/storag
     [ -x "$tool" ] || { echo "missing $tool: build first (tools/build.sh)" >&2; exit 1; }
 done
 
-if [ -z "${ANNIVO_STARTUP_IN_XVFB:-}" ]; then
-    # Once more inside a private X server of its own.
-    ANNIVO_STARTUP_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$runs" "$build"
-fi
-
 scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
+# A private X server of its own; it names a free display itself, so servers
+# that other programs start at the same moment cannot take its number. It
+# must not reset when its last client leaves: a start that connects during
+# the reset would fail.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$scratch"' EXIT
+for ((i = 0; i < 100; i++)); do
+    [ -s "$scratch/display" ] && break
+    sleep 0.1
+done
+[ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$scratch/display")"
+unset XAUTHORITY
 mkdir -p "$scratch/home" "$scratch/empty" "$scratch/people" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 "$build/src/storage/annivo-makedb" "$scratch/empty/data.db" >/dev/null

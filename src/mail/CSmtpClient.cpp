@@ -1,5 +1,7 @@
 #include "mail/CSmtpClient.h"
 
+#include "platform/OpenSsl.h"
+
 #include "mail/MimeMessage.h"
 #include "mail/SmtpReply.h"
 
@@ -12,9 +14,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <new>
-#include <openssl/err.h>
-#include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
@@ -307,43 +306,51 @@ bool CSmtpClient::Hello() {
 }
 
 bool CSmtpClient::StartTls() {
-    m_TlsContext = SSL_CTX_new(TLS_client_method());
-    if (m_TlsContext) {
-        SSL_CTX_set_min_proto_version(m_TlsContext, TLS1_2_VERSION);
-        // A server that hangs up without TLS's goodbye has still hung up.
-        SSL_CTX_set_options(m_TlsContext, SSL_OP_IGNORE_UNEXPECTED_EOF);
-        SSL_CTX_set_verify(m_TlsContext, SSL_VERIFY_PEER, nullptr);
-        SSL_CTX_set_default_verify_paths(m_TlsContext); // honours SSL_CERT_FILE
-        if (!m_CaFile.empty())
-            SSL_CTX_load_verify_locations(m_TlsContext, m_CaFile.c_str(), nullptr);
-        m_Tls = SSL_new(m_TlsContext);
+    const OpenSslFunctions& ssl = OpenSsl();
+    if (!ssl.loaded) {
+        m_Error = ssl.error;
+        return false;
     }
-    if (!m_Tls || SSL_set_fd(m_Tls, m_Socket) != 1) {
+    m_TlsContext = ssl.SSL_CTX_new(ssl.TLS_client_method());
+    if (m_TlsContext) {
+        // SSL_CTX_set_min_proto_version, spelled out: the macro names libssl's function.
+        ssl.SSL_CTX_ctrl(m_TlsContext, SSL_CTRL_SET_MIN_PROTO_VERSION, TLS1_2_VERSION, nullptr);
+        // A server that hangs up without TLS's goodbye has still hung up.
+        OpenSsl().SSL_CTX_set_options(m_TlsContext, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        OpenSsl().SSL_CTX_set_verify(m_TlsContext, SSL_VERIFY_PEER, nullptr);
+        OpenSsl().SSL_CTX_set_default_verify_paths(m_TlsContext); // honours SSL_CERT_FILE
+        if (!m_CaFile.empty())
+            OpenSsl().SSL_CTX_load_verify_locations(m_TlsContext, m_CaFile.c_str(), nullptr);
+        m_Tls = OpenSsl().SSL_new(m_TlsContext);
+    }
+    if (!m_Tls || OpenSsl().SSL_set_fd(m_Tls, m_Socket) != 1) {
         m_Error = kTlsFailed;
         return false;
     }
     if (IsIpAddress(m_Host)) {
-        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_Tls), m_Host.c_str());
+        OpenSsl().X509_VERIFY_PARAM_set1_ip_asc(OpenSsl().SSL_get0_param(m_Tls), m_Host.c_str());
     } else {
-        SSL_set_tlsext_host_name(m_Tls, m_Host.c_str());
-        SSL_set1_host(m_Tls, m_Host.c_str());
+        // SSL_set_tlsext_host_name, spelled out for the same reason.
+        ssl.SSL_ctrl(m_Tls, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
+                     const_cast<char*>(m_Host.c_str()));
+        OpenSsl().SSL_set1_host(m_Tls, m_Host.c_str());
     }
 
     SigpipeBlocker blocker;
     const auto deadline = SteadyClock::now() + m_ReplyTimeout;
     for (;;) {
-        ERR_clear_error();
-        const int result = SSL_connect(m_Tls);
+        OpenSsl().ERR_clear_error();
+        const int result = OpenSsl().SSL_connect(m_Tls);
         if (result == 1)
             return true;
-        const int error = SSL_get_error(m_Tls, result);
+        const int error = OpenSsl().SSL_get_error(m_Tls, result);
         if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
             if (WaitFor(m_Socket, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, deadline))
                 continue;
             m_Error = "等待服务器回应超时！";
             return false;
         }
-        const long verify = SSL_get_verify_result(m_Tls);
+        const long verify = OpenSsl().SSL_get_verify_result(m_Tls);
         if (verify == X509_V_ERR_HOSTNAME_MISMATCH || verify == X509_V_ERR_IP_ADDRESS_MISMATCH)
             m_Error = kCertificateWrongHost;
         else if (verify != X509_V_OK)
@@ -436,13 +443,13 @@ void CSmtpClient::SendText(std::string_view text) {
         if (m_Tls) {
             // A TLS write must be repeated with the same piece until it goes.
             const int piece = static_cast<int>(std::min<std::size_t>(text.size(), 16384));
-            ERR_clear_error();
-            const int sent = SSL_write(m_Tls, text.data(), piece);
+            OpenSsl().ERR_clear_error();
+            const int sent = OpenSsl().SSL_write(m_Tls, text.data(), piece);
             if (sent > 0) {
                 text.remove_prefix(static_cast<std::size_t>(sent));
                 continue;
             }
-            const int error = SSL_get_error(m_Tls, sent);
+            const int error = OpenSsl().SSL_get_error(m_Tls, sent);
             if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
                 return;
             waitFor = error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT;
@@ -466,14 +473,14 @@ long CSmtpClient::ReceiveSome(char* buffer, std::size_t size, SteadyClock::time_
     for (;;) {
         short waitFor = POLLIN;
         if (m_Tls) {
-            ERR_clear_error();
-            const int received = SSL_read(m_Tls, buffer, static_cast<int>(size));
+            OpenSsl().ERR_clear_error();
+            const int received = OpenSsl().SSL_read(m_Tls, buffer, static_cast<int>(size));
             if (received > 0)
                 return received;
-            const int error = SSL_get_error(m_Tls, received);
+            const int error = OpenSsl().SSL_get_error(m_Tls, received);
             if (error == SSL_ERROR_ZERO_RETURN)
                 return 0;
-            if (error == SSL_ERROR_SYSCALL && ERR_peek_error() == 0 &&
+            if (error == SSL_ERROR_SYSCALL && OpenSsl().ERR_peek_error() == 0 &&
                 (received == 0 || errno == ECONNRESET || errno == EPIPE))
                 return 0;
             if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
@@ -538,12 +545,12 @@ CSmtpClient::ReplyResult CSmtpClient::ReadReply(Stage stage) {
 void CSmtpClient::CloseSocket() {
     if (m_Tls) {
         SigpipeBlocker blocker;
-        SSL_shutdown(m_Tls); // one try: the socket does not block, and nothing waits for it
-        SSL_free(m_Tls);
+        OpenSsl().SSL_shutdown(m_Tls); // one try: the socket does not block, and nothing waits for it
+        OpenSsl().SSL_free(m_Tls);
         m_Tls = nullptr;
     }
     if (m_TlsContext) {
-        SSL_CTX_free(m_TlsContext);
+        OpenSsl().SSL_CTX_free(m_TlsContext);
         m_TlsContext = nullptr;
     }
     if (m_Socket >= 0)

@@ -1,9 +1,10 @@
 #include "mail/MimeMessage.h"
 
+#include "platform/OpenSsl.h"
+
 #include "mail/CSmtpClient.h"
 
 #include <algorithm>
-#include <openssl/rand.h>
 #include <random>
 
 namespace {
@@ -88,7 +89,7 @@ std::string EncodeHeaderText(std::string_view text) {
 
 std::string NewMessageId(std::string_view sender, const DateTime& now) {
     unsigned char random[12];
-    if (RAND_bytes(random, sizeof random) != 1) {
+    if (!OpenSsl().loaded || OpenSsl().RAND_bytes(random, sizeof random) != 1) {
         std::random_device device;
         for (unsigned char& byte : random)
             byte = static_cast<unsigned char>(device());

@@ -1,9 +1,7 @@
 #include "platform/PasswordHash.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/rand.h>
-#include <openssl/sha.h>
+#include "platform/OpenSsl.h"
+
 
 #include <algorithm>
 #include <array>
@@ -23,7 +21,7 @@ using Bytes = std::vector<unsigned char>;
 
 std::string ToBase64(const Bytes& bytes) {
     std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(),
+    const int length = OpenSsl().EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(),
                                        static_cast<int>(bytes.size()));
     text.resize(static_cast<std::size_t>(length));
     return text;
@@ -34,7 +32,7 @@ std::optional<Bytes> FromBase64(std::string_view text) {
         return std::nullopt;
     Bytes bytes(text.size() / 4 * 3);
     const int length =
-        EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
+        OpenSsl().EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
                         static_cast<int>(text.size()));
     if (length < 0)
         return std::nullopt;
@@ -48,8 +46,8 @@ std::optional<Bytes> FromBase64(std::string_view text) {
 
 std::optional<Bytes> Derive(std::string_view password, const Bytes& salt, int iterations) {
     Bytes hash(kHashBytes);
-    if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
-                          static_cast<int>(salt.size()), iterations, EVP_sha256(),
+    if (OpenSsl().PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
+                          static_cast<int>(salt.size()), iterations, OpenSsl().EVP_sha256(),
                           static_cast<int>(hash.size()), hash.data()) != 1)
         return std::nullopt;
     return hash;
@@ -88,20 +86,22 @@ std::optional<ParsedHash> Parse(std::string_view stored) {
 }
 
 bool SameBytes(const Bytes& a, const Bytes& b) {
-    return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+    return a.size() == b.size() && OpenSsl().CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 Bytes Sha256(std::string_view text) {
     Bytes digest(SHA256_DIGEST_LENGTH);
-    SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
+    OpenSsl().SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
     return digest;
 }
 
 } // namespace
 
 std::optional<std::string> HashPassword(std::string_view password) {
+    if (!OpenSsl().loaded)
+        return std::nullopt;
     Bytes salt(kSaltBytes);
-    if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1)
+    if (OpenSsl().RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1)
         return std::nullopt;
     const std::optional<Bytes> hash = Derive(password, salt, kPasswordHashIterations);
     if (!hash)
@@ -111,10 +111,13 @@ std::optional<std::string> HashPassword(std::string_view password) {
 }
 
 bool IsPasswordHash(std::string_view stored) {
-    return Parse(stored).has_value();
+    // Without libcrypto no hash can be read; nothing is rewritten then either.
+    return OpenSsl().loaded && Parse(stored).has_value();
 }
 
 bool PasswordMatches(std::string_view typed, std::string_view stored) {
+    if (!OpenSsl().loaded)
+        return false;
     if (const std::optional<ParsedHash> parsed = Parse(stored)) {
         const std::optional<Bytes> hash = Derive(typed, parsed->salt, parsed->iterations);
         return hash && SameBytes(*hash, parsed->hash);

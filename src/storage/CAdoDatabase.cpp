@@ -376,10 +376,15 @@ bool CAdoDatabase::IsEOF() const {
 DbValue CAdoDatabase::GetCollect(std::string_view column) const {
     if (!m_HasResult)
         return {};
-    // Callers nearly always spell the name as the table does: look for that first.
-    std::size_t c = 0;
-    while (c < m_Columns.size() && m_Columns[c] != column)
-        ++c;
+    // Callers nearly always spell the name as the table does, and mostly read
+    // a row's columns in the table's order: try the column after the last
+    // one read, then look for the exact name, then for any case of it.
+    std::size_t c = m_LastColumn + 1;
+    if (c >= m_Columns.size() || m_Columns[c] != column) {
+        c = 0;
+        while (c < m_Columns.size() && m_Columns[c] != column)
+            ++c;
+    }
     if (c == m_Columns.size()) {
         c = 0;
         while (c < m_Columns.size() && !EqualsNoCase(m_Columns[c], column))
@@ -389,6 +394,7 @@ DbValue CAdoDatabase::GetCollect(std::string_view column) const {
         Fail("数据表中没有列 " + std::string(column) + "。");
     if (m_Row >= m_RowCount)
         Fail("当前没有记录可读。");
+    m_LastColumn = c;
     const Cell& cell = m_Cells[m_Row * m_Columns.size() + c];
     switch (cell.type) {
     case SQLITE_INTEGER: return DbValue::Integer(cell.value);

@@ -41,7 +41,8 @@ public:
     bool IsEmpty() const { return m_Kind == Kind::Empty; }
     bool IsNull() const { return m_Kind == Kind::Null; }
 
-    std::string AsString() const; // NULL and empty read as ""
+    std::string AsString() const&; // NULL and empty read as ""
+    std::string AsString() &&;
     std::int32_t AsInt() const;   // NULL reads as 0; text is read as a number
     int AsYesNo() const;          // absolute value of the 16-bit value: -1 reads as 1
     DateTime AsDateTime() const;  // stored text or day count; NULL reads as invalid
@@ -127,6 +128,7 @@ private:
     std::string m_Text;
     std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
+    mutable std::size_t m_LastColumn = static_cast<std::size_t>(-1); // where GetCollect looks first
 };
 
 // The message of a failed database operation, one sentence built here only:

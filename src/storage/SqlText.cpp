@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -75,7 +76,12 @@ DbValue DbValue::Text(std::string value) {
     return v;
 }
 
-std::string DbValue::AsString() const {
+std::string DbValue::AsString() && {
+    // A value read once gives its text away instead of copying it.
+    return m_Kind == Kind::Text ? std::move(m_Text) : std::as_const(*this).AsString();
+}
+
+std::string DbValue::AsString() const& {
     switch (m_Kind) {
     case Kind::Integer: return std::to_string(m_Integer);
     case Kind::Real: {

@@ -1,11 +1,12 @@
 #include "update/UpdateDescription.h"
 
+#include "platform/OpenSsl.h"
+
 #include "platform/ProfileFile.h"
 #include "platform/ProgramDirectory.h"
 #include "settings/AppInfo.h"
 #include "settings/CIniFile.h"
 
-#include <openssl/evp.h>
 
 #include <cctype>
 #include <cstdio>
@@ -209,18 +210,21 @@ std::optional<std::string> FileSha256(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                    EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+    const OpenSslFunctions& ssl = OpenSsl();
+    if (!ssl.loaded)
+        return std::nullopt;
+    std::unique_ptr<EVP_MD_CTX, decltype(ssl.EVP_MD_CTX_free)> context(ssl.EVP_MD_CTX_new(),
+                                                                       ssl.EVP_MD_CTX_free);
+    if (!context || OpenSsl().EVP_DigestInit_ex(context.get(), OpenSsl().EVP_sha256(), nullptr) != 1)
         return std::nullopt;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        EVP_DigestUpdate(context.get(), buffer, static_cast<std::size_t>(in.gcount()));
+        OpenSsl().EVP_DigestUpdate(context.get(), buffer, static_cast<std::size_t>(in.gcount()));
     if (in.bad())
         return std::nullopt;
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    EVP_DigestFinal_ex(context.get(), digest, &length);
+    OpenSsl().EVP_DigestFinal_ex(context.get(), digest, &length);
     std::string hex;
     static const char* kDigits = "0123456789abcdef";
     for (unsigned int i = 0; i < length; ++i) {
