@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QStyleOptionHeader>
 #include <QToolTip>
 
 #include <algorithm>
@@ -190,8 +191,38 @@ private:
     std::unordered_map<int, QColor> m_Colors;
 };
 
+namespace {
+
+// Qt measures each header section in bold, in case it is ever highlighted;
+// this list never highlights its headers, and measuring in bold would load a
+// bold Chinese font at start-up (megabytes of it) that is never drawn. The
+// sections are measured in the font they are drawn in, which has the same
+// height.
+class SortListHeader final : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.section = logicalIndex;
+        option.fontMetrics = fontMetrics();
+        option.text = model()->headerData(logicalIndex, orientation()).toString();
+        if (isSortIndicatorShown())
+            option.sortIndicator = QStyleOptionHeader::SortDown;
+        QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+        if (isSortIndicatorShown())
+            size.rwidth() += size.height() + style()->pixelMetric(QStyle::PM_HeaderMargin, &option, this);
+        return size;
+    }
+};
+
+} // namespace
+
 CSortListCtrl::CSortListCtrl(QWidget* parent)
     : QTableView(parent), m_Model(new SortListModel(this)) {
+    setHorizontalHeader(new SortListHeader(Qt::Horizontal, this));
     setModel(m_Model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

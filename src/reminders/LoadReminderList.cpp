@@ -37,21 +37,20 @@ std::optional<std::string> ReadReminderList(ReminderList& list, const DateTime& 
         db.SetConnectionString(g_ConnectionString);
         db.SetTask("读取提醒列表");
         db.Open();
-        db.Execute("select * from TiXing Order By ID");
-        if (db.GetRecordCount() > 0) {
-            for (; !db.IsEOF(); db.MoveNext()) {
-                if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
-                    continue;
-                ReminderRecord record = ReminderRecordOfRow(db);
-                if (record.ahead != db.GetCollect("m_Ahead").AsInt())
-                    repaired.emplace_back(record.id, record.ahead);
-                const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
-                record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
-                record.birthdayNextYear = calendar.BirthdayInYear(record.birth, kind, year + 1);
-                AdvanceToNextBirthday(record, now);
-                list.push_back(std::move(record));
-            }
-        }
+        // Each row is taken as it is read: thousands of people need no copy
+        // of the whole table first.
+        db.ForEachRow("select * from TiXing Order By ID", [&] {
+            if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
+                return;
+            ReminderRecord record = ReminderRecordOfRow(db);
+            if (record.ahead != db.GetCollect("m_Ahead").AsInt())
+                repaired.emplace_back(record.id, record.ahead);
+            const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
+            record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
+            record.birthdayNextYear = calendar.BirthdayInYear(record.birth, kind, year + 1);
+            AdvanceToNextBirthday(record, now);
+            list.push_back(std::move(record));
+        });
         // Written back once, so the next load finds it in range; a file that
         // can only be read gets it at a later load.
         if (!db.IsReadOnly())

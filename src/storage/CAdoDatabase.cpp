@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <mutex>
 #include <sqlite3.h>
@@ -289,7 +290,7 @@ std::string DatabaseErrorText(std::string_view task, std::string_view file,
            "）：" + std::string(detail);
 }
 
-void CAdoDatabase::Execute(std::string_view sql) {
+sqlite3_stmt* CAdoDatabase::Prepare(std::string_view sql) {
     m_HasResult = false;
     m_Columns.clear();
     m_Cells.clear();
@@ -310,16 +311,57 @@ void CAdoDatabase::Execute(std::string_view sql) {
     if (sqlite3_prepare_v2(m_Db, text.c_str(), static_cast<int>(text.size()), &statement, &tail) !=
         SQLITE_OK)
         Fail(ErrorOf(m_Db));
-    struct Finalizer {
-        sqlite3_stmt* s;
-        ~Finalizer() { sqlite3_finalize(s); }
-    } finalizer{statement};
     if (!statement)
         Fail("SQL 语句为空。");
     for (const char* p = tail; p && *p; ++p)
-        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';') {
+            sqlite3_finalize(statement);
             Fail("一次只能执行一条 SQL 语句。");
+        }
+    return statement;
+}
 
+namespace {
+
+struct Finalizer {
+    sqlite3_stmt* s;
+    ~Finalizer() { sqlite3_finalize(s); }
+};
+
+} // namespace
+
+void CAdoDatabase::ForEachRow(std::string_view sql, const std::function<void()>& visit) {
+    sqlite3_stmt* statement = Prepare(sql);
+    const Finalizer finalizer{statement};
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c)
+        m_Columns.emplace_back(sqlite3_column_name(statement, c));
+    // Whatever way the walk ends, no row is left to read.
+    struct EndOfRows {
+        CAdoDatabase& db;
+        ~EndOfRows() {
+            db.m_Streaming = nullptr;
+            db.m_HasResult = false;
+            db.m_Columns.clear();
+            db.m_RowCount = 0;
+        }
+    } end{*this};
+    m_HasResult = columns > 0;
+    m_RowCount = 1; // the row the statement stands on
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            Fail(ErrorOf(m_Db));
+        m_Streaming = statement;
+        visit();
+    }
+}
+
+void CAdoDatabase::Execute(std::string_view sql) {
+    sqlite3_stmt* statement = Prepare(sql);
+    const Finalizer finalizer{statement};
     const int columns = sqlite3_column_count(statement);
     std::vector<std::string> names;
     for (int c = 0; c < columns; ++c)
@@ -395,6 +437,20 @@ DbValue CAdoDatabase::GetCollect(std::string_view column) const {
     if (m_Row >= m_RowCount)
         Fail("当前没有记录可读。");
     m_LastColumn = c;
+    if (m_Streaming) {
+        const int column = static_cast<int>(c);
+        switch (sqlite3_column_type(m_Streaming, column)) {
+        case SQLITE_INTEGER: return DbValue::Integer(sqlite3_column_int64(m_Streaming, column));
+        case SQLITE_FLOAT: return DbValue::Real(sqlite3_column_double(m_Streaming, column));
+        case SQLITE_NULL: return DbValue::Null();
+        default: {
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_Streaming, column));
+            return DbValue::Text(bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(
+                                                                m_Streaming, column)))
+                                       : std::string());
+        }
+        }
+    }
     const Cell& cell = m_Cells[m_Row * m_Columns.size() + c];
     switch (cell.type) {
     case SQLITE_INTEGER: return DbValue::Integer(cell.value);

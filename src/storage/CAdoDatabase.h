@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,6 +24,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class DbError : public std::runtime_error {
 public:
@@ -85,6 +87,10 @@ public:
     // like the object's own failures.
     [[noreturn]] void Fail(std::string_view detail) const;
     void Execute(std::string_view sql);
+    // Runs a query and calls `visit` on each row as it is read, GetCollect
+    // reading that row; nothing of the result is kept. For long results read
+    // once; IsEOF, MoveNext and GetRecordCount are not for this walk.
+    void ForEachRow(std::string_view sql, const std::function<void()>& visit);
     // Rows the last Insert, Update or Delete changed.
     long ChangedRows() const;
     // Rows of the held result set, or -1 when the last statement returned none.
@@ -105,6 +111,7 @@ private:
     void Connect(const std::string& name, int flags);
     void Disconnect();
     int FindMissingTables(std::string& missing) const;
+    sqlite3_stmt* Prepare(std::string_view sql); // one statement, or Fail
     int StartWal();
     void OpenForReadingOnly(const std::string& why);
     static int OnBusy(void* self, int count);
@@ -128,6 +135,7 @@ private:
     std::string m_Text;
     std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
+    sqlite3_stmt* m_Streaming = nullptr; // the row ForEachRow stands on
     mutable std::size_t m_LastColumn = static_cast<std::size_t>(-1); // where GetCollect looks first
 };
 

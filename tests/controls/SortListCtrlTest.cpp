@@ -78,6 +78,18 @@ TEST_F(SortList, HeaderClicksSortAndColoursAndSelectionStayWithTheirRows) {
     EXPECT_EQ(Shown(), "李四g 张三r 阿明b ");
 }
 
+// Measured in the font it is drawn in (not in bold as Qt would), the header
+// is as tall as Qt's own, with a sort indicator or without; its widths are
+// the list's own.
+TEST_F(SortList, HeaderIsAsTallAsQtsOwn) {
+    QHeaderView stock(Qt::Horizontal);
+    stock.setModel(list.model());
+    EXPECT_EQ(list.horizontalHeader()->sizeHint().height(), stock.sizeHint().height());
+    ClickHeader(0);
+    stock.setSortIndicatorShown(true);
+    EXPECT_EQ(list.horizontalHeader()->sizeHint().height(), stock.sizeHint().height());
+}
+
 TEST_F(SortList, AClickBelowTheRowsLetsGoOfTheSelection) {
     std::vector<int> marks;
     QObject::connect(&list, &CSortListCtrl::SelectionMarkChanged,

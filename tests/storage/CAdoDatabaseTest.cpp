@@ -52,6 +52,34 @@ TEST(CAdoDatabase, ColumnNamesIgnoreCaseAndAFailureLeavesTheConnectionUsable) {
     EXPECT_FALSE(std::filesystem::exists(seeded.Dir().File("no-such.db")));
 }
 
+// Walking the rows as they are read gives what a held result gives, value
+// for value; a failure midway is thrown and leaves no row behind.
+TEST(CAdoDatabase, ForEachRowReadsWhatExecuteHolds) {
+    const SeededDatabase seeded;
+    seeded.Run("Insert Into TiXing (m_Name,m_Date,m_Ahead,m_Content) Values "
+               "('张三','1980-02-30 23:59:59',32,NULL),('O''Brien 𠮷',NULL,2.5,'x')");
+    CAdoDatabase db(seeded.Path());
+    db.Open();
+    auto row = [&db] {
+        std::string line;
+        for (const char* column : {"m_Name", "m_Date", "m_Ahead", "m_Content", "m_IsVailid"})
+            line += db.GetCollect(column).AsString() + "|" +
+                    (db.GetCollect(column).IsNull() ? "null" : "") + "|";
+        return line + db.GetCollect("m_Date").AsBirthDate().Format("%Y-%m-%d");
+    };
+    Strings held, walked;
+    for (db.Execute("select * from TiXing Order By ID"); !db.IsEOF(); db.MoveNext())
+        held.push_back(row());
+    db.ForEachRow("select * from TiXing Order By ID", [&] { walked.push_back(row()); });
+    EXPECT_EQ(walked, held);
+    ASSERT_EQ(walked.size(), 2u);
+    EXPECT_EQ(db.GetRecordCount(), -1);
+    EXPECT_TRUE(db.GetCollect("m_Name").IsEmpty());
+    EXPECT_THROW(db.ForEachRow("select * from TiXing", [] { throw DbError("中断"); }), DbError);
+    EXPECT_EQ(db.GetRecordCount(), -1);
+    EXPECT_THROW(db.ForEachRow("Selec * from TiXing", [] {}), DbError);
+}
+
 // A REAL column may hold any number (a damaged file, an imported workbook).
 TEST(CAdoDatabase, RealsOutsideTheIntRangeReadAsTheNearestInt) {
     const std::pair<double, std::int32_t> cases[] = {{41.9, 41},
