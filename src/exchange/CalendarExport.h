@@ -60,6 +60,16 @@ ReminderList ReadCalendarPeople(const std::string& connectionString);
 // Every row of the Festival table, the same way. Throws DbError.
 std::vector<CatalogueFestival> ReadFestivalCatalogue(const std::string& connectionString);
 
+// The events an export or a publish sends: the birthdays of the people with
+// reminding on, and the festivals and solar terms when asked; `people` gets
+// how many people took part. Throws DbError.
+std::vector<CalendarEvent> CalendarEventsOf(const std::string& connectionString,
+                                            CalendarYears years, bool festivals, bool solarTerms,
+                                            std::size_t& people);
+
+// The clock's local time as a time_t, for DTSTAMP.
+std::time_t LocalTimeT(const DateTime& now);
+
 struct CalendarExportRequest {
     std::filesystem::path file;
     int years = kDefaultCalendarYears;
