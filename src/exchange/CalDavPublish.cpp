@@ -2,6 +2,7 @@
 
 #include "platform/CurlLibrary.h"
 #include "platform/WholeFile.h"
+#include "settings/CIniFile.h"
 #include "storage/CAdoDatabase.h"
 
 #include <fcntl.h>
@@ -529,4 +530,33 @@ PublishResult PublishCalendar(const std::string& connectionString,
         return result;
     }
     return PublishEvents(request.account, events, LocalTimeT(now), dataDirectory, timeouts);
+}
+
+namespace {
+constexpr const char* kSyncSection = "CalendarSync";
+}
+
+CalendarSyncSettings ReadCalendarSyncSettings() {
+    const CIniFile ini("annivo.ini");
+    CalendarSyncSettings settings;
+    settings.url = ini.GetString(kSyncSection, "Url", "");
+    settings.user = ini.GetString(kSyncSection, "User", "");
+    settings.years =
+        std::clamp(ini.GetInt(kSyncSection, "Years", kDefaultCalendarYears), 1, kMostCalendarYears);
+    settings.festivals = ini.GetInt(kSyncSection, "Festivals", 0) == 1;
+    settings.solarTerms = ini.GetInt(kSyncSection, "SolarTerms", 0) == 1;
+    return settings;
+}
+
+bool WriteCalendarSyncSettings(const CalendarSyncSettings& settings) {
+    CIniFile ini("annivo.ini");
+    return ini.WriteString(kSyncSection, "Url", settings.url) &&
+           ini.WriteString(kSyncSection, "User", settings.user) &&
+           ini.WriteString(kSyncSection, "Years", std::to_string(settings.years)) &&
+           ini.WriteString(kSyncSection, "Festivals", settings.festivals ? "1" : "0") &&
+           ini.WriteString(kSyncSection, "SolarTerms", settings.solarTerms ? "1" : "0");
+}
+
+std::string CalendarSecretKey(const std::string& url, const std::string& user) {
+    return "caldav " + user + " " + CollectionUrl(url);
 }

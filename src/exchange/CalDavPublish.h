@@ -74,3 +74,18 @@ PublishResult PublishCalendar(const std::string& connectionString,
                               const CalendarPublishRequest& request, const DateTime& now,
                               const std::filesystem::path& dataDirectory,
                               const CalDavTimeouts& timeouts = {});
+
+// The calendar the program keeps in step, in annivo.ini; its password is
+// not there but in the secret store, under CalendarSecretKey.
+struct CalendarSyncSettings {
+    std::string url;
+    std::string user;
+    int years = kDefaultCalendarYears;
+    bool festivals = false;
+    bool solarTerms = false;
+    bool Configured() const { return !url.empty(); }
+};
+CalendarSyncSettings ReadCalendarSyncSettings();
+// False when annivo.ini cannot be written.
+bool WriteCalendarSyncSettings(const CalendarSyncSettings& settings);
+std::string CalendarSecretKey(const std::string& url, const std::string& user);
