@@ -292,7 +292,9 @@ ReminderList ReadCalendarPeople(const std::string& connectionString) {
     db.Execute("select * from TiXing Order By ID");
     if (db.GetRecordCount() > 0) {
         for (; !db.IsEOF(); db.MoveNext()) {
-            if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
+            // A reminder switched off (失效) reminds of nothing, here neither.
+            if (db.GetCollect("m_IsVailid").AsYesNo() != 1 ||
+                db.GetCollect("m_State").AsString() == "失效")
                 continue;
             people.push_back(ReminderRecordOfRow(db));
         }

@@ -54,7 +54,7 @@ std::vector<CalendarEvent> SolarTermEvents(CalendarYears years);
 // The whole VCALENDAR text; `stamp` becomes every event's DTSTAMP.
 std::string CalendarText(const std::vector<CalendarEvent>& events, std::time_t stamp);
 
-// The people taking part in reminding (m_IsVailid 1), in ID order, read from
+// The people taking part in reminding (m_IsVailid 1, not 失效), in ID order, read from
 // the database file `connectionString` without writing to it. Throws DbError.
 ReminderList ReadCalendarPeople(const std::string& connectionString);
 // Every row of the Festival table, the same way. Throws DbError.
