@@ -223,6 +223,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
         parser.addOption(command.option);
     parser.addOption(years);
     parser.addOption(user);
+    parser.addPositionalArgument(
+        Q("日历地址"), Q("与 --publish 一起：要同步的 CalDAV 日历集合的地址。"), Q("[日历地址]"));
 
     if (!parser.parse(QCoreApplication::arguments()))
         return UsageError(parser, parser.errorText());
