@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "app/LoadSettings.h"
 #include "app/Startup.h"
+#include "platform/Clock.h"
 #include "platform/ProfileFile.h"
 #include "reminders/LoadReminderList.h"
 #include "settings/Globals.h"
@@ -13,6 +14,7 @@
 
 #include <malloc.h>
 #include <optional>
+#include <thread>
 
 CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
     : m_Prompter(prompter), m_Clock(clock) {}
@@ -46,8 +48,20 @@ bool CAnnivoApp::InitInstance() {
     CheckAutostart(m_Prompter);
     LoadSettings(m_Prompter);
 
+    // The people are read on a second thread while the window is being
+    // made: with thousands of them the two take about as long as each other.
+    // Nothing else touches the file meanwhile; a failure is told afterwards,
+    // as the load would tell it.
+    ReminderList people;
+    std::optional<std::string> loadFailure;
+    std::jthread reader([&people, &loadFailure, now = m_Clock.Now()] {
+        loadFailure = ReadReminderList(people, now);
+    });
     m_MainFrame = std::make_unique<CMainFrame>(m_Prompter, m_Clock);
-    LoadReminderList(m_MainFrame->Reminders(), m_Clock, m_Prompter);
+    reader.join();
+    m_MainFrame->Reminders() = std::move(people);
+    if (loadFailure)
+        m_Prompter.Tell(*loadFailure);
     m_MainFrame->RefreshReminderList();
     m_MainFrame->StartReminderTimer();
     switch (StartViewFor(g_ActiveView)) {

@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <functional>
 
 // The rows and colours behind the list.
 class SortListModel final : public QAbstractTableModel {
@@ -53,22 +54,41 @@ public:
         return {};
     }
 
-    int AddColumn(const QString& header, Qt::Alignment alignment) {
-        const int column = columnCount();
-        beginInsertColumns({}, column, column);
-        m_Columns.push_back({header, alignment});
+    // Columns go in together: the header measures itself once, not once per column.
+    int AddColumns(const std::vector<Column>& columns) {
+        const int first = columnCount();
+        if (columns.empty())
+            return first;
+        beginInsertColumns({}, first, first + static_cast<int>(columns.size()) - 1);
+        m_Columns.insert(m_Columns.end(), columns.begin(), columns.end());
         for (CSortListCtrl::Row& row : m_Rows)
-            row.resize(m_Columns.size());
+            if (!row.empty() || !m_MakeRow) // a row not made yet gets its columns when made
+                row.resize(m_Columns.size());
         endInsertColumns();
-        return column;
+        return first;
     }
 
     void SetRows(std::vector<CSortListCtrl::Row> rows) {
         beginResetModel();
+        m_MakeRow = nullptr;
         m_Rows = std::move(rows);
         for (CSortListCtrl::Row& row : m_Rows)
             row.resize(m_Columns.size());
+        m_Source.resize(m_Rows.size());
+        for (std::size_t i = 0; i < m_Source.size(); ++i)
+            m_Source[i] = static_cast<int>(i);
         RebuildKeys();
+        endResetModel();
+    }
+
+    void SetRows(std::vector<int> keys, std::function<CSortListCtrl::Row(int)> makeRow) {
+        beginResetModel();
+        m_MakeRow = std::move(makeRow);
+        m_Rows.assign(keys.size(), {});
+        m_Source.resize(keys.size());
+        for (std::size_t i = 0; i < m_Source.size(); ++i)
+            m_Source[i] = static_cast<int>(i);
+        m_Keys = std::move(keys);
         endResetModel();
     }
 
@@ -76,7 +96,7 @@ public:
         static const std::string none;
         if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
             return none;
-        return m_Rows[row][column];
+        return RowAt(row)[column];
     }
 
     // Puts the rows in `order` (old indices in their new places), keeping
@@ -86,12 +106,16 @@ public:
         const QModelIndexList before = persistentIndexList();
         std::vector<int> newPlace(order.size());
         std::vector<CSortListCtrl::Row> rows(order.size());
+        std::vector<int> source(order.size()), keys(order.size());
         for (std::size_t i = 0; i < order.size(); ++i) {
             rows[i] = std::move(m_Rows[order[i]]);
+            source[i] = m_Source[order[i]];
+            keys[i] = m_Keys[order[i]];
             newPlace[order[i]] = static_cast<int>(i);
         }
         m_Rows = std::move(rows);
-        RebuildKeys();
+        m_Source = std::move(source);
+        m_Keys = std::move(keys);
         QModelIndexList after;
         after.reserve(before.size());
         for (const QModelIndex& index : before)
@@ -103,8 +127,8 @@ public:
     std::vector<std::string_view> ColumnTexts(int column) const {
         std::vector<std::string_view> texts;
         texts.reserve(m_Rows.size());
-        for (const CSortListCtrl::Row& row : m_Rows)
-            texts.emplace_back(row[column]);
+        for (int row = 0; row < rowCount(); ++row)
+            texts.emplace_back(Text(row, column));
         return texts;
     }
 
@@ -134,12 +158,21 @@ public:
     }
 
 private:
+    // The texts of a row, made on first use when the rows come from a maker.
+    const CSortListCtrl::Row& RowAt(int row) const {
+        CSortListCtrl::Row& texts = m_Rows[row];
+        if (texts.empty() && m_MakeRow) {
+            texts = m_MakeRow(m_Source[row]);
+            texts.resize(m_Columns.size());
+        }
+        return texts;
+    }
     void RebuildKeys() {
         m_Keys.resize(m_Rows.size());
-        for (std::size_t i = 0; i < m_Rows.size(); ++i)
-            m_Keys[i] = m_KeyColumn >= 0 && m_KeyColumn < static_cast<int>(m_Rows[i].size())
-                            ? static_cast<int>(LeadingInteger(m_Rows[i][m_KeyColumn]))
-                            : -1;
+        for (int row = 0; row < rowCount(); ++row)
+            m_Keys[row] = m_KeyColumn >= 0 && m_KeyColumn < columnCount()
+                              ? static_cast<int>(LeadingInteger(Text(row, m_KeyColumn)))
+                              : -1;
     }
     void RepaintAll() {
         if (rowCount() > 0 && columnCount() > 0)
@@ -147,7 +180,11 @@ private:
     }
 
     std::vector<Column> m_Columns;
-    std::vector<CSortListCtrl::Row> m_Rows;
+    // Each displayed row's texts; with a maker, empty until the row is first
+    // needed (painted, read or sorted), so a long list costs little to show.
+    mutable std::vector<CSortListCtrl::Row> m_Rows;
+    std::vector<int> m_Source; // each displayed row's index as the rows were given
+    std::function<CSortListCtrl::Row(int)> m_MakeRow;
     std::vector<int> m_Keys; // each row's colour key, read once per change of the rows
     int m_KeyColumn = 7;
     std::unordered_map<int, QColor> m_Colors;
@@ -184,13 +221,24 @@ CSortListCtrl::~CSortListCtrl() = default;
 
 int CSortListCtrl::InsertColumn(const QString& header, int width, SortKind kind,
                                 Qt::Alignment alignment) {
-    const int column = m_Model->AddColumn(header, alignment);
-    m_SortColumns.Add(column, kind);
-    if (width <= 0)
-        setColumnHidden(column, true);
-    else
-        setColumnWidth(column, width);
-    return column;
+    return InsertColumns({{header, width, kind, alignment}});
+}
+
+int CSortListCtrl::InsertColumns(const std::vector<ColumnSpec>& columns) {
+    std::vector<SortListModel::Column> added;
+    added.reserve(columns.size());
+    for (const ColumnSpec& column : columns)
+        added.push_back({column.header, column.alignment});
+    const int first = m_Model->AddColumns(added);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int column = first + static_cast<int>(i);
+        m_SortColumns.Add(column, columns[i].kind);
+        if (columns[i].width <= 0)
+            setColumnHidden(column, true);
+        else
+            setColumnWidth(column, columns[i].width);
+    }
+    return first;
 }
 
 int CSortListCtrl::ColumnCount() const {
@@ -219,6 +267,15 @@ QColor CSortListCtrl::RowBkColor(int row) const {
 
 void CSortListCtrl::SetRows(std::vector<Row> rows) {
     m_Model->SetRows(std::move(rows));
+    RowsReplaced();
+}
+
+void CSortListCtrl::SetRows(std::vector<int> colorKeys, std::function<Row(int)> makeRow) {
+    m_Model->SetRows(std::move(colorKeys), std::move(makeRow));
+    RowsReplaced();
+}
+
+void CSortListCtrl::RowsReplaced() {
     // New rows come in their owner's order, not in the last clicked one.
     horizontalHeader()->setSortIndicatorShown(false);
     emit SelectionMarkChanged(-1);

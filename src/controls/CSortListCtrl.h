@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QTableView>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,6 +28,14 @@ public:
     // Appends a column; a width of 0 hides it (it still sorts and keys colours).
     int InsertColumn(const QString& header, int width, SortKind kind,
                      Qt::Alignment alignment = Qt::AlignCenter);
+    struct ColumnSpec {
+        QString header;
+        int width = 0;
+        SortKind kind = SortKind::Text;
+        Qt::Alignment alignment = Qt::AlignCenter;
+    };
+    // Appends several columns at once (cheaper than one by one); the first's index.
+    int InsertColumns(const std::vector<ColumnSpec>& columns);
     int ColumnCount() const;
 
     // The column whose number keys the row colours (by default the eighth).
@@ -40,6 +49,10 @@ public:
 
     // Replaces every row at once (the fast way to fill the list).
     void SetRows(std::vector<Row> rows);
+    // Replaces every row at once, each row's texts made by `makeRow(i)` (i
+    // in the order given) only when first needed; `colorKeys` holds each
+    // row's colour key. The maker must stay valid until the rows are replaced.
+    void SetRows(std::vector<int> colorKeys, std::function<Row(int)> makeRow);
     void DeleteAllItems();
     int GetItemCount() const;
     std::string GetItemText(int row, int column) const;
@@ -69,6 +82,7 @@ protected:
 
 private:
     void FitStretchColumn();
+    void RowsReplaced();
 
     SortListModel* m_Model;
     ListSortColumns m_SortColumns;

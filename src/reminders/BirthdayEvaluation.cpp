@@ -38,11 +38,6 @@ std::optional<int> DaysToNextBirthday(const ReminderRecord& record, const DateTi
     return std::nullopt;
 }
 
-std::string DaysToNextBirthdayText(const ReminderRecord& record, const DateTime& today) {
-    const std::optional<int> days = DaysToNextBirthday(record, today);
-    return days ? std::to_string(*days) : std::string();
-}
-
 int AgeThisYear(const ReminderRecord& record, const DateTime& now) {
     const int year =
         record.birthdayThisYear.IsValid() ? record.birthdayThisYear.Year() : now.Year();

@@ -46,8 +46,6 @@ bool AdvanceToNextBirthday(ReminderRecord& record, const DateTime& today);
 // while it is still to come (0 on the day itself), else the one of the year
 // after; nothing when neither year has one.
 std::optional<int> DaysToNextBirthday(const ReminderRecord& record, const DateTime& today);
-// The same as the list shows it: "" for none.
-std::string DaysToNextBirthdayText(const ReminderRecord& record, const DateTime& today);
 
 // The age reached at the birthday reminded (also for lunar rows: the stored
 // year counts); this year's age when there is none.

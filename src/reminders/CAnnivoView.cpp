@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include <memory>
 #include <unordered_map>
 
 CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& prompter,
@@ -45,8 +46,10 @@ CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& 
         {"距生日", metrics.horizontalAdvance(QString::fromUtf8("距生日")) + 2 * pad,
          SortKind::NumberOrNone},
     };
+    std::vector<CSortListCtrl::ColumnSpec> specs;
     for (const auto& column : columns)
-        m_List->InsertColumn(QString::fromUtf8(column.header), column.width, column.kind);
+        specs.push_back({QString::fromUtf8(column.header), column.width, column.kind});
+    m_List->InsertColumns(specs);
     m_List->SetColorKeyColumn(kReminderColourKeyColumn);
     m_List->SetStretchColumn(kColumnName);
     // Enter opens the row as 修改 does, Delete asks as 删除 does.
@@ -99,18 +102,23 @@ void CAnnivoView::showEvent(QShowEvent* event) {
 
 void CAnnivoView::FillRows() {
     SortByBirthdayThisYear(m_Reminders);
-    std::vector<ReminderRow> rows = BuildReminderRows(m_Reminders, m_Clock.Now());
-    std::vector<CSortListCtrl::Row> cells;
-    cells.reserve(rows.size());
+    // The texts of a row are made when it is first shown: of 10,000 people
+    // a window shows a few dozen.
+    auto shown = std::make_shared<const std::vector<ShownReminder>>(
+        ShownReminders(m_Reminders, m_Clock.Now()));
+    std::vector<int> keys;
+    keys.reserve(shown->size());
     std::unordered_map<int, QColor> colours;
-    colours.reserve(rows.size());
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        cells.emplace_back(std::make_move_iterator(rows[i].cells.begin()),
-                           std::make_move_iterator(rows[i].cells.end()));
-        const RowColour& c = rows[i].colour;
-        colours.emplace(i, QColor(c.red, c.green, c.blue));
+    colours.reserve(shown->size());
+    for (const ShownReminder& row : *shown) {
+        keys.push_back(row.position);
+        colours.emplace(row.position, QColor(row.colour.red, row.colour.green, row.colour.blue));
     }
-    m_List->SetRows(std::move(cells));
+    m_List->SetRows(std::move(keys), [shown](int i) {
+        std::array<std::string, kReminderColumnCount> cells = ReminderCells((*shown)[i]);
+        return CSortListCtrl::Row(std::make_move_iterator(cells.begin()),
+                                  std::make_move_iterator(cells.end()));
+    });
     m_List->SetRowBkColors(std::move(colours));
 }
 

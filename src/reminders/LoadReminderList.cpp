@@ -6,6 +6,8 @@
 #include "reminders/BirthdayEvaluation.h"
 #include "storage/CAdoDatabase.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -24,12 +26,9 @@ ReminderRecord ReminderRecordOfRow(const CAdoDatabase& db) {
     return record;
 }
 
-void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {
+std::optional<std::string> ReadReminderList(ReminderList& list, const DateTime& now) {
     list.clear();
     const CLunarCalendar calendar;
-    // One reading of the clock, so a load across midnight on New Year's Eve
-    // still puts every birthday in the same year.
-    const DateTime now = clock.Now();
     const int year = now.Year();
     list.loadedYear = year;
     std::vector<std::pair<int, int>> repaired; // ID, ahead code brought into range
@@ -60,6 +59,14 @@ void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter
                 db.Execute(SqlFormat("Update TiXing Set m_Ahead=%d Where ID=%d", ahead, id));
         db.Close();
     } catch (const DbError& e) {
-        prompter.Tell(e.what());
+        return e.what();
     }
+    return std::nullopt;
+}
+
+void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter) {
+    // One reading of the clock, so a load across midnight on New Year's Eve
+    // still puts every birthday in the same year.
+    if (const std::optional<std::string> failure = ReadReminderList(list, clock.Now()))
+        prompter.Tell(*failure);
 }

@@ -4,6 +4,9 @@
 
 #include "storage/ReminderRecord.h"
 
+#include <optional>
+#include <string>
+
 class CAdoDatabase;
 class Clock;
 class Prompter;
@@ -18,3 +21,6 @@ ReminderRecord ReminderRecordOfRow(const CAdoDatabase& db);
 // the year in the list. A database
 // failure is told once through `prompter`; the records read before it stay.
 void LoadReminderList(ReminderList& list, const Clock& clock, Prompter& prompter);
+// The same for the moment `now`, touching no window, so that it may run on
+// another thread: the failure's message is returned instead of told.
+std::optional<std::string> ReadReminderList(ReminderList& list, const DateTime& now);

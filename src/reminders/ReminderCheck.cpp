@@ -73,6 +73,12 @@ void ReminderCheck::CheckReminders() {
         }
     }
     m_InTick = false;
+    // One redraw for the whole tick: with thousands of people due, redrawing
+    // after each change would hold the window for seconds.
+    if (m_RefreshDue) {
+        m_RefreshDue = false;
+        RefreshIfShown();
+    }
     // A file that can only be read explains every failed write at once.
     if (const std::optional<std::string> notice = TakeReadOnlyNotice())
         m_Prompter.Tell(*notice);
@@ -202,6 +208,10 @@ void ReminderCheck::FireReminder(const ReminderRecord& record, int days) {
 }
 
 void ReminderCheck::RefreshIfShown() {
+    if (m_InTick) {
+        m_RefreshDue = true;
+        return;
+    }
     if (g_ActiveView == 0)
         m_Sink.RefreshReminderList();
 }

@@ -61,6 +61,7 @@ private:
     // Rows whose state in the list is not in the file yet.
     std::set<int> m_Unsaved;
     bool m_InTick = false;
+    bool m_RefreshDue = false; // the list changed during the tick
     bool m_TickGaveUp = false; // a write of this tick failed: the rest wait for the next
     std::string m_TickFailure; // the first new failure of this tick
 

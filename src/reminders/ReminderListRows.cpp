@@ -9,10 +9,25 @@
 #include <cmath>
 
 void SortByBirthdayThisYear(ReminderList& list) {
-    std::stable_sort(list.begin(), list.end(),
-                     [](const ReminderRecord& a, const ReminderRecord& b) {
-                         return a.birthdayThisYear > b.birthdayThisYear;
-                     });
+    auto later = [](const DateTime& a, const DateTime& b) { return a > b; };
+    // Refreshed again and again, the list is mostly sorted already.
+    if (std::is_sorted(list.begin(), list.end(),
+                       [&](const ReminderRecord& a, const ReminderRecord& b) {
+                           return later(a.birthdayThisYear, b.birthdayThisYear);
+                       }))
+        return;
+    // Sorting places, not records: each record then moves once.
+    std::vector<std::size_t> order(list.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return later(list[a].birthdayThisYear, list[b].birthdayThisYear);
+    });
+    std::vector<ReminderRecord> sorted;
+    sorted.reserve(list.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(list[i]));
+    std::move(sorted.begin(), sorted.end(), list.begin());
 }
 
 RowColour ReminderRowColour(const std::string& shownState, const DateTime& birthdayThisYear,
@@ -30,25 +45,46 @@ RowColour ReminderRowColour(const std::string& shownState, const DateTime& birth
     return passed ? RowColour{255, 255, 128} : RowColour{0, 255, 128};
 }
 
+std::vector<ShownReminder> ShownReminders(const ReminderList& list, const DateTime& now) {
+    std::vector<ShownReminder> shown;
+    shown.reserve(list.size());
+    int position = 0;
+    for (const ReminderRecord& record : list) {
+        ShownReminder row;
+        row.id = record.id;
+        row.shownState = ShownState(record.state, record.birthdayThisYear, now);
+        row.name = record.name;
+        row.aheadDays = AheadCode{record.ahead}.AheadDays();
+        row.calendar = record.calendar;
+        row.birth = record.birth;
+        row.birthdayThisYear = record.birthdayThisYear;
+        row.daysToGo = DaysToNextBirthday(record, now);
+        row.position = position++;
+        row.colour = ReminderRowColour(row.shownState, record.birthdayThisYear, now);
+        shown.push_back(std::move(row));
+    }
+    return shown;
+}
+
+std::array<std::string, kReminderColumnCount> ReminderCells(const ShownReminder& shown) {
+    std::array<std::string, kReminderColumnCount> cells;
+    cells[kColumnId] = std::to_string(shown.id);
+    cells[kColumnState] = shown.shownState;
+    cells[kColumnName] = shown.name;
+    cells[kColumnAhead] = std::to_string(shown.aheadDays);
+    cells[kColumnCalendar] = shown.calendar;
+    cells[kColumnBirth] = shown.birth.Format("%Y-%m-%d");
+    cells[kColumnThisYear] = shown.birthdayThisYear.Format("%Y-%m-%d");
+    cells[kColumnPosition] = std::to_string(shown.position);
+    cells[kColumnDaysToGo] = shown.daysToGo ? std::to_string(*shown.daysToGo) : std::string();
+    return cells;
+}
+
 std::vector<ReminderRow> BuildReminderRows(const ReminderList& list, const DateTime& now) {
     std::vector<ReminderRow> rows;
     rows.reserve(list.size());
-    int position = 0;
-    for (const ReminderRecord& record : list) {
-        ReminderRow row;
-        const std::string shown = ShownState(record.state, record.birthdayThisYear, now);
-        row.cells[kColumnId] = std::to_string(record.id);
-        row.cells[kColumnState] = shown;
-        row.cells[kColumnName] = record.name;
-        row.cells[kColumnAhead] = std::to_string(AheadCode{record.ahead}.AheadDays());
-        row.cells[kColumnCalendar] = record.calendar;
-        row.cells[kColumnBirth] = record.birth.Format("%Y-%m-%d");
-        row.cells[kColumnThisYear] = ThisYearText(record);
-        row.cells[kColumnPosition] = std::to_string(position++);
-        row.cells[kColumnDaysToGo] = DaysToNextBirthdayText(record, now);
-        row.colour = ReminderRowColour(shown, record.birthdayThisYear, now);
-        rows.push_back(std::move(row));
-    }
+    for (const ShownReminder& shown : ShownReminders(list, now))
+        rows.push_back({ReminderCells(shown), shown.colour});
     return rows;
 }
 

@@ -6,6 +6,8 @@
 #include "storage/ReminderRecord.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,27 @@ void SortByBirthdayThisYear(ReminderList& list);
 // year (with its time of day) is still to come at `now`.
 RowColour ReminderRowColour(const std::string& shownState, const DateTime& birthdayThisYear,
                             const DateTime& now);
+
+// What a row shows of a record, taken when the list is filled; the texts
+// are made from it when the row is first shown, so a long list fills fast
+// and a row never reads a record the reminder check has changed since.
+struct ShownReminder {
+    std::int32_t id = 0;
+    std::string shownState;
+    std::string name;
+    int aheadDays = 0;
+    std::string calendar;
+    BirthDate birth;
+    DateTime birthdayThisYear;
+    std::optional<int> daysToGo;
+    int position = 0; // in the list, which keys the row's colour
+    RowColour colour;
+};
+
+// One per record, in list order.
+std::vector<ShownReminder> ShownReminders(const ReminderList& list, const DateTime& now);
+// The cells of a row, in column order.
+std::array<std::string, kReminderColumnCount> ReminderCells(const ShownReminder& shown);
 
 // One row per record, in list order.
 std::vector<ReminderRow> BuildReminderRows(const ReminderList& list, const DateTime& now);

@@ -4,6 +4,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 TEST(ListSort, NumbersByValueTextsByTheirGb18030Bytes) {
@@ -87,6 +89,40 @@ TEST_F(SortList, AClickBelowTheRowsLetsGoOfTheSelection) {
                       QPoint(10, list.viewport()->height() - 5));
     EXPECT_EQ(list.GetSelectionMark(), -1);
     EXPECT_EQ(marks, (std::vector<int>{1, -1}));
+}
+
+// Rows from a maker are made only as they are needed, and then behave as
+// given rows do: sorting, colours by key, the selection.
+TEST(SortListRowsMadeOnDemand, OnlyShownRowsAreMadeAndTheRestFollowWhenNeeded) {
+    CSortListCtrl list;
+    list.InsertColumns({{"姓名", 80, SortKind::Text}, {"号", 60, SortKind::Numeric}});
+    std::vector<int> made;
+    const int count = 2000;
+    std::vector<int> keys(count);
+    for (int i = 0; i < count; ++i)
+        keys[i] = i;
+    list.SetRows(std::move(keys), [&made](int i) {
+        made.push_back(i);
+        return CSortListCtrl::Row{"人" + std::to_string(i), std::to_string(i % 7)};
+    });
+    list.SetRowBkColors({{1999, QColor(Qt::red)}});
+    list.resize(300, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(made.empty());
+    EXPECT_LT(made.size(), 100u);
+    EXPECT_EQ(list.GetItemText(1500, 0), "人1500");
+
+    list.SetSelectionMark(1999);
+    list.SortByColumn(1); // ascending: the sevens' remainders, equal ones in their order
+    EXPECT_EQ(made.size(), static_cast<std::size_t>(count)); // each row made once, kept
+    EXPECT_EQ(std::set<int>(made.begin(), made.end()).size(), made.size());
+    EXPECT_EQ(list.GetItemText(0, 0), "人0");
+    EXPECT_EQ(list.GetItemText(1, 0), "人7");
+    EXPECT_EQ(list.GetItemText(list.GetSelectionMark(), 0), "人1999");
+    EXPECT_EQ(list.RowBkColor(list.GetSelectionMark()), QColor(Qt::red));
+    EXPECT_EQ(list.GetItemText(count, 0), "");
 }
 
 } // namespace

@@ -166,6 +166,18 @@ TEST_F(ReminderCheckTest, SeveralPeopleDueOnOneTickFireInListOrder) {
     EXPECT_EQ(sink.refreshes, 0);
 }
 
+// Thousands of people due on one tick must not redraw the list thousands of times.
+TEST_F(ReminderCheckTest, ATickRedrawsTheShownListOnceHoweverManyChange) {
+    g_Setting.m_DayEmail = g_Setting.m_AheadEmail = 0;
+    g_ActiveView = 0;
+    for (const char* name : {"李四", "王五", "赵六"})
+        Insert(name, "生效", "1990-09-12 23:59:59", 33, "");
+    LoadReminderList(list, clock, prompter);
+    Tick(DateTime(2011, 9, 12, 10, 0, 0));
+    EXPECT_EQ(sink.popups.size(), 3u);
+    EXPECT_EQ(sink.refreshes, 1);
+}
+
 TEST_F(ReminderCheckTest, AFailedWriteIsToldAndTheReminderStillGivenOnce) {
     Insert("张三", "生效", "1980-09-12 23:59:59", 33, "");
     LoadReminderList(list, clock, prompter);

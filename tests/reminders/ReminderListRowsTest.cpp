@@ -128,7 +128,7 @@ TEST(ReminderRows, DaysToGoReachIntoNextYear) {
     ReminderRecord none; // a birthday in neither year
     none.birthdayThisYear = none.birthdayNextYear = DateTime::Invalid();
     EXPECT_EQ(DaysToNextBirthday(none, DateTime(2011, 9, 9)), std::nullopt);
-    EXPECT_EQ(DaysToNextBirthdayText(none, DateTime(2011, 9, 9)), "");
+    EXPECT_EQ(BuildReminderRows({none}, DateTime(2011, 9, 9))[0].cells[kColumnDaysToGo], "");
 }
 
 } // namespace
