@@ -198,8 +198,23 @@ TEST(CalDavPublish, RefusalsAndSilenceAreExplainedAndTheNextPublishCompletes) {
             << c.url << ": " << result.message;
     }
     EXPECT_TRUE(ReadBack(server).empty());
+
+    // Refused half-way (another resource already has the 2027 event's UID):
+    // what went through is kept, and the next publish sends only the rest.
+    const std::string clash = Credentials(server.CalendarUrl() + "clash.ics");
+    RunScript("put " + clash,
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//x//EN\r\nBEGIN:VEVENT\r\n"
+              "UID:annivo-" +
+                  std::to_string(IdOf(db, "张三")) +
+                  "-2027@annivo\r\nDTSTAMP:20261201T000000Z\r\n"
+                  "DTSTART;VALUE=DATE:20270105\r\nSUMMARY:x\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    const PublishResult cut = Publish(db, server.CalendarUrl(), 3);
+    EXPECT_FALSE(cut.ok);
+    EXPECT_NE(cut.message.find("本次已新增1、更新0、删除0，下次同步时继续"), std::string::npos)
+        << cut.message;
+    RunScript("delete " + clash);
     const PublishResult good = Publish(db, server.CalendarUrl(), 3);
-    EXPECT_EQ(good.message, "新增3、更新0、删除0");
+    EXPECT_EQ(good.message, "新增2、更新0、删除0");
     EXPECT_EQ(ReadBack(server).size(), 3U);
 }
 

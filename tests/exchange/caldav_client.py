@@ -5,6 +5,8 @@
       and prints one line per resource: file name, UID, day, summary, ETag.
   caldav_client.py put URL USER PASSWORD < event.ics
       stores the body at URL (a resource) and prints the status.
+  caldav_client.py delete URL USER PASSWORD
+      deletes the resource at URL and prints the status.
 """
 import base64
 import sys
@@ -38,6 +40,10 @@ def main():
     if command == "put":
         status, _ = request("PUT", url, user, password, sys.stdin.buffer.read(),
                             {"Content-Type": "text/calendar; charset=utf-8"})
+        print(status)
+        return
+    if command == "delete":
+        status, _ = request("DELETE", url, user, password)
         print(status)
         return
     status, body = request("REPORT", url, user, password, QUERY,
