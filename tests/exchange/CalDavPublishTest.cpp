@@ -6,6 +6,7 @@
 
 #include "RadicaleServer.h"
 #include "SeededDatabase.h"
+#include "TestCertificates.h"
 #include "calendar/LunarCalendar.h"
 #include "platform/WholeFile.h"
 #include "storage/CAdoDatabase.h"
@@ -181,6 +182,8 @@ TEST(CalDavPublish, RefusalsAndSilenceAreExplainedAndTheNextPublishCompletes) {
     const SeededDatabase db;
     AddPerson(db, "张三", "1990-05-20 00:00:00", false);
     const SilentServer silent;
+    const TestCertificates::Pair& self = TestCertificates::Get().selfSigned;
+    const RadicaleServer selfSigned(self.certificate, self.key);
     struct Case {
         std::string url, password, says;
     };
@@ -191,6 +194,7 @@ TEST(CalDavPublish, RefusalsAndSilenceAreExplainedAndTheNextPublishCompletes) {
              {silent.Url(), RadicaleServer::kPassword, "长时间没有回应"},
              {"http://127.0.0.1:" + std::to_string(FreeLocalPort()) + "/",
               RadicaleServer::kPassword, "无法连接日历服务器"},
+             {selfSigned.CalendarUrl(), RadicaleServer::kPassword, "证书验证失败"},
              {"ftp://127.0.0.1/", RadicaleServer::kPassword, "https://"}}) {
         const PublishResult result = Publish(db, c.url, 3, c.password, {1, 1});
         EXPECT_FALSE(result.ok) << c.url;

@@ -2,7 +2,8 @@
 // A Radicale CalDAV server (Debian's, run by the system's Python) on
 // 127.0.0.1 at a free port, with a password file, its storage in a temporary
 // directory, started for a test and stopped at its end. The user `kUser`
-// owns one empty calendar, CalendarUrl().
+// owns one empty calendar, CalendarUrl(). Given a certificate and its key,
+// it speaks https.
 
 #include "TempDir.h"
 #include "platform/WholeFile.h"
@@ -66,16 +67,20 @@ public:
     static constexpr const char* kUser = "alice";
     static constexpr const char* kPassword = "geheim-密码";
 
-    RadicaleServer() : m_Port(FreeLocalPort()) {
+    explicit RadicaleServer(const std::string& certificate = "", const std::string& key = "")
+        : m_Port(FreeLocalPort()), m_Scheme(certificate.empty() ? "http" : "https") {
         namespace fs = std::filesystem;
         const fs::path root = m_Dir.Path();
         const fs::path calendar = root / "storage" / "collection-root" / kUser / "birthdays";
         fs::create_directories(calendar);
         WriteFile(calendar / ".Radicale.props", R"({"tag": "VCALENDAR"})");
         WriteFile(root / "users", std::string(kUser) + ":" + kPassword + "\n");
+        const std::string tls =
+            certificate.empty() ? ""
+                                : "\nssl = True\ncertificate = " + certificate + "\nkey = " + key;
         WriteFile(
             root / "config",
-            "[server]\nhosts = 127.0.0.1:" + std::to_string(m_Port) +
+            "[server]\nhosts = 127.0.0.1:" + std::to_string(m_Port) + tls +
                 "\n[auth]\ntype = htpasswd\nhtpasswd_filename = " + (root / "users").string() +
                 "\nhtpasswd_encryption = plain\ndelay = 0\n"
                 "[rights]\ntype = owner_only\n"
@@ -113,7 +118,7 @@ public:
     RadicaleServer(const RadicaleServer&) = delete;
     RadicaleServer& operator=(const RadicaleServer&) = delete;
 
-    std::string Root() const { return "http://127.0.0.1:" + std::to_string(m_Port) + "/"; }
+    std::string Root() const { return m_Scheme + "://127.0.0.1:" + std::to_string(m_Port) + "/"; }
     std::string CalendarUrl() const { return Root() + kUser + "/birthdays/"; }
 
 private:
@@ -134,5 +139,6 @@ private:
 
     TempDir m_Dir;
     int m_Port;
+    std::string m_Scheme;
     pid_t m_Pid = 0;
 };
