@@ -57,6 +57,12 @@ void CalendarSyncScheduler::PublishSoon() {
     const CalendarSyncSettings settings = ReadCalendarSyncSettings();
     if (!settings.Configured())
         return;
+    // Reading from a locked keyring makes the desktop ask for its password,
+    // and nobody asked for a publish now.
+    if (SecretStoreLocked()) {
+        Report("日历未同步：桌面的密码库已锁定，解锁后会在下次同步时继续。");
+        return;
+    }
     m_Running = true;
     ReadSecretLater(
         CalendarSecretKey(settings.url, settings.user), this,

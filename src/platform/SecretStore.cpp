@@ -4,7 +4,9 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusVariant>
 #include <QEventLoop>
 #include <utility>
 
@@ -72,6 +74,19 @@ bool SecretStoreRuns() {
             if (startable.value().contains(store))
                 return true;
     return false;
+}
+
+bool SecretStoreLocked() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.secrets"),
+        QStringLiteral("/org/freedesktop/secrets/aliases/default"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.freedesktop.Secret.Collection") << QStringLiteral("Locked");
+    const QDBusReply<QDBusVariant> locked = bus.call(get, QDBus::Block, 5000);
+    return locked.isValid() && locked.value().variant().toBool();
 }
 
 SecretResult ReadSecret(const std::string& key) {

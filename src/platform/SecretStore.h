@@ -27,6 +27,10 @@ struct SecretResult {
 // Whether a secret store runs (or the session bus can start one).
 bool SecretStoreRuns();
 
+// Whether the Secret Service's default collection is locked: reading from
+// it would make the desktop ask for the keyring's password.
+bool SecretStoreLocked();
+
 // Each waits for the store's answer in a local event loop.
 SecretResult ReadSecret(const std::string& key);
 SecretResult WriteSecret(const std::string& key, const std::string& secret);

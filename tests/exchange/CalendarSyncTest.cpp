@@ -18,6 +18,9 @@
 #include "reminders/LoadReminderList.h"
 
 #include <QAction>
+#include <QDBusInterface>
+#include <QDBusObjectPath>
+#include <QDBusReply>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -115,6 +118,19 @@ TEST_F(CalendarSync, ThePasswordGoesToTheStoreAndChangesArePublishedOnAWorker) {
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_EQ(Hint(), "日历已同步：新增0、更新0、删除2");
     EXPECT_TRUE(prompter.Texts().empty()); // nobody was asked anything
+
+    // A locked keyring is not read: the desktop would ask for its password.
+    QDBusInterface service(QStringLiteral("org.freedesktop.secrets"),
+                           QStringLiteral("/org/freedesktop/secrets"),
+                           QStringLiteral("org.freedesktop.Secret.Service"));
+    const QDBusReply<QDBusObjectPath> keyring =
+        service.call(QStringLiteral("ReadAlias"), QStringLiteral("default"));
+    ASSERT_TRUE(keyring.isValid());
+    service.call(QStringLiteral("Lock"),
+                 QVariant::fromValue(QList<QDBusObjectPath>{keyring.value()}));
+    ASSERT_TRUE(SecretStoreLocked());
+    sync.PublishSoon();
+    EXPECT_EQ(Hint(), "日历未同步：桌面的密码库已锁定，解锁后会在下次同步时继续。");
 }
 
 TEST_F(CalendarSync, WithoutAStoreTheDialogSaysSoAndOnlyItsOwnButtonPublishes) {
