@@ -181,9 +181,11 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* cont
     // with its status line: only the last one's ETag counts.
     if (line.starts_with("HTTP/"))
         answer->etag.clear();
-    else if (line.size() > 5 && (line.substr(0, 5) == "ETag:" || line.substr(0, 5) == "etag:" ||
-                                 line.substr(0, 5) == "Etag:"))
-        answer->etag = Trimmed(line.substr(5));
+    else if (line.size() > 5 &&
+             std::equal(line.begin(), line.begin() + 5, "etag:", [](char a, char b) {
+                 return std::tolower(static_cast<unsigned char>(a)) == b;
+             }))
+        answer->etag = Trimmed(line.substr(5)); // header names are case-blind
     return size * count;
 }
 
