@@ -103,6 +103,16 @@ TEST_F(CalendarSync, ThePasswordGoesToTheStoreAndChangesArePublishedOnAWorker) {
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_EQ(Hint(), "日历已同步：新增2、更新0、删除0");
 
+    // annivo --publish finds the same settings and password, and nothing to send.
+    std::filesystem::copy_file(db.Path(), program.Path() / "data.db");
+    std::FILE* pipe = popen(
+        ("ANNIVO_HOME='" + program.Path().string() + "' '" ANNIVO_EXE "' --publish 2>&1").c_str(),
+        "r");
+    std::string printed(256, '\0');
+    printed.resize(std::fread(printed.data(), 1, printed.size(), pipe));
+    EXPECT_EQ(pclose(pipe), 0) << printed;
+    EXPECT_EQ(printed, "新增0、更新0、删除0\n");
+
     // The person switched off in the list: another publish, which deletes.
     auto* list = qobject_cast<CAnnivoView*>(f.View(kViewReminderList));
     ASSERT_NE(list, nullptr);
