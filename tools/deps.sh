@@ -32,6 +32,11 @@ PACKAGES=(
     libical-dev python3-icalendar
     # the vCard tests read the cards the export writes with a second reader, Python's vobject
     python3-vobject
+    # the calendar publish tests run a real CalDAV server, Radicale, on 127.0.0.1
+    radicale
+    # the calendar's password in the desktop's secret store; its tests run
+    # GNOME Keyring in a private D-Bus session
+    qtkeychain-qt6-dev gnome-keyring dbus-daemon
     # the start-up benchmark (bench/startup.sh): a private X server, and XCB to
     # see the window mapped
     xvfb xauth libxcb1-dev

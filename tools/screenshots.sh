@@ -141,6 +141,10 @@ for scale in 1 2; do
     calendarExport=$(xdotool search --onlyvisible --name "导出日历" | head -1)
     import -window "$calendarExport" "$out/export-calendar-${scale}x.png"
     xdotool key Escape; sleep 1
+    xdotool key --window "$main" alt+s; sleep 1; xdotool key y; sleep 2   # 设定 > 日历同步
+    calendarSync=$(xdotool search --onlyvisible --name "日历同步" | head -1)
+    import -window "$calendarSync" "$out/calendar-sync-${scale}x.png"
+    xdotool key Escape; sleep 1
     kill $! 2>/dev/null || true
     sleep 1
 done

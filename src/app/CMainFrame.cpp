@@ -7,6 +7,8 @@
 #include "controls/CMainView.h"
 #include "controls/ResourceImages.h"
 #include "exchange/CCalendarExportDlg.h"
+#include "exchange/CCalendarSyncDlg.h"
+#include "exchange/CalendarSyncScheduler.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/VCardExchange.h"
 #include "mail/CMailDlg.h"
@@ -92,6 +94,8 @@ CMainFrame::CMainFrame(Prompter& prompter, const Clock& clock, QWidget* parent)
 
     m_ReminderTimer.setInterval(kReminderInterval);
     connect(&m_ReminderTimer, &QTimer::timeout, this, &CMainFrame::OnReminderTimer);
+    m_CalendarSync = std::make_unique<CalendarSyncScheduler>(
+        m_Clock, [this](const std::string& hint) { WriteHint(hint); });
 
     SwitchView(kViewReminderList);
 }
@@ -134,6 +138,11 @@ void CMainFrame::RunCommand(int id) {
     case kCmdOnlineUpdate: RunUpdateDialog(); break;
     case kCmdPersonalSettings: ShowSettings(); break;
     case kCmdFestivals: ShowFestivals(); break;
+    case kCmdCalendarSync:
+        // A calendar just set gets the list soon, without waiting for a change.
+        if (RunCalendarSyncCommand(this, m_Prompter, m_Clock))
+            m_CalendarSync->PeopleChanged();
+        break;
     case kCmdSendMail: ShowMailComposer(); break;
     case kCmdNewReminder:
     case kCmdModify:
@@ -196,6 +205,8 @@ CMainView* CMainFrame::CreateView(int viewId) {
             m_ReminderList, m_Clock, m_Prompter, [this] { StartReminderTimer(); }, m_Views);
         list->SetLinkOpener([this](const QUrl& url) { return m_LinkOpener && m_LinkOpener(url); });
         connect(list, &CAnnivoView::SelectionChanged, this, &CMainFrame::UpdateCommandStates);
+        connect(list, &CAnnivoView::PeopleEdited, m_CalendarSync.get(),
+                &CalendarSyncScheduler::PeopleChanged);
         view = list;
     } else {
         view = new CMainView(viewId, Q(hint), m_Views);
@@ -205,6 +216,7 @@ CMainView* CMainFrame::CreateView(int viewId) {
 }
 
 void CMainFrame::PeopleChanged(CMainView* changedBy) {
+    m_CalendarSync->PeopleChanged();
     LoadReminderList(m_ReminderList, m_Clock, m_Prompter);
     RefreshReminderList();
     // The views not yet created read the table when they are first shown.

@@ -30,6 +30,7 @@ class QActionGroup;
 class QMenu;
 class QStackedWidget;
 class ReminderCheck;
+class CalendarSyncScheduler;
 
 // The program's main window. It owns the reminder list, the hint texts, the
 // toolbar, the notification-area icon and the 20-second reminder timer, shows
@@ -85,6 +86,9 @@ public:
     bool IsOutOfSight() const;
 
     void CentreOnScreen();
+
+    // Publishes to the calendar of 日历同步 after changes and once a day.
+    CalendarSyncScheduler& CalendarSync() { return *m_CalendarSync; }
 
     // Ends the program with an exit code; tests record it instead.
     using QuitHandler = std::function<void(int)>;
@@ -145,6 +149,7 @@ private:
     ReminderList m_ReminderList;
     std::unique_ptr<MailQueue> m_MailQueue;
     std::unique_ptr<ReminderCheck> m_ReminderCheck;
+    std::unique_ptr<CalendarSyncScheduler> m_CalendarSync;
     std::vector<std::string> m_HintTexts;
     HintRotation m_HintRotation;
     CTrayIcon m_TrayIcon;

@@ -2,9 +2,11 @@
 
 #include "app/QtTranslations.h"
 #include "app/Startup.h"
+#include "exchange/CalDavPublish.h"
 #include "exchange/CalendarExport.h"
 #include "exchange/VCardExchange.h"
 #include "platform/Clock.h"
+#include "platform/SecretStore.h"
 #include "settings/AppInfo.h"
 #include "storage/CAdoDatabase.h"
 
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,47 @@ int ExportVCardCommand(const QString& file) {
     return target ? Finish(ExportVCardFile(target->string(), g_ConnectionString)) : kCommandFailed;
 }
 
+int PublishCommand(const QString& url, const QString& user, int years) {
+    if (const std::optional<std::string> failure = EnterProgramDirectory()) {
+        PrintLine(stderr, *failure);
+        return kCommandFailed;
+    }
+    CalendarPublishRequest request;
+    if (url.isEmpty()) {
+        const CalendarSyncSettings settings = ReadCalendarSyncSettings();
+        if (!settings.Configured()) {
+            PrintLine(stderr, "还没有设置要同步的日历，请在“设定 > 日历同步”中填写日历的地址。");
+            return kCommandFailed;
+        }
+        const SecretResult secret = ReadSecret(CalendarSecretKey(settings.url, settings.user));
+        if (secret.outcome != SecretOutcome::Done) {
+            PrintLine(stderr,
+                      secret.outcome == SecretOutcome::NoStore
+                          ? "这个桌面没有可用的密码库，取不到日历的密码。可以改用 annivo --publish "
+                            "日历地址 --user 用户名，从标准输入给出密码。"
+                      : secret.outcome == SecretOutcome::Missing
+                          ? "密码库中没有这个日历的密码，请在“设定 > 日历同步”中填写。"
+                          : "无法从密码库取得日历的密码（" + secret.error + "）。");
+            return kCommandFailed;
+        }
+        request.account = {settings.url, settings.user, secret.secret};
+        request.years = years > 0 ? years : settings.years;
+        request.festivals = settings.festivals;
+        request.solarTerms = settings.solarTerms;
+    } else {
+        std::string password;
+        std::getline(std::cin, password);
+        if (!password.empty() && password.back() == '\r')
+            password.pop_back();
+        request.account = {url.toStdString(), user.toStdString(), password};
+        request.years = years > 0 ? years : kDefaultCalendarYears;
+    }
+    const PublishResult result = PublishCalendar(g_ConnectionString, request, DefaultClock().Now(),
+                                                 std::filesystem::current_path());
+    PrintLine(result.ok ? stdout : stderr, result.message);
+    return result.ok ? 0 : kCommandFailed;
+}
+
 std::optional<int> RunCommandLine(int argc, char* argv[]) {
     if (argc <= 1)
         return std::nullopt;
@@ -121,7 +165,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
                                      Q("显示版本并退出。"));
     const QCommandLineOption years(
         QStringLiteral("years"),
-        Q("与 --export-ics 一起：导出从今年起的年数，1 到 100，默认 10（最晚到 2100 年）。"),
+        Q("与 --export-ics 或 --publish 一起：从今年起的年数，1 到 100，默认 10"
+          "（最晚到 2100 年）。"),
         Q("年数"), QString::number(kDefaultCalendarYears));
     std::vector<Command> commands;
     commands.push_back(
@@ -147,15 +192,44 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
          [](const QCommandLineParser& parsed) {
              return ExportVCardCommand(parsed.value(QStringLiteral("export-vcard")));
          }});
+    const QCommandLineOption user(
+        QStringLiteral("user"), Q("与 --publish 日历地址 一起：日历服务器的用户名。"), Q("用户名"));
+    commands.push_back(
+        {QCommandLineOption(QStringLiteral("publish"),
+                            Q("把开启提醒的人的生日同步到 CalDAV 日历：不带地址时同步到“设定 > "
+                              "日历同步”中的日历；带“日历地址 --user 用户名”时从标准输入读取密码，"
+                              "不保存设置。")),
+         [&years, &user](const QCommandLineParser& parsed) {
+             const QStringList positional = parsed.positionalArguments();
+             if (positional.size() > 1)
+                 return UsageError(parsed,
+                                   Q("多余的参数：") + positional.mid(1).join(QLatin1Char(' ')));
+             const QString url = positional.value(0);
+             if (url.isEmpty() != !parsed.isSet(user))
+                 return UsageError(parsed, Q("日历地址和 --user 要一起给出。"));
+             int count = 0;
+             if (parsed.isSet(years)) {
+                 bool number = false;
+                 count = parsed.value(years).toInt(&number);
+                 if (!number || count < 1 || count > kMostCalendarYears)
+                     return UsageError(parsed,
+                                       Q("年数应为 1 到 100 之间的整数：") + parsed.value(years));
+             }
+             return PublishCommand(url, parsed.value(user), count);
+         }});
     parser.addOption(help);
     parser.addOption(version);
     for (const Command& command : commands)
         parser.addOption(command.option);
     parser.addOption(years);
+    parser.addOption(user);
+    parser.addPositionalArgument(
+        Q("日历地址"), Q("与 --publish 一起：要同步的 CalDAV 日历集合的地址。"), Q("[日历地址]"));
 
     if (!parser.parse(QCoreApplication::arguments()))
         return UsageError(parser, parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
+    // Only --publish takes an argument of its own (the calendar's address).
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(QStringLiteral("publish")))
         return UsageError(parser,
                           Q("多余的参数：") + parser.positionalArguments().join(QLatin1Char(' ')));
     if (parser.isSet(help)) {
@@ -175,6 +249,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
         chosen = &command;
     }
     if (chosen == nullptr)
-        return UsageError(parser, Q("--years 要与 --export-ics 一起使用。"));
+        return UsageError(parser, Q("--years 要与 --export-ics 或 --publish 一起使用，"
+                                    "--user 要与 --publish 一起使用。"));
     return chosen->run(parser);
 }

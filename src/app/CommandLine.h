@@ -25,3 +25,10 @@ int ExportIcsCommand(const QString& file, int years);
 // a vCard file, with the outcome ("导入N人，更新M人，跳过K人") printed.
 int ImportVCardCommand(const QString& file);
 int ExportVCardCommand(const QString& file);
+
+// --publish: the birthdays to the calendar set in 设定 > 日历同步, with its
+// password from the secret store. --publish URL --user NAME: to that
+// collection, the password read from standard input, nothing stored but
+// the record of what was published there (so that the next publish sends
+// only what changed). `years` 0: as set (the configured calendar) or 10.
+int PublishCommand(const QString& url, const QString& user, int years);

@@ -99,6 +99,7 @@ void CMainFrame::CreateMenus() {
     QMenu* settings = menuBar()->addMenu(Q("设定(&S)"));
     m_Commands[kCmdPersonalSettings] = AddCommand(settings, kCmdPersonalSettings, "个人中心(&S)");
     m_Commands[kCmdFestivals] = AddCommand(settings, kCmdFestivals, "节日DIY(&F)");
+    m_Commands[kCmdCalendarSync] = AddCommand(settings, kCmdCalendarSync, "日历同步(&Y)...");
     settings->addSeparator();
     for (auto [id, caption] :
          {std::pair{kCmdAutostart, "随机启动(&U)"}, std::pair{kCmdRunOnce, "检测一次退出(&O)"},

@@ -36,6 +36,7 @@ enum CommandId : int {
     kCmdImport = 32802,
     kCmdExportCalendar = 32803,
     kCmdImportVCard = 32810,
+    kCmdCalendarSync = 32811,
     kCmdDesktopNotify = 32812,
 };
 

@@ -51,19 +51,6 @@ std::string DottedVersion() {
     return version;
 }
 
-// DTSTAMP is in UTC; the clock gives local time.
-std::time_t LocalTimeT(const DateTime& now) {
-    std::tm local{};
-    local.tm_year = now.Year() - 1900;
-    local.tm_mon = now.Month() - 1;
-    local.tm_mday = now.Day();
-    local.tm_hour = now.Hour();
-    local.tm_min = now.Minute();
-    local.tm_sec = now.Second();
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
-
 } // namespace
 
 CalendarYears ExportYearsFrom(int firstYear, int years) {
@@ -305,7 +292,9 @@ ReminderList ReadCalendarPeople(const std::string& connectionString) {
     db.Execute("select * from TiXing Order By ID");
     if (db.GetRecordCount() > 0) {
         for (; !db.IsEOF(); db.MoveNext()) {
-            if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
+            // A reminder switched off (失效) reminds of nothing, here neither.
+            if (db.GetCollect("m_IsVailid").AsYesNo() != 1 ||
+                db.GetCollect("m_State").AsString() == "失效")
                 continue;
             people.push_back(ReminderRecordOfRow(db));
         }
@@ -336,30 +325,52 @@ std::vector<CatalogueFestival> ReadFestivalCatalogue(const std::string& connecti
     return catalogue;
 }
 
+// DTSTAMP is in UTC; the clock gives local time.
+std::time_t LocalTimeT(const DateTime& now) {
+    std::tm local{};
+    local.tm_year = now.Year() - 1900;
+    local.tm_mon = now.Month() - 1;
+    local.tm_mday = now.Day();
+    local.tm_hour = now.Hour();
+    local.tm_min = now.Minute();
+    local.tm_sec = now.Second();
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+std::vector<CalendarEvent> CalendarEventsOf(const std::string& connectionString,
+                                            CalendarYears years, bool festivals, bool solarTerms,
+                                            std::size_t& people) {
+    std::vector<CalendarEvent> events;
+    const ReminderList list = ReadCalendarPeople(connectionString);
+    people = list.size();
+    for (const ReminderRecord& person : list) {
+        std::vector<CalendarEvent> own = BirthdayEvents(person, years);
+        std::move(own.begin(), own.end(), std::back_inserter(events));
+    }
+    if (festivals) {
+        std::vector<CalendarEvent> catalogue =
+            FestivalEvents(ReadFestivalCatalogue(connectionString), years);
+        std::move(catalogue.begin(), catalogue.end(), std::back_inserter(events));
+    }
+    if (solarTerms) {
+        std::vector<CalendarEvent> terms = SolarTermEvents(years);
+        std::move(terms.begin(), terms.end(), std::back_inserter(events));
+    }
+    return events;
+}
+
 CalendarExportResult ExportCalendarFile(const std::string& connectionString,
                                         const CalendarExportRequest& request, const DateTime& now) {
     CalendarExportResult result;
     const CalendarYears years = ExportYearsFrom(now.Year(), request.years);
     std::vector<CalendarEvent> events;
     try {
-        const ReminderList people = ReadCalendarPeople(connectionString);
-        result.people = people.size();
-        for (const ReminderRecord& person : people) {
-            std::vector<CalendarEvent> own = BirthdayEvents(person, years);
-            std::move(own.begin(), own.end(), std::back_inserter(events));
-        }
-        if (request.festivals) {
-            std::vector<CalendarEvent> festivals =
-                FestivalEvents(ReadFestivalCatalogue(connectionString), years);
-            std::move(festivals.begin(), festivals.end(), std::back_inserter(events));
-        }
+        events = CalendarEventsOf(connectionString, years, request.festivals, request.solarTerms,
+                                  result.people);
     } catch (const DbError& e) {
         result.message = e.what();
         return result;
-    }
-    if (request.solarTerms) {
-        std::vector<CalendarEvent> terms = SolarTermEvents(years);
-        std::move(terms.begin(), terms.end(), std::back_inserter(events));
     }
     const std::string text = CalendarText(events, LocalTimeT(now));
     std::error_code error;

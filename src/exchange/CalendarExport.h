@@ -54,11 +54,21 @@ std::vector<CalendarEvent> SolarTermEvents(CalendarYears years);
 // The whole VCALENDAR text; `stamp` becomes every event's DTSTAMP.
 std::string CalendarText(const std::vector<CalendarEvent>& events, std::time_t stamp);
 
-// The people taking part in reminding (m_IsVailid 1), in ID order, read from
+// The people taking part in reminding (m_IsVailid 1, not 失效), in ID order, read from
 // the database file `connectionString` without writing to it. Throws DbError.
 ReminderList ReadCalendarPeople(const std::string& connectionString);
 // Every row of the Festival table, the same way. Throws DbError.
 std::vector<CatalogueFestival> ReadFestivalCatalogue(const std::string& connectionString);
+
+// The events an export or a publish sends: the birthdays of the people with
+// reminding on, and the festivals and solar terms when asked; `people` gets
+// how many people took part. Throws DbError.
+std::vector<CalendarEvent> CalendarEventsOf(const std::string& connectionString,
+                                            CalendarYears years, bool festivals, bool solarTerms,
+                                            std::size_t& people);
+
+// The clock's local time as a time_t, for DTSTAMP.
+std::time_t LocalTimeT(const DateTime& now);
 
 struct CalendarExportRequest {
     std::filesystem::path file;

@@ -172,8 +172,10 @@ bool CAnnivoView::RunCommand(int commandId) {
 void CAnnivoView::AddReminder() {
     CReminderDlg dialog(NewReminderForm(m_Clock.Now()), m_Prompter, window());
     dialog.SetLinkOpener(m_LinkOpener);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
         Reload();
+        emit PeopleEdited();
+    }
 }
 
 void CAnnivoView::EditReminder() {
@@ -185,15 +187,19 @@ void CAnnivoView::EditReminder() {
                                          BirthFromListText(SelectedText(kColumnBirth)), m_Prompter);
     CReminderDlg dialog(std::move(form), m_Prompter, window());
     dialog.SetLinkOpener(m_LinkOpener);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
         Reload();
+        emit PeopleEdited();
+    }
 }
 
 void CAnnivoView::DeleteSelected() {
     if (!HasSelection())
         return;
-    if (DeleteReminder(SelectedText(kColumnId), SelectedText(kColumnName), m_Prompter))
+    if (DeleteReminder(SelectedText(kColumnId), SelectedText(kColumnName), m_Prompter)) {
         Reload();
+        emit PeopleEdited();
+    }
 }
 
 void CAnnivoView::ToggleSelected() {
@@ -203,5 +209,6 @@ void CAnnivoView::ToggleSelected() {
     ToggleReminder(static_cast<int>(LeadingInteger(SelectedText(kColumnId))),
                    SelectedText(kColumnState), m_Prompter);
     Reload();
+    emit PeopleEdited();
     m_List->SetSelectionMark(row);
 }

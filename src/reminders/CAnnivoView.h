@@ -46,6 +46,8 @@ public:
 
 signals:
     void SelectionChanged();
+    // A person was added, changed, deleted or switched on or off here.
+    void PeopleEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,49 +1,12 @@
 #include "update/HttpFetch.h"
 
-#include "platform/OptionalLibrary.h"
-
-#include <curl/curl.h>
+#include "platform/CurlLibrary.h"
 
 #include <algorithm>
 
 namespace {
 
 constexpr std::size_t kBlockSize = 512;
-
-// libcurl, and the many libraries under it, is loaded the first time the
-// program looks for an update.
-struct CurlFunctions {
-    decltype(&::curl_global_init) global_init = nullptr;
-    decltype(&::curl_easy_init) easy_init = nullptr;
-    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
-    decltype(&::curl_easy_perform) easy_perform = nullptr;
-    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
-    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
-    decltype(&::curl_slist_append) slist_append = nullptr;
-    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
-    bool loaded = false;
-    std::string error;
-};
-
-const CurlFunctions& Curl() {
-    static const CurlFunctions functions = [] {
-        static OptionalLibrary library(ANNIVO_CURL_LIBRARY, "联网检查和下载更新");
-        CurlFunctions f;
-        f.loaded = library.Bind(f.global_init, "curl_global_init", f.error) &&
-                   library.Bind(f.easy_init, "curl_easy_init", f.error) &&
-                   library.Bind(f.easy_setopt, "curl_easy_setopt", f.error) &&
-                   library.Bind(f.easy_perform, "curl_easy_perform", f.error) &&
-                   library.Bind(f.easy_getinfo, "curl_easy_getinfo", f.error) &&
-                   library.Bind(f.easy_cleanup, "curl_easy_cleanup", f.error) &&
-                   library.Bind(f.slist_append, "curl_slist_append", f.error) &&
-                   library.Bind(f.slist_free_all, "curl_slist_free_all", f.error);
-        // Once per process, before any transfer.
-        if (f.loaded)
-            f.global_init(CURL_GLOBAL_DEFAULT);
-        return f;
-    }();
-    return functions;
-}
 
 bool IsRefusal(long status) {
     return status == 400 || status == 403 || status == 404;

@@ -5,6 +5,7 @@
 #include "storage/CAdoDatabase.h"
 #include "storage/DatabaseSeed.h"
 
+#include "RadicaleServer.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +28,11 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the program with `arguments` in `directory`, with ANNIVO_HOME `home`
-// and no display, and waits for it.
+// Runs the program with `arguments` in `directory`, with ANNIVO_HOME `home`,
+// no display and no desktop session, `input` on its standard input, and
+// waits for it.
 Outcome RunProgram(const std::vector<std::string>& arguments, const fs::path& directory,
-                   const fs::path& home) {
+                   const fs::path& home, const std::string& input = "") {
     std::vector<std::string> variables{
         "ANNIVO_HOME=" + home.string(), "HOME=" + (directory / "home").string(),
         "XDG_CONFIG_HOME=" + (directory / "config").string(), "LANG=C.UTF-8"};
@@ -46,9 +48,12 @@ Outcome RunProgram(const std::vector<std::string>& arguments, const fs::path& di
     argv.push_back(nullptr);
 
     const fs::path out = directory / "stdout.txt", err = directory / "stderr.txt";
+    const fs::path in = directory / "stdin.txt";
+    EXPECT_TRUE(ReplaceWholeFile(in, input));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     Outcome run;
@@ -182,6 +187,49 @@ TEST(CommandLine, VCardsGoOutAndComeBackIntoAnotherDataDirectory) {
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_FALSE(wrong.err.empty());
     EXPECT_TRUE(wrong.out.empty());
+}
+
+TEST(CommandLine, PublishSendsOnlyWhatChangedAndSaysWhyItCannot) {
+    const RadicaleServer server;
+    const TempDir dir;
+    const fs::path home = dir.Path() / "data";
+    fs::create_directories(home);
+    CreateDatabaseFromSeed((home / "data.db").string());
+    {
+        CAdoDatabase db((home / "data.db").string());
+        db.Open();
+        db.Execute("Insert Into TiXing (m_Name,m_Date,m_DateStatus) Values "
+                   "('张三','1990-05-20 00:00:00','阳历')");
+        db.Close();
+    }
+    const std::vector<std::string> publish{
+        "--publish", server.CalendarUrl(), "--user", RadicaleServer::kUser, "--years", "3"};
+    const std::string password = std::string(RadicaleServer::kPassword) + "\n";
+    const Outcome first = RunProgram(publish, dir.Path(), home, password);
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out, "新增3、更新0、删除0\n");
+    const Outcome again = RunProgram(publish, dir.Path(), home, password);
+    EXPECT_EQ(again.out, "新增0、更新0、删除0\n") << again.err;
+    // Nothing but the record of what was published is stored.
+    for (const fs::directory_entry& entry : fs::directory_iterator(home))
+        EXPECT_TRUE(entry.path().filename() == "data.db" ||
+                    entry.path().string().find("caldav-") != std::string::npos)
+            << entry.path();
+
+    const Outcome wrong = RunProgram(publish, dir.Path(), home, "falsch\n");
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(Has(wrong.err, "401")) << wrong.err;
+    EXPECT_TRUE(wrong.out.empty());
+    const Outcome unset = RunProgram({"--publish"}, dir.Path(), home);
+    EXPECT_EQ(unset.exitCode, 1);
+    EXPECT_TRUE(Has(unset.err, "日历同步")) << unset.err;
+    for (const std::vector<std::string>& usage :
+         {std::vector<std::string>{"--publish", server.CalendarUrl()},
+          {"--publish", "--user", "alice"},
+          {"--user", "alice"}}) {
+        const Outcome run = RunProgram(usage, dir.Path(), home);
+        EXPECT_EQ(run.exitCode, 2) << usage.back();
+    }
 }
 
 } // namespace
