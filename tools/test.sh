@@ -48,9 +48,10 @@ if [ "${ANNIVO_WERROR:-OFF}" = ON ]; then
     # Any finding, a leak included, fails the test that made it.
     export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    export LSAN_OPTIONS=suppressions=$root/tools/lsan-suppressions.txt:print_suppressions=0
     cd "$root/build-sanitize"
     ctest --output-on-failure --parallel "$(nproc)" --timeout 600
-    unset ASAN_OPTIONS UBSAN_OPTIONS
+    unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
     bash "$root/tools/fuzz.sh"
 fi

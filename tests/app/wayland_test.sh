@@ -54,8 +54,10 @@ PY
 printf '[Settings]\r\nDesktopNotify=0\r\n' >"$data/annivo.ini"
 
 log=$work/annivo.log
+# A sanitizer build wants its runtime loaded first; libfaketime comes first here.
 ANNIVO_HOME=$data HOME=$data/home XDG_CONFIG_HOME=$data/config SDL_AUDIODRIVER=dummy \
     WAYLAND_DEBUG=client LD_PRELOAD=$faketime_library FAKETIME="@2011-09-09 10:00:00" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
     "$program" >"$log" 2>&1 &
 program_pid=$!
 
