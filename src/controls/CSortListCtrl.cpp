@@ -255,10 +255,10 @@ int CSortListCtrl::InsertColumn(const QString& header, int width, SortKind kind,
     return InsertColumns({{header, width, kind, alignment}});
 }
 
-int CSortListCtrl::InsertColumns(const std::vector<ColumnSpec>& columns) {
+int CSortListCtrl::InsertColumns(const std::vector<NewColumn>& columns) {
     std::vector<SortListModel::Column> added;
     added.reserve(columns.size());
-    for (const ColumnSpec& column : columns)
+    for (const NewColumn& column : columns)
         added.push_back({column.header, column.alignment});
     const int first = m_Model->AddColumns(added);
     for (std::size_t i = 0; i < columns.size(); ++i) {

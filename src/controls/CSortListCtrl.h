@@ -28,14 +28,14 @@ public:
     // Appends a column; a width of 0 hides it (it still sorts and keys colours).
     int InsertColumn(const QString& header, int width, SortKind kind,
                      Qt::Alignment alignment = Qt::AlignCenter);
-    struct ColumnSpec {
+    struct NewColumn {
         QString header;
         int width = 0;
         SortKind kind = SortKind::Text;
         Qt::Alignment alignment = Qt::AlignCenter;
     };
     // Appends several columns at once (cheaper than one by one); the first's index.
-    int InsertColumns(const std::vector<ColumnSpec>& columns);
+    int InsertColumns(const std::vector<NewColumn>& columns);
     int ColumnCount() const;
 
     // The column whose number keys the row colours (by default the eighth).

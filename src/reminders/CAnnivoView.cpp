@@ -46,10 +46,10 @@ CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& 
         {"距生日", metrics.horizontalAdvance(QString::fromUtf8("距生日")) + 2 * pad,
          SortKind::NumberOrNone},
     };
-    std::vector<CSortListCtrl::ColumnSpec> specs;
+    std::vector<CSortListCtrl::NewColumn> added;
     for (const auto& column : columns)
-        specs.push_back({QString::fromUtf8(column.header), column.width, column.kind});
-    m_List->InsertColumns(specs);
+        added.push_back({QString::fromUtf8(column.header), column.width, column.kind});
+    m_List->InsertColumns(added);
     m_List->SetColorKeyColumn(kReminderColourKeyColumn);
     m_List->SetStretchColumn(kColumnName);
     // Enter opens the row as 修改 does, Delete asks as 删除 does.

@@ -330,6 +330,13 @@ struct Finalizer {
 
 } // namespace
 
+bool CAdoDatabase::NextRow(sqlite3_stmt* statement) {
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        Fail(ErrorOf(m_Db));
+    return rc == SQLITE_ROW;
+}
+
 void CAdoDatabase::ForEachRow(std::string_view sql, const std::function<void()>& visit) {
     sqlite3_stmt* statement = Prepare(sql);
     const Finalizer finalizer{statement};
@@ -348,12 +355,7 @@ void CAdoDatabase::ForEachRow(std::string_view sql, const std::function<void()>&
     } end{*this};
     m_HasResult = columns > 0;
     m_RowCount = 1; // the row the statement stands on
-    for (;;) {
-        const int rc = sqlite3_step(statement);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            Fail(ErrorOf(m_Db));
+    while (NextRow(statement)) {
         m_Streaming = statement;
         visit();
     }
@@ -369,12 +371,7 @@ void CAdoDatabase::Execute(std::string_view sql) {
     // The whole result is read at once (a client-side cursor): the count is
     // known up front and the file is not held while the caller walks the rows.
     std::size_t rows = 0;
-    for (;;) {
-        const int rc = sqlite3_step(statement);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            Fail(ErrorOf(m_Db));
+    while (NextRow(statement)) {
         ++rows;
         for (int c = 0; c < columns; ++c) {
             Cell cell;

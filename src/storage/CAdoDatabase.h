@@ -112,6 +112,7 @@ private:
     void Disconnect();
     int FindMissingTables(std::string& missing) const;
     sqlite3_stmt* Prepare(std::string_view sql); // one statement, or Fail
+    bool NextRow(sqlite3_stmt* statement);        // false at the end; a failure throws
     int StartWal();
     void OpenForReadingOnly(const std::string& why);
     static int OnBusy(void* self, int count);
