@@ -1,9 +1,14 @@
-// Renders the program's SVG icon as square PNG files for desktops that want
-// bitmaps. The outputs are committed under dist/icons/; after changing
-// res/icons/annivo.svg, refresh them with
+// Renders an SVG of the program as PNG files.
+//
+// The PNG icons for desktops that want bitmaps are committed under
+// dist/icons/; after changing res/icons/annivo.svg, refresh them with
 //   cmake --build build --target annivo_update_icons
+// Every build also renders the pictures each start shows (the toolbar strip,
+// the window icons) into its resources, so that a start reads small PNGs
+// instead of parsing and drawing SVG (src/controls/CMakeLists.txt).
 //
 //   render_icon <svg file> <size> <output png> [<size> <output png>]...
+// A size is N (N x N pixels), or @K: the SVG's own size times K.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -25,8 +30,14 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     for (int i = 2; i + 1 < argc; i += 2) {
-        const int size = std::atoi(argv[i]);
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        const bool scaled = argv[i][0] == '@';
+        const int number = std::atoi(argv[i] + (scaled ? 1 : 0));
+        const QSize size = scaled ? renderer.defaultSize() * number : QSize(number, number);
+        if (size.isEmpty()) {
+            std::fprintf(stderr, "render_icon: no size in %s\n", argv[i]);
+            return 2;
+        }
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         renderer.render(&painter);

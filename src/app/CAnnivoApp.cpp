@@ -3,9 +3,9 @@
 #include "app/CMainFrame.h"
 #include "app/LoadSettings.h"
 #include "app/Startup.h"
+#include "app/StartupReading.h"
 #include "platform/Clock.h"
 #include "platform/ProfileFile.h"
-#include "reminders/LoadReminderList.h"
 #include "settings/Globals.h"
 #include "storage/CAdoDatabase.h"
 
@@ -13,11 +13,13 @@
 #include <QTimer>
 
 #include <malloc.h>
+#include <memory>
 #include <optional>
-#include <thread>
+#include <utility>
 
-CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock)
-    : m_Prompter(prompter), m_Clock(clock) {}
+CAnnivoApp::CAnnivoApp(Prompter& prompter, const Clock& clock,
+                       std::unique_ptr<StartupReading> reading)
+    : m_Prompter(prompter), m_Clock(clock), m_Reading(std::move(reading)) {}
 
 CAnnivoApp::~CAnnivoApp() {
     if (m_MainFrame)
@@ -34,8 +36,9 @@ bool CAnnivoApp::InitInstance() {
     // ends only when the main window closes or a check-once run is done.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    CheckStartedInProfileDir();
-    if (const std::optional<std::string> failure = EnterProgramDirectory()) {
+    if (!m_Reading)
+        m_Reading = std::make_unique<StartupReading>(m_Clock);
+    if (const std::optional<std::string>& failure = m_Reading->EnterFailure()) {
         m_Prompter.Tell(*failure);
         return false;
     }
@@ -48,21 +51,15 @@ bool CAnnivoApp::InitInstance() {
     CheckAutostart(m_Prompter);
     LoadSettings(m_Prompter);
 
-    // The people are read on a second thread while the window is being
-    // made: with thousands of them the two take about as long as each other.
-    // Nothing else touches the file meanwhile; a failure is told afterwards,
-    // as the load would tell it.
-    ReminderList people;
-    std::optional<std::string> loadFailure;
-    std::jthread reader([&people, &loadFailure, now = m_Clock.Now()] {
-        loadFailure = ReadReminderList(people, now);
-    });
+    // The people are being read meanwhile (StartupReading); the window's
+    // thread only shows them. A failure is told now, as the load tells it.
     m_MainFrame = std::make_unique<CMainFrame>(m_Prompter, m_Clock);
-    reader.join();
-    m_MainFrame->Reminders() = std::move(people);
-    if (loadFailure)
-        m_Prompter.Tell(*loadFailure);
+    StartupReading::People people = std::exchange(m_Reading, nullptr)->Take();
+    m_MainFrame->Reminders() = std::move(people.list);
+    if (people.failure)
+        m_Prompter.Tell(*people.failure);
     m_MainFrame->RefreshReminderList();
+    m_MainFrame->OfferReminderRows(std::move(people.rows), people.readAt);
     m_MainFrame->StartReminderTimer();
     switch (StartViewFor(g_ActiveView)) {
     case StartView::Calendar: m_MainFrame->SwitchView(kViewCalendar); break;

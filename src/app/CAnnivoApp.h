@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/StartupReading.h"
+
 #include <memory>
 
 class CMainFrame;
@@ -11,8 +13,10 @@ class Prompter;
 // QApplication.
 class CAnnivoApp {
 public:
-    // Both outlive the application object.
-    CAnnivoApp(Prompter& prompter, const Clock& clock);
+    // Both outlive the application object. `reading`, begun before Qt
+    // started, is the start's first part; without one InitInstance begins it.
+    CAnnivoApp(Prompter& prompter, const Clock& clock,
+               std::unique_ptr<StartupReading> reading = nullptr);
     ~CAnnivoApp();
 
     // False when the program cannot start; it then ends.
@@ -23,5 +27,6 @@ public:
 private:
     Prompter& m_Prompter;
     const Clock& m_Clock;
+    std::unique_ptr<StartupReading> m_Reading;
     std::unique_ptr<CMainFrame> m_MainFrame;
 };

@@ -386,6 +386,12 @@ void CMainFrame::PostToMainThread(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
+void CMainFrame::OfferReminderRows(std::shared_ptr<const std::vector<ShownReminder>> rows,
+                                   const DateTime& madeAt) {
+    if (auto* list = dynamic_cast<CAnnivoView*>(View(kViewReminderList)))
+        list->OfferRows(std::move(rows), madeAt);
+}
+
 void CMainFrame::RefreshReminderList() {
     if (CMainView* list = View(kViewReminderList))
         list->Refresh();

@@ -31,6 +31,7 @@ class QMenu;
 class QStackedWidget;
 class ReminderCheck;
 class CalendarSyncScheduler;
+struct ShownReminder;
 
 // The program's main window. It owns the reminder list, the hint texts, the
 // toolbar, the notification-area icon and the 20-second reminder timer, shows
@@ -46,6 +47,10 @@ public:
     ~CMainFrame() override;
 
     ReminderList& Reminders() { return m_ReminderList; }
+    // Rows made from Reminders() as they stand, sorted, at `madeAt`, for the
+    // list to show when it is next filled (see CAnnivoView::OfferRows).
+    void OfferReminderRows(std::shared_ptr<const std::vector<ShownReminder>> rows,
+                           const DateTime& madeAt);
     MailQueue& OutgoingMail() { return *m_MailQueue; }
 
     // Shows the view with that id (101, 136 or 142), creating it the first time.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <unordered_map>
 
 // The rows and colours behind the list.
 class SortListModel final : public QAbstractTableModel {
@@ -140,22 +141,29 @@ public:
     }
 
     void SetColor(int key, const QColor& color) {
-        m_Colors[key] = color;
+        if (key >= 0 && static_cast<std::size_t>(key) < m_Colors.size())
+            m_Colors[static_cast<std::size_t>(key)] = color;
+        else
+            m_OtherColors[key] = color;
         for (int row = 0; row < rowCount(); ++row)
             if (m_Keys[row] == key)
                 emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     }
 
-    void SetColors(std::unordered_map<int, QColor> colors) {
-        m_Colors = std::move(colors);
+    void SetColors(std::vector<QColor> byKey) {
+        m_Colors = std::move(byKey);
+        m_OtherColors.clear();
         RepaintAll();
     }
 
     QColor RowColor(int row) const {
-        if (m_Colors.empty() || row < 0 || row >= static_cast<int>(m_Keys.size()))
+        if (row < 0 || row >= static_cast<int>(m_Keys.size()))
             return {};
-        const auto found = m_Colors.find(m_Keys[row]);
-        return found == m_Colors.end() ? QColor() : found->second;
+        const int key = m_Keys[row];
+        if (key >= 0 && static_cast<std::size_t>(key) < m_Colors.size())
+            return m_Colors[static_cast<std::size_t>(key)];
+        const auto found = m_OtherColors.find(key);
+        return found == m_OtherColors.end() ? QColor() : found->second;
     }
 
 private:
@@ -188,7 +196,10 @@ private:
     std::function<CSortListCtrl::Row(int)> m_MakeRow;
     std::vector<int> m_Keys; // each row's colour key, read once per change of the rows
     int m_KeyColumn = 7;
-    std::unordered_map<int, QColor> m_Colors;
+    // Colours by key: a whole list's keys are its positions, looked up by
+    // index; a key set on its own beyond them goes to the map.
+    std::vector<QColor> m_Colors;
+    std::unordered_map<int, QColor> m_OtherColors;
 };
 
 namespace {
@@ -213,7 +224,8 @@ protected:
             option.sortIndicator = QStyleOptionHeader::SortDown;
         QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
         if (isSortIndicatorShown())
-            size.rwidth() += size.height() + style()->pixelMetric(QStyle::PM_HeaderMargin, &option, this);
+            size.rwidth() +=
+                size.height() + style()->pixelMetric(QStyle::PM_HeaderMargin, &option, this);
         return size;
     }
 };
@@ -284,7 +296,7 @@ void CSortListCtrl::SetRowBkColor(int key, const QColor& color) {
     m_Model->SetColor(key, color);
 }
 
-void CSortListCtrl::SetRowBkColors(std::unordered_map<int, QColor> colors) {
+void CSortListCtrl::SetRowBkColors(std::vector<QColor> colors) {
     m_Model->SetColors(std::move(colors));
 }
 

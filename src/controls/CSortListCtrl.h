@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class SortListModel;
@@ -42,8 +41,9 @@ public:
     void SetColorKeyColumn(int column);
     // Colour of the rows keyed `key`, repainted at once.
     void SetRowBkColor(int key, const QColor& color);
-    // Replaces every colour at once (a whole list's worth after a refresh).
-    void SetRowBkColors(std::unordered_map<int, QColor> colors);
+    // Replaces every colour at once (a whole list's worth after a refresh):
+    // rows keyed k get byKey[k]; an invalid colour or a key past the end, none.
+    void SetRowBkColors(std::vector<QColor> byKey);
     void ClearRowBkColors();
     QColor RowBkColor(int row) const; // invalid when the row has none
 

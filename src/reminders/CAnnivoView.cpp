@@ -14,7 +14,8 @@
 #include <QMenu>
 
 #include <memory>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 CAnnivoView::CAnnivoView(ReminderList& reminders, const Clock& clock, Prompter& prompter,
                          std::function<void()> restartTimer, QWidget* parent)
@@ -84,7 +85,14 @@ void CAnnivoView::Reload() {
     Refresh();
 }
 
+void CAnnivoView::OfferRows(std::shared_ptr<const std::vector<ShownReminder>> rows,
+                            const DateTime& madeAt) {
+    m_OfferedRows = std::move(rows);
+    m_OfferedAt = madeAt;
+}
+
 void CAnnivoView::Refresh() {
+    m_OfferedRows.reset(); // the records they were made from have changed
     // A hidden list is filled when it is shown (showEvent). At start-up the
     // rows of every person would otherwise be built twice: once before the
     // window appears and again as it does.
@@ -101,18 +109,27 @@ void CAnnivoView::showEvent(QShowEvent* event) {
 }
 
 void CAnnivoView::FillRows() {
-    SortByBirthdayThisYear(m_Reminders);
-    // The texts of a row are made when it is first shown: of 10,000 people
-    // a window shows a few dozen.
-    auto shown = std::make_shared<const std::vector<ShownReminder>>(
-        ShownReminders(m_Reminders, m_Clock.Now()));
+    // Rows offered for this very second are what would be made now; made at
+    // another second, a state, colour or count of days may have moved on.
+    const DateTime now = m_Clock.Now();
+    std::shared_ptr<const std::vector<ShownReminder>> shown = std::exchange(m_OfferedRows, nullptr);
+    if (!shown || m_OfferedAt != now) {
+        SortByBirthdayThisYear(m_Reminders);
+        // The texts of a row are made when it is first shown: of 10,000
+        // people a window shows a few dozen.
+        shown =
+            std::make_shared<const std::vector<ShownReminder>>(ShownReminders(m_Reminders, now));
+    }
     std::vector<int> keys;
     keys.reserve(shown->size());
-    std::unordered_map<int, QColor> colours;
+    std::vector<QColor> colours;
     colours.reserve(shown->size());
     for (const ShownReminder& row : *shown) {
         keys.push_back(row.position);
-        colours.emplace(row.position, QColor(row.colour.red, row.colour.green, row.colour.blue));
+        if (static_cast<std::size_t>(row.position) >= colours.size())
+            colours.resize(static_cast<std::size_t>(row.position) + 1);
+        colours[static_cast<std::size_t>(row.position)] =
+            QColor(row.colour.red, row.colour.green, row.colour.blue);
     }
     m_List->SetRows(std::move(keys), [shown](int i) {
         std::array<std::string, kReminderColumnCount> cells = ReminderCells((*shown)[i]);

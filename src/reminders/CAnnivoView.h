@@ -1,17 +1,20 @@
 #pragma once
 
 #include "controls/CMainView.h"
+#include "platform/DateTime.h"
 #include "storage/ReminderRecord.h"
 
 #include <QUrl>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CSortListCtrl;
 class Clock;
 class Prompter;
 class QMenu;
+struct ShownReminder;
 
 // The reminder list: every reminder with its state, ahead days, calendar,
 // birth date and this year's birthday, coloured by state. From here people
@@ -35,6 +38,10 @@ public:
     void Reload();
     // Rebuilds the rows from the reminder list and restarts the timer.
     void Refresh() override;
+    // Rows made elsewhere from the reminder list as it stands, sorted, at
+    // `madeAt` (start-up makes them on its reading thread). The next fill
+    // shows them if the clock still reads `madeAt`; a refresh drops them.
+    void OfferRows(std::shared_ptr<const std::vector<ShownReminder>> rows, const DateTime& madeAt);
 
     // 修改, 删除 and the toggle need a selected row.
     bool HasSelection() const;
@@ -67,4 +74,6 @@ private:
     std::function<void()> m_RestartTimer;
     LinkOpener m_LinkOpener;
     CSortListCtrl* m_List;
+    std::shared_ptr<const std::vector<ShownReminder>> m_OfferedRows;
+    DateTime m_OfferedAt;
 };

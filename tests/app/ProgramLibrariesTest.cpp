@@ -27,8 +27,8 @@ TEST(ProgramLibraries, RareCommandsLibrariesAreNotLoadedAtStart) {
     ASSERT_NE(listing.find("libQt6Widgets"), std::string::npos) << listing;
     // Sound, the online update, workbooks, and mail over TLS with the
     // password hash open theirs on first use.
-    for (const char* rare :
-         {"libSDL2", "libcurl", "libxlsxwriter", "libminizip", "libfreexl", "libssl", "libcrypto"})
+    for (const char* rare : {"libSDL2", "libcurl", "libxlsxwriter", "libminizip", "libfreexl",
+                             "libssl", "libcrypto", "libQt6Svg"})
         EXPECT_EQ(listing.find(rare), std::string::npos) << rare << " in\n" << listing;
 }
 

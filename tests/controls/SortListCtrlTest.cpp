@@ -34,7 +34,7 @@ protected:
         list.InsertColumn("键", 0, SortKind::Text);
         list.SetColorKeyColumn(2);
         list.SetRows({{"张三", "12", "0"}, {"李四", "9", "1"}, {"阿明", "100", "2"}});
-        list.SetRowBkColors({{0, QColor(Qt::red)}, {1, QColor(Qt::green)}});
+        list.SetRowBkColors({QColor(Qt::red), QColor(Qt::green)});
         list.resize(300, 200);
         list.show();
     }
@@ -117,7 +117,9 @@ TEST(SortListRowsMadeOnDemand, OnlyShownRowsAreMadeAndTheRestFollowWhenNeeded) {
         made.push_back(i);
         return CSortListCtrl::Row{"人" + std::to_string(i), std::to_string(i % 7)};
     });
-    list.SetRowBkColors({{1999, QColor(Qt::red)}});
+    std::vector<QColor> colours(count);
+    colours[1999] = Qt::red;
+    list.SetRowBkColors(std::move(colours));
     list.resize(300, 200);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));

@@ -98,6 +98,38 @@ TEST_F(AnnivoView, AListReloadedWhileHiddenShowsTheChangeWhenShownAgain) {
     EXPECT_EQ(Column(kColumnName), "孙七 张三 王五 李四 赵六 ");
 }
 
+// Start-up makes the rows on its reading thread and offers them; the list
+// may show them only while they are what it would make itself.
+TEST_F(AnnivoView, OfferedRowsAreShownOnlyForTheMomentAndRecordsTheyWereMadeOf) {
+    auto offer = [this](const DateTime& at, const std::string& mark) {
+        SortByBirthdayThisYear(reminders);
+        std::vector<ShownReminder> rows = ShownReminders(reminders, at);
+        rows.front().name = mark; // tells offered rows from rows made by the list
+        view.OfferRows(std::make_shared<const std::vector<ShownReminder>>(std::move(rows)), at);
+    };
+    view.hide();
+    offer(clock.Now(), "备好的");
+    view.show();
+    EXPECT_EQ(Column(kColumnName), "备好的 王五 李四 赵六 ");
+    view.Refresh(); // taken once: the next filling makes its own
+    EXPECT_EQ(Column(kColumnName), "张三 王五 李四 赵六 ");
+
+    // Made a day earlier, 张三's three days to go would be wrong.
+    view.hide();
+    offer(clock.Now(), "昨天的");
+    clock.Set(DateTime(2011, 9, 10, 8, 0, 0));
+    view.show();
+    EXPECT_EQ(Column(kColumnName), "张三 王五 李四 赵六 ");
+    EXPECT_EQ(view.List()->GetItemText(0, kColumnDaysToGo), "2");
+
+    // Records changed since: a refresh drops the rows made of the old ones.
+    view.hide();
+    offer(clock.Now(), "改前的");
+    view.Refresh();
+    view.show();
+    EXPECT_EQ(Column(kColumnName), "张三 王五 李四 赵六 ");
+}
+
 TEST_F(AnnivoView, ContextMenuOffersWhatTheSelectionAllows) {
     const std::pair<const char*, const char*> cases[] = {
         {"", "新增提醒(&N)+ 修改(&M)- 删除(&D)- 失效(&S)- "},

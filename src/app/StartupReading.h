@@ -1,0 +1,45 @@
+#pragma once
+// The part of a start that needs no window, begun before Qt starts: the
+// program directory is entered, then the people are read, sorted and made
+// into the list's rows on a second thread while Qt starts and the main
+// window is made. With thousands of people the two take about as long.
+
+#include "platform/DateTime.h"
+#include "reminders/ReminderListRows.h"
+#include "storage/ReminderRecord.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class Clock;
+
+class StartupReading {
+public:
+    // Notes where the process was started, enters the program directory and,
+    // when that worked, starts reading the people as of `clock`'s present.
+    explicit StartupReading(const Clock& clock);
+    ~StartupReading(); // waits for the reading
+
+    StartupReading(const StartupReading&) = delete;
+    StartupReading& operator=(const StartupReading&) = delete;
+
+    // Why the program directory could not be entered; nothing is read then.
+    const std::optional<std::string>& EnterFailure() const { return m_EnterFailure; }
+
+    struct People {
+        ReminderList list;                                      // in the order the list shows them
+        std::shared_ptr<const std::vector<ShownReminder>> rows; // made at `readAt`
+        DateTime readAt;
+        std::optional<std::string> failure; // what the load tells
+    };
+    // Waits for the reading and hands over what it read.
+    People Take();
+
+private:
+    std::optional<std::string> m_EnterFailure;
+    People m_People;
+    std::jthread m_Reader; // last: joined before what it fills goes
+};
