@@ -39,6 +39,11 @@ std::optional<std::string> ReadReminderList(ReminderList& list, const DateTime& 
         db.Open();
         // Each row is taken as it is read: thousands of people need no copy
         // of the whole table first.
+        // Room for everyone at once: growing the list as it is read would
+        // move every record several times. Counting a table is cheap.
+        db.Execute("select count(*) as people from TiXing");
+        list.reserve(
+            static_cast<std::size_t>(std::max<std::int64_t>(0, db.GetCollect("people").AsInt())));
         // Only the columns a reminder needs, and no row that is certainly
         // not one: the address-book columns are half the table.
         db.ForEachRow(

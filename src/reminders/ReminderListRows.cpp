@@ -9,25 +9,37 @@
 #include <cmath>
 
 void SortByBirthdayThisYear(ReminderList& list) {
-    auto later = [](const DateTime& a, const DateTime& b) { return a > b; };
     // Refreshed again and again, the list is mostly sorted already.
     if (std::is_sorted(list.begin(), list.end(),
-                       [&](const ReminderRecord& a, const ReminderRecord& b) {
-                           return later(a.birthdayThisYear, b.birthdayThisYear);
+                       [](const ReminderRecord& a, const ReminderRecord& b) {
+                           return a.birthdayThisYear > b.birthdayThisYear;
                        }))
         return;
-    // Sorting places, not records: each record then moves once.
-    std::vector<std::size_t> order(list.size());
+    // The dates are sorted beside their places, not the records (a few
+    // hundred bytes each, read from all over memory); each record then moves
+    // once, within the list, along the cycles of the new order.
+    std::vector<std::pair<DateTime, std::size_t>> order(list.size());
     for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return later(list[a].birthdayThisYear, list[b].birthdayThisYear);
-    });
-    std::vector<ReminderRecord> sorted;
-    sorted.reserve(list.size());
-    for (const std::size_t i : order)
-        sorted.push_back(std::move(list[i]));
-    std::move(sorted.begin(), sorted.end(), list.begin());
+        order[i] = {list[i].birthdayThisYear, i};
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::size_t> from(order.size()); // the place each place takes its record from
+    for (std::size_t place = 0; place < from.size(); ++place)
+        from[place] = order[place].second;
+    for (std::size_t start = 0; start < from.size(); ++start) {
+        if (from[start] == start)
+            continue;
+        ReminderRecord held = std::move(list[start]);
+        std::size_t place = start;
+        while (from[place] != start) {
+            const std::size_t next = from[place];
+            list[place] = std::move(list[next]);
+            from[place] = place;
+            place = next;
+        }
+        list[place] = std::move(held);
+        from[place] = place;
+    }
 }
 
 RowColour ReminderRowColour(const std::string& shownState, const DateTime& birthdayThisYear,

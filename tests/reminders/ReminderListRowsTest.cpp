@@ -85,6 +85,33 @@ TEST(ReminderRows, LatestBirthdayFirstAndEqualDatesKeepTheirOrder) {
                      }));
 }
 
+// A list of thousands is put in order along the cycles of its new order:
+// every record must arrive whole, in the order a stable sort gives.
+TEST(ReminderRows, ALongListSortsWithEveryRecordWhole) {
+    ReminderList list;
+    std::uint32_t seed = 12345;
+    for (int id = 0; id < 3000; ++id) {
+        seed = seed * 1103515245u + 12345u;
+        const int day = static_cast<int>(seed >> 16) % 40; // many equal dates
+        list.push_back(Person(
+            id, "生效", day == 0 ? DateTime::Invalid() : DateTime(2011, 1, 1).AddDays(day * 7)));
+        list.back().content = std::string(static_cast<std::size_t>(id % 50), 'x');
+    }
+    ReminderList expected = list;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const ReminderRecord& a, const ReminderRecord& b) {
+                         return a.birthdayThisYear > b.birthdayThisYear;
+                     });
+    SortByBirthdayThisYear(list);
+    ASSERT_EQ(list.size(), expected.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        ASSERT_EQ(list[i].id, expected[i].id) << i;
+        EXPECT_EQ(list[i].name, "人" + std::to_string(list[i].id));
+        EXPECT_EQ(list[i].content.size(), static_cast<std::size_t>(list[i].id % 50));
+        EXPECT_EQ(list[i].birthdayThisYear, expected[i].birthdayThisYear);
+    }
+}
+
 // 距生日 as the list loads the people: whole days, 0 on the day; a birthday
 // passed this year counts to next year's.
 TEST(ReminderRows, DaysToGoReachIntoNextYear) {
