@@ -9,6 +9,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries
     qt6-base-dev qt6-svg-dev libicu-dev libsqlite3-dev
+    # fontconfig, which Qt uses, is asked to read its configuration early at start-up
+    libfontconfig-dev
     # mail over TLS: OpenSSL, the system's certificate store; the mail tests
     # make their certificates with the openssl tool and read mails with Python's email package
     libssl-dev ca-certificates openssl python3

@@ -38,6 +38,7 @@ bool CAnnivoApp::InitInstance() {
 
     if (!m_Reading)
         m_Reading = std::make_unique<StartupReading>(m_Clock);
+    m_Reading->WaitForFonts();
     if (const std::optional<std::string>& failure = m_Reading->EnterFailure()) {
         m_Prompter.Tell(*failure);
         return false;
