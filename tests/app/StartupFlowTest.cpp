@@ -1,8 +1,12 @@
 #include "ShellFixture.h"
 
 #include "app/CAnnivoApp.h"
+#include "app/StartupReading.h"
 #include "controls/CMainView.h"
+#include "controls/CSortListCtrl.h"
 #include "platform/Autostart.h"
+#include "reminders/CAnnivoView.h"
+#include "reminders/ReminderListRows.h"
 
 #include "SecondConnection.h"
 #include "SeededDatabase.h"
@@ -83,6 +87,37 @@ TEST_F(StartupFlow, ALockedReadOnlyOrEmptyDatabaseStillShowsTheWindow) {
         EXPECT_EQ(prompter.asked.size(), fault == "locked" ? 0u : fault == "read-only" ? 1u : 2u);
         EXPECT_EQ(ReadBytes(db.Path()).empty(), fault == "zero bytes");
     }
+}
+
+// The program's main begins the start before Qt starts (the people are read
+// meanwhile): the window shows the same list as a start begun by the window
+// itself; where there is no directory to enter, the start says why, at once.
+TEST_F(StartupFlow, AStartBegunBeforeTheWindowShowsWhatItReadOrWhyItCannot) {
+    const SeededDatabase db;
+    db.Run("Insert Into TiXing (m_Name,m_Date,m_DateStatus) Values "
+           "('张三','1980-03-01 23:59:59','阳历'),('李四','1980-12-01 23:59:59','阳历'),"
+           "('王五','1980-07-01 23:59:59','阴历')");
+    std::vector<std::string> shown[2];
+    for (const bool early : {true, false}) {
+        CAnnivoApp app(prompter, clock, early ? std::make_unique<StartupReading>(clock) : nullptr);
+        ASSERT_TRUE(app.InitInstance());
+        app.MainFrame()->SetQuitHandler([](int) {});
+        const auto* list = dynamic_cast<CAnnivoView*>(app.MainFrame()->View(kViewReminderList));
+        ASSERT_NE(list, nullptr);
+        for (int row = 0; row < list->List()->GetItemCount(); ++row)
+            for (int column = 0; column < kReminderColumnCount; ++column)
+                shown[early].push_back(list->List()->GetItemText(row, column));
+    }
+    EXPECT_EQ(shown[true], shown[false]);
+    EXPECT_EQ(shown[true].size(), 3u * kReminderColumnCount);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{});
+
+    WriteBytes(home.Path() / "file", "");
+    const ScopedEnv unusable{"ANNIVO_HOME", (home.Path() / "file/annivo").string()};
+    CAnnivoApp app(prompter, clock, std::make_unique<StartupReading>(clock));
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_NE(prompter.Texts()[0].find("程序不能运行"), std::string::npos) << prompter.Texts()[0];
 }
 
 } // namespace
