@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <sqlite3.h>
 #include <sys/statvfs.h>
@@ -435,16 +435,18 @@ DbValue CAdoDatabase::GetCollect(std::string_view column) const {
         Fail("当前没有记录可读。");
     m_LastColumn = c;
     if (m_Streaming) {
-        const int column = static_cast<int>(c);
-        switch (sqlite3_column_type(m_Streaming, column)) {
-        case SQLITE_INTEGER: return DbValue::Integer(sqlite3_column_int64(m_Streaming, column));
-        case SQLITE_FLOAT: return DbValue::Real(sqlite3_column_double(m_Streaming, column));
+        // One call for the column, then its value read directly: the
+        // column functions would lock the connection for each of them.
+        sqlite3_value* value = sqlite3_column_value(m_Streaming, static_cast<int>(c));
+        switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER: return DbValue::Integer(sqlite3_value_int64(value));
+        case SQLITE_FLOAT: return DbValue::Real(sqlite3_value_double(value));
         case SQLITE_NULL: return DbValue::Null();
         default: {
-            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_Streaming, column));
-            return DbValue::Text(bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(
-                                                                m_Streaming, column)))
-                                       : std::string());
+            const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+            return DbValue::Text(
+                bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)))
+                      : std::string());
         }
         }
     }
