@@ -55,7 +55,7 @@ bool CAnnivoApp::InitInstance() {
     // The people are being read meanwhile (StartupReading); the window's
     // thread only shows them. A failure is told now, as the load tells it.
     m_MainFrame = std::make_unique<CMainFrame>(m_Prompter, m_Clock);
-    StartupReading::People people = std::exchange(m_Reading, nullptr)->Take();
+    StartupReading::People people = m_Reading->Take();
     m_MainFrame->Reminders() = std::move(people.list);
     if (people.failure)
         m_Prompter.Tell(*people.failure);

@@ -27,6 +27,8 @@ public:
 private:
     Prompter& m_Prompter;
     const Clock& m_Clock;
+    // Kept to the end: its thread, done before the window shows, is joined
+    // then and not while the window waits.
     std::unique_ptr<StartupReading> m_Reading;
     std::unique_ptr<CMainFrame> m_MainFrame;
 };

@@ -17,12 +17,13 @@ StartupReading::StartupReading(const Clock& clock) {
         // The fonts first: the window's thread needs them soonest.
         LoadFontConfiguration();
         m_FontsRead.count_down();
-        if (m_EnterFailure)
-            return;
-        m_People.failure = ReadReminderList(m_People.list, m_People.readAt);
-        SortByBirthdayThisYear(m_People.list);
-        m_People.rows = std::make_shared<const std::vector<ShownReminder>>(
-            ShownReminders(m_People.list, m_People.readAt));
+        if (!m_EnterFailure) {
+            m_People.failure = ReadReminderList(m_People.list, m_People.readAt);
+            SortByBirthdayThisYear(m_People.list);
+            m_People.rows = std::make_shared<const std::vector<ShownReminder>>(
+                ShownReminders(m_People.list, m_People.readAt));
+        }
+        m_PeopleRead.count_down(); // the last this thread touches
     });
 }
 
@@ -33,7 +34,6 @@ void StartupReading::WaitForFonts() {
 }
 
 StartupReading::People StartupReading::Take() {
-    if (m_Reader.joinable())
-        m_Reader.join();
+    m_PeopleRead.wait();
     return std::move(m_People);
 }

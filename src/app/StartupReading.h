@@ -25,7 +25,7 @@ public:
     // starts reading: the fonts, and, when the directory was entered, the
     // people as of `clock`'s present.
     explicit StartupReading(const Clock& clock);
-    ~StartupReading(); // waits for the reading
+    ~StartupReading(); // waits for the thread
 
     StartupReading(const StartupReading&) = delete;
     StartupReading& operator=(const StartupReading&) = delete;
@@ -43,12 +43,14 @@ public:
         DateTime readAt;
         std::optional<std::string> failure; // what the load tells
     };
-    // Waits for the reading and hands over what it read.
+    // Waits for the reading and hands over what it read. The thread ends on
+    // its own time: waiting for that too would keep the window waiting.
     People Take();
 
 private:
     std::optional<std::string> m_EnterFailure;
     People m_People;
     std::latch m_FontsRead{1};
+    std::latch m_PeopleRead{1};
     std::jthread m_Reader; // last: joined before what it uses goes
 };
