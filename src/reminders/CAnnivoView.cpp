@@ -122,13 +122,10 @@ void CAnnivoView::FillRows() {
     }
     std::vector<int> keys;
     keys.reserve(shown->size());
-    std::vector<QColor> colours;
-    colours.reserve(shown->size());
+    std::vector<QColor> colours(shown->size()); // by position, which numbers the rows from 0
     for (const ShownReminder& row : *shown) {
         keys.push_back(row.position);
-        if (static_cast<std::size_t>(row.position) >= colours.size())
-            colours.resize(static_cast<std::size_t>(row.position) + 1);
-        colours[static_cast<std::size_t>(row.position)] =
+        colours.at(static_cast<std::size_t>(row.position)) =
             QColor(row.colour.red, row.colour.green, row.colour.blue);
     }
     m_List->SetRows(std::move(keys), [shown](int i) {

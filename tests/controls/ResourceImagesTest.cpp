@@ -100,19 +100,17 @@ TEST(ResourceImages, WindowIconsAreTheirSvgAtEachSizeADesktopAsksFor) {
     }
 }
 
-TEST(ResourceImages, UnknownNumbersHaveNoPicture) {
-    EXPECT_TRUE(ResourceIcon(1).isNull());
-    EXPECT_TRUE(BitmapSize(1).isEmpty());
-    EXPECT_TRUE(RenderBitmap(1, {24, 24}).isNull());
-    EXPECT_TRUE(RenderBitmap(kBitmapToolbar, {}).isNull());
-}
-
-TEST(ResourceImages, ButtonPicturesAreDrawnFromTheirSvg) {
+// The dialogs' button pictures are drawn from their SVG; unknown numbers have none.
+TEST(ResourceImages, ButtonPicturesAreDrawnAndUnknownNumbersHaveNone) {
     for (const int id : {kBitmapExit, kBitmapConfirm, kBitmapUpdate}) {
         const QImage picture = RenderBitmap(id, {32, 32}, 2.0);
         ASSERT_EQ(picture.size(), QSize(64, 64)) << id;
         EXPECT_GT(OpaquePixels(picture), 0) << id;
     }
+    EXPECT_TRUE(ResourceIcon(1).isNull());
+    EXPECT_TRUE(BitmapSize(1).isEmpty());
+    EXPECT_TRUE(RenderBitmap(1, {24, 24}).isNull());
+    EXPECT_TRUE(RenderBitmap(kBitmapToolbar, {}).isNull());
 }
 
 } // namespace
