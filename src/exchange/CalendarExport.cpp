@@ -289,7 +289,7 @@ ReminderList ReadCalendarPeople(const std::string& connectionString) {
     CAdoDatabase db(connectionString);
     db.SetTask("读取提醒列表");
     db.Open();
-    db.Execute("select * from TiXing Order By ID");
+    db.Execute(std::string("select ") + kReminderColumns + " from TiXing Order By ID");
     if (db.GetRecordCount() > 0) {
         for (; !db.IsEOF(); db.MoveNext()) {
             // A reminder switched off (失效) reminds of nothing, here neither.

@@ -11,18 +11,21 @@
 #include <utility>
 #include <vector>
 
+const char* const kReminderColumns = "ID, m_State, m_Name, m_Date, m_DateStatus, m_SoundPath, "
+                                     "m_Email, m_Title, m_Content, m_Ahead, m_IsVailid";
+
 ReminderRecord ReminderRecordOfRow(const CAdoDatabase& db) {
     ReminderRecord record;
-    record.id = db.GetCollect("ID").AsInt();
-    record.state = db.GetCollect("m_State").AsString();
-    record.name = db.GetCollect("m_Name").AsString();
-    record.birth = db.GetCollect("m_Date").AsBirthDate();
-    record.calendar = db.GetCollect("m_DateStatus").AsString();
-    record.sound = db.GetCollect("m_SoundPath").AsString();
-    record.email = db.GetCollect("m_Email").AsString();
-    record.title = db.GetCollect("m_Title").AsString();
-    record.content = db.GetCollect("m_Content").AsString();
-    record.ahead = AheadCode::InRange(db.GetCollect("m_Ahead").AsInt());
+    record.id = db.ValueAt(0).AsInt();
+    db.ReadTextAt(1, record.state);
+    db.ReadTextAt(2, record.name);
+    record.birth = db.ValueAt(3).AsBirthDate();
+    db.ReadTextAt(4, record.calendar);
+    db.ReadTextAt(5, record.sound);
+    db.ReadTextAt(6, record.email);
+    db.ReadTextAt(7, record.title);
+    db.ReadTextAt(8, record.content);
+    record.ahead = AheadCode::InRange(db.ValueAt(9).AsInt());
     return record;
 }
 
@@ -46,21 +49,22 @@ std::optional<std::string> ReadReminderList(ReminderList& list, const DateTime& 
             static_cast<std::size_t>(std::max<std::int64_t>(0, db.GetCollect("people").AsInt())));
         // Only the columns a reminder needs, and no row that is certainly
         // not one: the address-book columns are half the table.
-        db.ForEachRow(
-            "select ID, m_State, m_Name, m_Date, m_DateStatus, m_SoundPath, m_Email, m_Title, "
-            "m_Content, m_Ahead, m_IsVailid from TiXing where m_IsVailid <> 0 Order By ID",
-            [&] {
-                if (db.GetCollect("m_IsVailid").AsYesNo() != 1)
-                    return;
-                ReminderRecord record = ReminderRecordOfRow(db);
-                if (record.ahead != db.GetCollect("m_Ahead").AsInt())
-                    repaired.emplace_back(record.id, record.ahead);
-                const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
-                record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
-                record.birthdayNextYear = calendar.BirthdayInYear(record.birth, kind, year + 1);
-                AdvanceToNextBirthday(record, now);
-                list.push_back(std::move(record));
-            });
+        db.ForEachRow(std::string("select ") + kReminderColumns +
+                          " from TiXing where m_IsVailid <> 0 Order By ID",
+                      [&] {
+                          if (db.ValueAt(10).AsYesNo() != 1)
+                              return;
+                          ReminderRecord record = ReminderRecordOfRow(db);
+                          if (record.ahead != db.ValueAt(9).AsInt())
+                              repaired.emplace_back(record.id, record.ahead);
+                          const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
+                          record.birthdayThisYear =
+                              calendar.BirthdayInYear(record.birth, kind, year);
+                          record.birthdayNextYear =
+                              calendar.BirthdayInYear(record.birth, kind, year + 1);
+                          AdvanceToNextBirthday(record, now);
+                          list.push_back(std::move(record));
+                      });
         // Written back once, so the next load finds it in range; a file that
         // can only be read gets it at a later load.
         if (!db.IsReadOnly())

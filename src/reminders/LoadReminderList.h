@@ -11,8 +11,13 @@ class CAdoDatabase;
 class Clock;
 class Prompter;
 
-// The reminder fields of the row `db` stands on, its ahead code brought into
-// range; the birthdays are left to the caller.
+// The columns ReminderRecordOfRow reads, in its order: a query's select list
+// begins with them. m_IsVailid is the last (index 10).
+extern const char* const kReminderColumns;
+
+// The reminder fields of the row `db` stands on, read from a query that
+// selects kReminderColumns first, its ahead code brought into range; the
+// birthdays are left to the caller.
 ReminderRecord ReminderRecordOfRow(const CAdoDatabase& db);
 
 // Replaces `list` with the rows that take part in reminding (m_IsVailid 1),

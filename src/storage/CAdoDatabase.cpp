@@ -431,13 +431,21 @@ DbValue CAdoDatabase::GetCollect(std::string_view column) const {
     }
     if (c == m_Columns.size())
         Fail("数据表中没有列 " + std::string(column) + "。");
+    m_LastColumn = c;
+    return ValueAt(c);
+}
+
+DbValue CAdoDatabase::ValueAt(std::size_t column) const {
+    if (!m_HasResult)
+        return {};
+    if (column >= m_Columns.size())
+        Fail("数据表中没有第 " + std::to_string(column + 1) + " 列。");
     if (m_Row >= m_RowCount)
         Fail("当前没有记录可读。");
-    m_LastColumn = c;
     if (m_Streaming) {
         // One call for the column, then its value read directly: the
         // column functions would lock the connection for each of them.
-        sqlite3_value* value = sqlite3_column_value(m_Streaming, static_cast<int>(c));
+        sqlite3_value* value = sqlite3_column_value(m_Streaming, static_cast<int>(column));
         switch (sqlite3_value_type(value)) {
         case SQLITE_INTEGER: return DbValue::Integer(sqlite3_value_int64(value));
         case SQLITE_FLOAT: return DbValue::Real(sqlite3_value_double(value));
@@ -450,13 +458,32 @@ DbValue CAdoDatabase::GetCollect(std::string_view column) const {
         }
         }
     }
-    const Cell& cell = m_Cells[m_Row * m_Columns.size() + c];
+    const Cell& cell = m_Cells[m_Row * m_Columns.size() + column];
     switch (cell.type) {
     case SQLITE_INTEGER: return DbValue::Integer(cell.value);
     case SQLITE_FLOAT: return DbValue::Real(std::bit_cast<double>(cell.value));
     case SQLITE_NULL: return DbValue::Null();
     default: return DbValue::Text(m_Text.substr(static_cast<std::size_t>(cell.value), cell.length));
     }
+}
+
+void CAdoDatabase::ReadTextAt(std::size_t column, std::string& text) const {
+    if (m_Streaming && column < m_Columns.size()) {
+        sqlite3_value* value = sqlite3_column_value(m_Streaming, static_cast<int>(column));
+        if (sqlite3_value_type(value) == SQLITE_TEXT) {
+            // The bytes as stored (the text functions would first copy them
+            // to end them with a zero), into the string's own room where it
+            // suffices.
+            const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+            const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
+            if (bytes)
+                text.assign(bytes, size);
+            else
+                text.clear();
+            return;
+        }
+    }
+    text = ValueAt(column).AsString();
 }
 
 void CAdoDatabase::MoveNext() {

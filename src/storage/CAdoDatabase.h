@@ -14,9 +14,9 @@
 #include "platform/DateTime.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -45,9 +45,9 @@ public:
 
     std::string AsString() const&; // NULL and empty read as ""
     std::string AsString() &&;
-    std::int32_t AsInt() const;   // NULL reads as 0; text is read as a number
-    int AsYesNo() const;          // absolute value of the 16-bit value: -1 reads as 1
-    DateTime AsDateTime() const;  // stored text or day count; NULL reads as invalid
+    std::int32_t AsInt() const;  // NULL reads as 0; text is read as a number
+    int AsYesNo() const;         // absolute value of the 16-bit value: -1 reads as 1
+    DateTime AsDateTime() const; // stored text or day count; NULL reads as invalid
     // A birth date as stored: as AsDateTime, and a text whose day only the
     // lunar calendar has ("1980-02-30 23:59:59") as it stands.
     BirthDate AsBirthDate() const;
@@ -100,6 +100,11 @@ public:
     // when no result set is held. An unknown column throws. The reference
     // lasts until the next Execute or Close.
     DbValue GetCollect(std::string_view column) const;
+    // The same for the query's `column`th column (from 0), for a query that
+    // names its columns: nothing is looked up by name. Out of range throws.
+    DbValue ValueAt(std::size_t column) const;
+    // ValueAt(column).AsString(), a stored text read straight into `text`.
+    void ReadTextAt(std::size_t column, std::string& text) const;
     void MoveNext();
     void Close();
 
@@ -112,7 +117,7 @@ private:
     void Disconnect();
     int FindMissingTables(std::string& missing) const;
     sqlite3_stmt* Prepare(std::string_view sql); // one statement, or Fail
-    bool NextRow(sqlite3_stmt* statement);        // false at the end; a failure throws
+    bool NextRow(sqlite3_stmt* statement);       // false at the end; a failure throws
     int StartWal();
     void OpenForReadingOnly(const std::string& why);
     static int OnBusy(void* self, int count);
@@ -136,7 +141,7 @@ private:
     std::string m_Text;
     std::size_t m_RowCount = 0;
     std::size_t m_Row = 0;
-    sqlite3_stmt* m_Streaming = nullptr; // the row ForEachRow stands on
+    sqlite3_stmt* m_Streaming = nullptr;                             // the row ForEachRow stands on
     mutable std::size_t m_LastColumn = static_cast<std::size_t>(-1); // where GetCollect looks first
 };
 

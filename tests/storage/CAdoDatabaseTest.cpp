@@ -12,6 +12,7 @@
 #include "SeededDatabase.h"
 #include "TestFiles.h"
 
+#include <array>
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -53,26 +54,37 @@ TEST(CAdoDatabase, ColumnNamesIgnoreCaseAndAFailureLeavesTheConnectionUsable) {
 }
 
 // Walking the rows as they are read gives what a held result gives, value
-// for value; a failure midway is thrown and leaves no row behind.
+// for value, by name or by position; a failure midway is thrown and leaves
+// no row behind.
 TEST(CAdoDatabase, ForEachRowReadsWhatExecuteHolds) {
     const SeededDatabase seeded;
     seeded.Run("Insert Into TiXing (m_Name,m_Date,m_Ahead,m_Content) Values "
                "('张三','1980-02-30 23:59:59',32,NULL),('O''Brien 𠮷',NULL,2.5,'x')");
     CAdoDatabase db(seeded.Path());
     db.Open();
-    auto row = [&db] {
+    const std::array columns = {"m_Name", "m_Date", "m_Ahead", "m_Content", "m_IsVailid"};
+    const std::string query = "select m_Name, m_Date, m_Ahead, m_Content, m_IsVailid, * from "
+                              "TiXing Order By ID";
+    auto row = [&] {
         std::string line;
-        for (const char* column : {"m_Name", "m_Date", "m_Ahead", "m_Content", "m_IsVailid"})
-            line += db.GetCollect(column).AsString() + "|" +
-                    (db.GetCollect(column).IsNull() ? "null" : "") + "|";
-        return line + db.GetCollect("m_Date").AsBirthDate().Format("%Y-%m-%d");
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            // A text read in place leaves nothing of what the string held.
+            std::string inPlace = "什么都不该留下的很长很长的旧内容";
+            db.ReadTextAt(i, inPlace);
+            const std::string named = db.GetCollect(columns[i]).AsString();
+            line += named + "|" + (db.GetCollect(columns[i]).IsNull() ? "null" : "") +
+                    (inPlace == named && db.ValueAt(i).AsString() == named ? "" : "<不同>") + "|";
+        }
+        EXPECT_THROW(db.ValueAt(99), DbError);
+        return line + db.ValueAt(1).AsBirthDate().Format("%Y-%m-%d");
     };
     Strings held, walked;
-    for (db.Execute("select * from TiXing Order By ID"); !db.IsEOF(); db.MoveNext())
+    for (db.Execute(query); !db.IsEOF(); db.MoveNext())
         held.push_back(row());
-    db.ForEachRow("select * from TiXing Order By ID", [&] { walked.push_back(row()); });
+    db.ForEachRow(query, [&] { walked.push_back(row()); });
     EXPECT_EQ(walked, held);
     ASSERT_EQ(walked.size(), 2u);
+    EXPECT_EQ(walked[0], "张三||1980-02-30 23:59:59||32|||null|1||1980-02-30");
     EXPECT_EQ(db.GetRecordCount(), -1);
     EXPECT_TRUE(db.GetCollect("m_Name").IsEmpty());
     EXPECT_THROW(db.ForEachRow("select * from TiXing", [] { throw DbError("中断"); }), DbError);
