@@ -49,22 +49,20 @@ std::optional<std::string> ReadReminderList(ReminderList& list, const DateTime& 
             static_cast<std::size_t>(std::max<std::int64_t>(0, db.GetCollect("people").AsInt())));
         // Only the columns a reminder needs, and no row that is certainly
         // not one: the address-book columns are half the table.
-        db.ForEachRow(std::string("select ") + kReminderColumns +
-                          " from TiXing where m_IsVailid <> 0 Order By ID",
-                      [&] {
-                          if (db.ValueAt(10).AsYesNo() != 1)
-                              return;
-                          ReminderRecord record = ReminderRecordOfRow(db);
-                          if (record.ahead != db.ValueAt(9).AsInt())
-                              repaired.emplace_back(record.id, record.ahead);
-                          const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
-                          record.birthdayThisYear =
-                              calendar.BirthdayInYear(record.birth, kind, year);
-                          record.birthdayNextYear =
-                              calendar.BirthdayInYear(record.birth, kind, year + 1);
-                          AdvanceToNextBirthday(record, now);
-                          list.push_back(std::move(record));
-                      });
+        const std::string query = std::string("select ") + kReminderColumns +
+                                  " from TiXing where m_IsVailid <> 0 Order By ID";
+        db.ForEachRow(query, [&] {
+            if (db.ValueAt(10).AsYesNo() != 1)
+                return;
+            ReminderRecord record = ReminderRecordOfRow(db);
+            if (record.ahead != db.ValueAt(9).AsInt())
+                repaired.emplace_back(record.id, record.ahead);
+            const int kind = record.calendar == "阴历" ? kLunarCalendarKind : 1;
+            record.birthdayThisYear = calendar.BirthdayInYear(record.birth, kind, year);
+            record.birthdayNextYear = calendar.BirthdayInYear(record.birth, kind, year + 1);
+            AdvanceToNextBirthday(record, now);
+            list.push_back(std::move(record));
+        });
         // Written back once, so the next load finds it in range; a file that
         // can only be read gets it at a later load.
         if (!db.IsReadOnly())
