@@ -1,11 +1,13 @@
 #include "controls/ResourceImages.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPixmap>
+#include <QResource>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <mutex>
@@ -38,31 +40,58 @@ QString IconResourcePath(int iconId) {
 namespace {
 
 // The pictures a start shows were rendered from their SVG when the program was
-// built, under :/rendered by the SVG's name: "toolbar@2x.png" at twice its own
-// size, "annivo-32.png" 32 pixels square. Reading one of those costs a
-// fraction of parsing and drawing the SVG.
+// built, under :/rendered by the SVG's name: "toolbar@2x.argb" at twice its
+// own size, "annivo-32.argb" 32 pixels square. Each holds "ARGB", its width
+// and height (32 bits each, in the machine's order) and its premultiplied
+// ARGB32 pixels, row after row (tools/render_icon.cpp): copying them costs a
+// fraction of decoding a PNG, let alone drawing the SVG.
 QString RenderedPath(const QString& svgPath, const QString& suffix) {
     return QStringLiteral(":/rendered/") + QFileInfo(svgPath).completeBaseName() + suffix;
 }
 
-// A rendered picture, read as PNG without asking every image plugin first
-// (Qt would load each of them, the SVG one and its library included).
-template <typename Use> auto WithPngReader(const QString& path, Use use) {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return use(reader);
+struct RenderedPixels {
+    QSize size;
+    const uchar* pixels = nullptr; // in the resource itself; null when there is none
+};
+
+RenderedPixels FindRendered(const QString& path) {
+    const QResource resource(path);
+    // Stored as drawn (see src/controls/CMakeLists.txt); anything else is
+    // not one of these pictures.
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression)
+        return {};
+    constexpr qint64 kHeader = 12;
+    const uchar* data = resource.data();
+    std::uint32_t size[2] = {0, 0};
+    if (resource.size() < kHeader || std::memcmp(data, "ARGB", 4) != 0)
+        return {};
+    std::memcpy(size, data + 4, sizeof size);
+    if (size[0] == 0 || size[1] == 0 || size[0] > 4096 || size[1] > 4096 ||
+        resource.size() != kHeader + qint64{size[0]} * size[1] * 4)
+        return {};
+    return {QSize(static_cast<int>(size[0]), static_cast<int>(size[1])), data + kHeader};
 }
 
 // Read once per run: the main window and the notification area show the
-// same icons, and the toolbar's three states come from one strip.
-QImage ReadPng(const QString& path) {
+// same icons, and the toolbar's three states come from one strip. A null
+// image when the program has no such picture.
+QImage ReadRendered(const QString& path) {
     static std::mutex mutex;
     static std::map<QString, QImage> read;
     const std::lock_guard lock(mutex);
     const auto found = read.find(path);
     if (found != read.end())
         return found->second;
-    QImage image = WithPngReader(path, [](QImageReader& reader) { return reader.read(); });
+    QImage image;
+    if (const RenderedPixels rendered = FindRendered(path); rendered.pixels) {
+        // Copied line by line: the resource's bytes need not be aligned as
+        // an image's lines must be.
+        image = QImage(rendered.size, QImage::Format_ARGB32_Premultiplied);
+        const auto row = static_cast<std::size_t>(rendered.size.width()) * 4;
+        for (int y = 0; y < rendered.size.height(); ++y)
+            std::memcpy(image.scanLine(y), rendered.pixels + row * static_cast<std::size_t>(y),
+                        row);
+    }
     read.emplace(path, image);
     return image;
 }
@@ -85,8 +114,8 @@ QIcon ResourceIcon(int iconId) {
     // Each size a desktop asks for is scaled from the nearest rendered one.
     QIcon icon;
     for (const int side : {16, 24, 32, 48, 64, 128}) {
-        icon.addPixmap(
-            QPixmap::fromImage(ReadPng(RenderedPath(path, QStringLiteral("-%1.png").arg(side)))));
+        icon.addPixmap(QPixmap::fromImage(
+            ReadRendered(RenderedPath(path, QStringLiteral("-%1.argb").arg(side)))));
     }
     return icon;
 }
@@ -96,10 +125,11 @@ QSize BitmapSize(int bitmapId) {
     const QString path = BitmapResourcePath(bitmapId);
     if (path.isEmpty())
         return {};
-    const QString rendered = RenderedPath(path, QStringLiteral("@1x.png"));
-    if (!QFile::exists(rendered))
-        return QImageReader(path, "svg").size();
-    return WithPngReader(rendered, [](QImageReader& reader) { return reader.size(); });
+    if (const RenderedPixels rendered =
+            FindRendered(RenderedPath(path, QStringLiteral("@1x.argb")));
+        rendered.pixels)
+        return rendered.size;
+    return QImageReader(path, "svg").size();
 }
 
 QImage RenderBitmap(int bitmapId, QSize size, qreal scale) {
@@ -110,9 +140,7 @@ QImage RenderBitmap(int bitmapId, QSize size, qreal scale) {
     const QSize pixels = (QSizeF(size) * scale).toSize();
     QImage image;
     if (scale == std::round(scale)) {
-        const QString rendered = RenderedPath(path, QStringLiteral("@%1x.png").arg(qRound(scale)));
-        if (QFile::exists(rendered))
-            image = ReadPng(rendered);
+        image = ReadRendered(RenderedPath(path, QStringLiteral("@%1x.argb").arg(qRound(scale))));
         if (image.size() != pixels)
             image = QImage();
     }

@@ -20,16 +20,18 @@ QImage DrawnFromSvg(const QString& path, QSize pixels) {
     return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-// Pixels that differ by more than PNG's rounding of premultiplied colour.
-int DifferingPixels(const QImage& a, const QImage& b) {
+// Pixels that differ by more than `tolerance` in a channel.
+int DifferingPixels(const QImage& a, const QImage& b, int tolerance = 0) {
     if (a.size() != b.size())
         return a.width() * a.height() + 1;
     int differing = 0;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(q)) > 2 || std::abs(qGreen(p) - qGreen(q)) > 2 ||
-                std::abs(qBlue(p) - qBlue(q)) > 2 || std::abs(qAlpha(p) - qAlpha(q)) > 2)
+            if (std::abs(qRed(p) - qRed(q)) > tolerance ||
+                std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+                std::abs(qBlue(p) - qBlue(q)) > tolerance ||
+                std::abs(qAlpha(p) - qAlpha(q)) > tolerance)
                 ++differing;
         }
     return differing;
