@@ -88,7 +88,7 @@ QImage ReadRendered(const QString& path) {
         // an image's lines must be.
         image = QImage(rendered.size, QImage::Format_ARGB32_Premultiplied);
         const auto row = static_cast<std::size_t>(rendered.size.width()) * 4;
-        for (int y = 0; y < rendered.size.height(); ++y)
+        for (int y = 0; !image.isNull() && y < rendered.size.height(); ++y)
             std::memcpy(image.scanLine(y), rendered.pixels + row * static_cast<std::size_t>(y),
                         row);
     }
